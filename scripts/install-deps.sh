@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Installs every Debian 12 package the client, its tests and its demo need.
+# Quick and quiet when everything is already there.
+set -euo pipefail
+
+packages=(
+  build-essential
+  cmake
+  pkg-config
+  qt6-base-dev
+  libgl-dev
+  libpugixml-dev
+  libmpv-dev
+  libcpp-httplib-dev
+  libgtest-dev
+  xvfb
+  xauth
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
+  [[ "$status" == "install ok installed" ]] || missing+=("$p")
+done
+
+if ((${#missing[@]})); then
+  sudo=""
+  [[ $(id -u) -eq 0 ]] || sudo="sudo"
+  echo "Installing: ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  $sudo apt-get update -qq
+  $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi

@@ -1,0 +1,233 @@
+#include "LibraryBrowser.h"
+
+#include "Handshake.h"
+#include "HttpClient.h"
+#include "NumberText.h"
+#include "RequestUrl.h"
+#include "ServerFailure.h"
+#include "SessionState.h"
+#include "XmlDocument.h"
+
+#include <QScopeGuard>
+#include <QSet>
+
+namespace {
+
+constexpr char ArtistsPath[] = "/root/artist";
+constexpr char AlbumsPath[] = "/root/album";
+constexpr char SongsPath[] = "/root/song";
+constexpr char NameChild[] = "name";
+constexpr char SongsChild[] = "songs";
+constexpr char TracksChild[] = "tracks";
+constexpr char ArtistChild[] = "artist";
+constexpr char TitleChild[] = "title";
+constexpr char IdAttribute[] = "id";
+
+constexpr char AlbumPrefix[] = "album";
+constexpr char ArtistPrefix[] = "artist";
+
+QString nodeText(const QString& name, const QString& count) {
+    return name + QLatin1String(" (") + count + QLatin1Char(')');
+}
+
+} // namespace
+
+LibraryBrowser::LibraryBrowser(SessionState& session, HttpClient& http, UnixClock clock,
+                               QObject* parent)
+    : QObject(parent), m_session(session), m_http(http), m_clock(std::move(clock)),
+      m_catalogue(this), m_librarySongs(this), m_searchSongs(this) {}
+
+void LibraryBrowser::setStatusText(const QString& text) {
+    m_statusText = text;
+    emit statusTextChanged(text);
+}
+
+void LibraryBrowser::setBusy(bool busy) {
+    if (m_busy == busy)
+        return;
+    m_busy = busy;
+    emit busyChanged(busy);
+}
+
+void LibraryBrowser::reportFailure(const QString& message, const QString& statusText) {
+    emit failureReported(message);
+    setStatusText(statusText);
+    setBusy(false);
+}
+
+void LibraryBrowser::refreshLibrary() {
+    if (m_running)
+        return;
+    m_running = true;
+    const auto done = qScopeGuard([this] { m_running = false; });
+
+    setBusy(true);
+    const Handshake handshake = Handshake::at(m_clock(), m_session.hashKey);
+    XmlDocument reply;
+    m_catalogue.clear();
+    m_librarySongs.clear();
+    m_searchSongs.clear();
+    const QString failed = tr("Library refresh failed");
+
+    setStatusText(QLatin1String("Contacting server (") + m_session.servername +
+                  QLatin1String(")..."));
+    reply.load(handshake.url(m_session.servername, m_session.username), m_http);
+    const pugi::xml_node auth = reply.selectSingleNode(Handshake::AuthPath);
+    if (!auth)
+        return reportFailure(ServerFailure::message(reply), failed);
+    m_session.authToken = XmlDocument::text(auth);
+
+    setStatusText(tr("Fetching artist list..."));
+    reply.load(RequestUrl::artists(m_session.servername, m_session.authToken), m_http);
+    if (!buildArtists(reply))
+        return reportFailure(ServerFailure::message(reply), failed);
+
+    setStatusText(tr("Fetching albums..."));
+    reply.load(RequestUrl::albums(m_session.servername, m_session.authToken), m_http);
+    if (!buildAlbums(reply))
+        return reportFailure(ServerFailure::message(reply), failed);
+
+    if (!m_searchEnabled) {
+        m_searchEnabled = true;
+        emit searchEnabledChanged(true);
+    }
+    setStatusText(tr("Library refreshed"));
+    setBusy(false);
+}
+
+// Elements without an id or a name, a second use of an id, and an artist claiming the id of
+// "Various" cannot become nodes with unique keys; they are left out and the refresh goes on.
+bool LibraryBrowser::buildArtists(const XmlDocument& reply) {
+    if (!reply.hasDocumentElement())
+        return false;
+    const pugi::xpath_node_set artists = reply.selectNodes(ArtistsPath);
+    m_artistCountText = QString::number(artists.size()) + QLatin1String(" artists");
+    emit artistCountTextChanged(m_artistCountText);
+    setStatusText(tr("Cataloguing artists..."));
+
+    std::vector<CatalogueModel::Artist> nodes;
+    nodes.reserve(artists.size() + 1);
+    nodes.push_back({{QLatin1String(VariousKey), QStringLiteral("Various")}, {}});
+    for (const pugi::xpath_node& found : artists) {
+        const pugi::xml_node artist = found.node();
+        const pugi::xml_node name = artist.child(NameChild);
+        const std::optional<QString> id = XmlDocument::attribute(artist, IdAttribute);
+        if (!name || !id)
+            continue;
+        nodes.push_back({{QLatin1String(ArtistPrefix) + *id,
+                          nodeText(XmlDocument::text(name),
+                                   XmlDocument::text(artist.child(SongsChild)))},
+                         {}});
+    }
+    m_catalogue.setArtists(std::move(nodes));
+    return true;
+}
+
+// An album whose artist has no node goes under "Various", so nothing the server lists is lost.
+bool LibraryBrowser::buildAlbums(const XmlDocument& reply) {
+    if (!reply.hasDocumentElement())
+        return false;
+    setStatusText(tr("Cataloguing albums..."));
+    const pugi::xpath_node_set albums = reply.selectNodes(AlbumsPath);
+    const int variousRow = m_catalogue.rowOfKey(QLatin1String(VariousKey));
+    std::vector<CatalogueModel::PlacedAlbum> placed;
+    placed.reserve(albums.size());
+    QSet<QString> keys;
+    keys.reserve(static_cast<qsizetype>(albums.size()));
+    for (const pugi::xpath_node& found : albums) {
+        const pugi::xml_node album = found.node();
+        const pugi::xml_node name = album.child(NameChild);
+        const std::optional<QString> id = XmlDocument::attribute(album, IdAttribute);
+        if (!name || !id)
+            continue;
+        QString key = QLatin1String(AlbumPrefix) + *id;
+        if (keys.contains(key))
+            continue;
+        keys.insert(key);
+        const std::optional<QString> artistId =
+            XmlDocument::attribute(album.child(ArtistChild), IdAttribute);
+        const int row =
+            artistId ? m_catalogue.rowOfKey(QLatin1String(ArtistPrefix) + *artistId) : -1;
+        placed.push_back(
+            {row < 0 ? variousRow : row,
+             {std::move(key), nodeText(XmlDocument::text(name),
+                                       XmlDocument::text(album.child(TracksChild)))}});
+    }
+    m_catalogue.appendAlbums(std::move(placed));
+    return true;
+}
+
+LibraryBrowser::ReadOutcome
+LibraryBrowser::readSongs(const XmlDocument& reply, bool withArtist,
+                          std::vector<SongListModel::Entry>& entries) const {
+    const pugi::xpath_node_set songs = reply.selectNodes(SongsPath);
+    entries.reserve(songs.size());
+    for (const pugi::xpath_node& found : songs) {
+        const pugi::xml_node song = found.node();
+        const pugi::xml_node title = song.child(TitleChild);
+        const pugi::xml_node artist = song.child(ArtistChild);
+        const std::optional<QString> id = XmlDocument::attribute(song, IdAttribute);
+        if (!title || !id || (withArtist && !artist))
+            return ReadOutcome::Malformed;
+        QString text = XmlDocument::text(title);
+        if (withArtist)
+            text += QLatin1String(" - ") + XmlDocument::text(artist);
+        entries.push_back({std::move(text), NumberText::wholeNumber(*id)});
+    }
+    return ReadOutcome::Complete;
+}
+
+void LibraryBrowser::showTracks(const QString& nodeKey) {
+    if (m_running)
+        return;
+    m_running = true;
+    const auto done = qScopeGuard([this] { m_running = false; });
+
+    XmlDocument reply;
+    setBusy(true);
+    m_librarySongs.clear();
+    QUrl url;
+    if (nodeKey.startsWith(QLatin1String(AlbumPrefix))) {
+        setStatusText(tr("Fetching album tracks..."));
+        url = RequestUrl::albumSongs(m_session.servername, m_session.authToken,
+                                     nodeKey.mid(qsizetype(sizeof(AlbumPrefix) - 1)));
+    } else if (nodeKey.startsWith(QLatin1String(ArtistPrefix))) {
+        setStatusText(tr("Fetching artist tracks..."));
+        url = RequestUrl::artistSongs(m_session.servername, m_session.authToken,
+                                      nodeKey.mid(qsizetype(sizeof(ArtistPrefix) - 1)));
+    }
+    if (!url.isEmpty()) {
+        reply.load(url, m_http);
+        if (!reply.hasDocumentElement())
+            return reportFailure(ServerFailure::message(reply), QString());
+        std::vector<SongListModel::Entry> entries;
+        const ReadOutcome outcome = readSongs(reply, false, entries);
+        m_librarySongs.setEntries(std::move(entries));
+        if (outcome == ReadOutcome::Malformed)
+            return reportFailure(ServerFailure::message(reply), QString());
+    }
+    setStatusText(QString());
+    setBusy(false);
+}
+
+void LibraryBrowser::search(const QString& text) {
+    if (m_running)
+        return;
+    m_running = true;
+    const auto done = qScopeGuard([this] { m_running = false; });
+
+    XmlDocument reply;
+    setStatusText(tr("Searching..."));
+    m_searchSongs.clear();
+    setBusy(true);
+    reply.load(RequestUrl::searchSongs(m_session.servername, m_session.authToken, text), m_http);
+    if (!reply.hasDocumentElement())
+        return reportFailure(ServerFailure::message(reply), QString());
+    std::vector<SongListModel::Entry> entries;
+    const ReadOutcome outcome = readSongs(reply, true, entries);
+    m_searchSongs.setEntries(std::move(entries));
+    if (outcome == ReadOutcome::Malformed)
+        return reportFailure(ServerFailure::message(reply), QString());
+    setStatusText(tr("Search Complete"));
+    setBusy(false);
+}

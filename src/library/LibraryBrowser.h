@@ -1,0 +1,70 @@
+#pragma once
+
+#include "CatalogueModel.h"
+#include "Clock.h"
+#include "SongListModel.h"
+
+#include <QObject>
+#include <QString>
+
+class HttpClient;
+class XmlDocument;
+struct SessionState;
+
+// Signs in, builds the catalogue tree, fetches track lists and searches. Each command runs to its
+// end before it returns; progress, the busy state and failures come out as signals that the
+// window shows. A command that arrives while another runs is ignored.
+class LibraryBrowser : public QObject {
+    Q_OBJECT
+
+public:
+    enum SongList { LibraryList = 0, SearchList = 1 };
+
+    LibraryBrowser(SessionState& session, HttpClient& http, UnixClock clock,
+                   QObject* parent = nullptr);
+
+    CatalogueModel* catalogue() { return &m_catalogue; }
+    SongListModel* songs(int list) { return list == SearchList ? &m_searchSongs : &m_librarySongs; }
+
+    QString statusText() const { return m_statusText; }
+    QString artistCountText() const { return m_artistCountText; }
+    bool isSearchEnabled() const { return m_searchEnabled; }
+    bool isBusy() const { return m_busy; }
+
+    void refreshLibrary();
+    void showTracks(const QString& nodeKey);
+    void search(const QString& text);
+
+    static constexpr char VariousKey[] = "artist0";
+
+signals:
+    void statusTextChanged(const QString& text);
+    void artistCountTextChanged(const QString& text);
+    void searchEnabledChanged(bool enabled);
+    void busyChanged(bool busy);
+    // A failed command, worded for the user; shown before the window returns to idle.
+    void failureReported(const QString& message);
+
+private:
+    enum class ReadOutcome { Complete, Malformed };
+
+    void setStatusText(const QString& text);
+    void setBusy(bool busy);
+    bool buildArtists(const XmlDocument& reply);
+    bool buildAlbums(const XmlDocument& reply);
+    ReadOutcome readSongs(const XmlDocument& reply, bool withArtist,
+                          std::vector<SongListModel::Entry>& entries) const;
+    void reportFailure(const QString& message, const QString& statusText);
+
+    SessionState& m_session;
+    HttpClient& m_http;
+    UnixClock m_clock;
+    CatalogueModel m_catalogue;
+    SongListModel m_librarySongs;
+    SongListModel m_searchSongs;
+    QString m_statusText;
+    QString m_artistCountText;
+    bool m_searchEnabled = false;
+    bool m_busy = false;
+    bool m_running = false;
+};

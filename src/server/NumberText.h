@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QStringView>
+
+#include <cstdint>
+
+// Numbers read from reply texts the lenient way: leading blanks skipped, the leading numeric
+// part taken (0 when there is none), rounded down to a whole number.
+class NumberText {
+public:
+    static std::int64_t wholeNumber(QStringView text);
+};

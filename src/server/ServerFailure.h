@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+
+class XmlDocument;
+
+// The one report of a failed server operation, worded from the last reply the operation loaded.
+class ServerFailure {
+public:
+    static const QString& unableToRefresh();
+    static const QString& unreadableReply();
+
+    // No document: the fixed prompt. An error reply: its text and code. Any other reply: the
+    // reply could not be read.
+    static QString message(const XmlDocument& lastReply);
+    // The error reply's message, or nothing when the reply holds no error element.
+    static QString errorReplyMessage(const XmlDocument& reply);
+};

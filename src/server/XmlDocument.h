@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QUrl>
+
+#include <pugixml.hpp>
+
+#include <optional>
+
+class HttpClient;
+
+// One XML document: the settings file or one server reply. A failed load of any kind (missing
+// file, transport failure, not XML, more than one top-level element) leaves no document element
+// and a reason. DTDs are skipped, never fetched, and no entity beyond XML's own is expanded.
+class XmlDocument {
+public:
+    bool load(const QString& filePath);
+    bool load(const QUrl& url, HttpClient& http);
+    bool loadBytes(const QByteArray& bytes);
+
+    pugi::xml_node documentElement() const;
+    bool hasDocumentElement() const { return static_cast<bool>(documentElement()); }
+    const QString& failureReason() const { return m_failureReason; }
+
+    // XPath 1.0 location paths. Relative paths start at the document node.
+    pugi::xml_node selectSingleNode(const char* path) const;
+    pugi::xpath_node_set selectNodes(const char* path) const;
+
+    // The node's whole text content, as the concatenation of every text below it.
+    static QString text(pugi::xml_node node);
+    static std::optional<QString> attribute(pugi::xml_node node, const char* name);
+
+private:
+    void fail(const QString& reason);
+
+    pugi::xml_document m_document;
+    bool m_loaded = false;
+    QString m_failureReason;
+};

@@ -1,0 +1,13 @@
+#pragma once
+
+#include "UserDialogs.h"
+
+// The real message boxes and dialogs.
+class QtUserDialogs : public UserDialogs {
+public:
+    void critical(QWidget* parent, const QString& title, const QString& text) override;
+    bool askYesNo(QWidget* parent, const QString& title, const QString& text, Icon icon) override;
+    void showSettings(frmPlayer& player) override;
+    void showAbout(frmPlayer& player) override;
+    void quit() override;
+};

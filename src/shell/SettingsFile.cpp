@@ -1,0 +1,130 @@
+#include "SettingsFile.h"
+
+#include "XmlDocument.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace {
+
+constexpr char FolderName[] = "Windows Sonaric Client";
+constexpr char FileName[] = "settings.xml";
+
+constexpr char ServernamePath[] = "settings/servername";
+constexpr char UsernamePath[] = "settings/username";
+constexpr char PasswordPath[] = "settings/password";
+constexpr char AutoRefreshPath[] = "settings/autorefresh";
+constexpr char AutoPlayPath[] = "settings/autoplay";
+
+QString tr(const char* text) { return QCoreApplication::translate("SettingsFile", text); }
+
+QByteArray escaped(const QString& value) {
+    QByteArray out;
+    const QByteArray utf8 = value.toUtf8();
+    out.reserve(utf8.size());
+    for (char c : utf8) {
+        switch (c) {
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        default:
+            out += c;
+        }
+    }
+    return out;
+}
+
+QString configHome() {
+    const QString appData = qEnvironmentVariable("APPDATA");
+    if (!appData.isEmpty())
+        return appData;
+    const QString xdg = qEnvironmentVariable("XDG_CONFIG_HOME");
+    if (!xdg.isEmpty())
+        return xdg;
+    return QDir::homePath() + QLatin1String("/.config");
+}
+
+} // namespace
+
+QString SettingsFile::folderPath() { return configHome() + QLatin1Char('/') + QLatin1String(FolderName); }
+
+QString SettingsFile::filePath() { return folderPath() + QLatin1Char('/') + QLatin1String(FileName); }
+
+bool SettingsFile::toBool(const QString& text) {
+    const QString trimmed = text.trimmed();
+    if (trimmed.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0)
+        return true;
+    if (trimmed.compare(QLatin1String("false"), Qt::CaseInsensitive) == 0)
+        return false;
+    bool isNumber = false;
+    const double number = trimmed.toDouble(&isNumber);
+    return isNumber && number != 0.0;
+}
+
+std::optional<StoredSettings> SettingsFile::read(const QString& path) {
+    XmlDocument document;
+    if (!document.load(path))
+        return std::nullopt;
+    auto text = [&document](const char* xpath) {
+        return XmlDocument::text(document.selectSingleNode(xpath));
+    };
+    auto option = [&document](const char* xpath) {
+        const pugi::xml_node node = document.selectSingleNode(xpath);
+        return node && toBool(XmlDocument::text(node));
+    };
+    StoredSettings settings;
+    settings.servername = text(ServernamePath);
+    settings.username = text(UsernamePath);
+    settings.passwordDigest = text(PasswordPath);
+    settings.autoRefresh = option(AutoRefreshPath);
+    settings.autoPlay = option(AutoPlayPath);
+    return settings;
+}
+
+QByteArray SettingsFile::serialize(const StoredSettings& settings) {
+    auto line = [](const char* name, const QByteArray& value) {
+        return QByteArray("<") + name + '>' + value + "</" + name + ">\r\n";
+    };
+    return QByteArray("<settings>\r\n") + line("servername", escaped(settings.servername)) +
+           line("username", escaped(settings.username)) +
+           line("password", escaped(settings.passwordDigest)) +
+           line("autorefresh", settings.autoRefresh ? "1" : "0") +
+           line("autoplay", settings.autoPlay ? "1" : "0") + "</settings>\r\n";
+}
+
+std::optional<QString> SettingsFile::write(const StoredSettings& settings, const QString& path) {
+    const QString folder = QFileInfo(path).absolutePath();
+    if (!QDir().mkpath(folder))
+        return tr("The folder %1 could not be created.").arg(QDir::toNativeSeparators(folder));
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return file.errorString();
+    // The digest signs in as well as the password would: keep it from other users.
+    if (!file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner))
+        return tr("The permissions of %1 could not be restricted.")
+            .arg(QDir::toNativeSeparators(path));
+    const QByteArray bytes = serialize(settings);
+    if (file.write(bytes) != bytes.size())
+        return file.errorString();
+    // Qt counts a short write (file size limit, full disk) as a success, and would then commit
+    // a truncated file over the good one: check what really reached the file first.
+    const qint64 written = file.size();
+    if (written != bytes.size()) {
+        file.cancelWriting();
+        return tr("Only %1 of %2 bytes of %3 could be written.")
+            .arg(written)
+            .arg(bytes.size())
+            .arg(QDir::toNativeSeparators(path));
+    }
+    if (!file.commit())
+        return file.errorString();
+    return std::nullopt;
+}

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "StoredSettings.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+
+// The settings file: seven CRLF-terminated lines of XML in the per-user configuration folder.
+class SettingsFile {
+public:
+    // $APPDATA when set, else the XDG configuration folder; then our own folder.
+    static QString folderPath();
+    static QString filePath();
+
+    // Nothing when the file is missing, unreadable or not a well-formed document. Missing text
+    // elements read as empty, missing or unrecognised options as off.
+    static std::optional<StoredSettings> read(const QString& path = filePath());
+
+    // Replaces the file atomically and readable by its owner only. On failure the previous file
+    // is left whole and the reason is returned.
+    static std::optional<QString> write(const StoredSettings& settings,
+                                        const QString& path = filePath());
+
+    static QByteArray serialize(const StoredSettings& settings);
+
+    // "True"/"False" in any case, or a number that is true when not zero; anything else is off.
+    static bool toBool(const QString& text);
+};

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+class frmPlayer;
+
+// Every message box and dialog the main window opens goes through here, so that tests can answer
+// them without a person at the screen.
+class UserDialogs {
+public:
+    enum class Icon { None, Question };
+
+    virtual ~UserDialogs() = default;
+
+    virtual void critical(QWidget* parent, const QString& title, const QString& text) = 0;
+    virtual bool askYesNo(QWidget* parent, const QString& title, const QString& text,
+                          Icon icon) = 0;
+    // Modal: returns when the settings dialog has closed.
+    virtual void showSettings(frmPlayer& player) = 0;
+    // Modeless: returns at once.
+    virtual void showAbout(frmPlayer& player) = 0;
+    // Ends the program at once; nothing is saved.
+    virtual void quit() = 0;
+};

@@ -1,0 +1,286 @@
+#include "frmPlayer.h"
+
+#include "HttpClient.h"
+#include "LibraryBrowser.h"
+#include "SettingsFile.h"
+#include "UserDialogs.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTabBar>
+#include <QTreeView>
+
+#include <cmath>
+
+namespace {
+
+template <typename Widget> Widget* named(Widget* widget, const char* name) {
+    widget->setObjectName(QLatin1String(name));
+    return widget;
+}
+
+} // namespace
+
+frmPlayer::frmPlayer(UserDialogs& dialogs, UnixClock clock, QWidget* parent)
+    : QMainWindow(parent), m_dialogs(dialogs), m_http(std::make_unique<HttpClient>()),
+      m_library(std::make_unique<LibraryBrowser>(m_session, *m_http, std::move(clock))) {
+    setObjectName(QStringLiteral("frmPlayer"));
+    setWindowTitle(applicationTitle());
+    createMenu();
+    createControls();
+    connectLibrary();
+
+    const double tpp = twipsPerPixel();
+    setMinimumSize(static_cast<int>(std::ceil(ControlLayout::MinimumOuterWidth / tpp)),
+                   static_cast<int>(std::ceil(ControlLayout::MinimumOuterHeight / tpp)));
+    resize(static_cast<int>(std::lround(ControlLayout::DesignClientWidth / tpp)),
+           static_cast<int>(std::lround(ControlLayout::DesignClientHeight / tpp)) +
+               menuBar()->sizeHint().height());
+}
+
+frmPlayer::~frmPlayer() = default;
+
+QString frmPlayer::applicationTitle() { return QStringLiteral("Windows Sonaric Client"); }
+
+QString frmPlayer::ProgramName() const { return applicationTitle(); }
+
+void frmPlayer::createMenu() {
+    QMenu* library = menuBar()->addMenu(tr("Library"));
+    library->setObjectName(QStringLiteral("mnuLibrary"));
+    QAction* refresh = library->addAction(tr("Refresh Library"));
+    refresh->setObjectName(QStringLiteral("mnuRefreshLibrary"));
+    library->addSeparator()->setObjectName(QStringLiteral("sep1"));
+    QAction* settings = library->addAction(tr("Settings..."));
+    settings->setObjectName(QStringLiteral("mnuSettings"));
+    library->addSeparator()->setObjectName(QStringLiteral("sep2"));
+    QAction* about = library->addAction(tr("About"));
+    about->setObjectName(QStringLiteral("mnuAbout"));
+    library->addSeparator()->setObjectName(QStringLiteral("sep3"));
+    QAction* exit = library->addAction(tr("Exit"));
+    exit->setObjectName(QStringLiteral("mnuExit"));
+
+    connect(refresh, &QAction::triggered, this, &frmPlayer::RefreshLibrary);
+    connect(settings, &QAction::triggered, this, [this] { m_dialogs.showSettings(*this); });
+    connect(about, &QAction::triggered, this, [this] { m_dialogs.showAbout(*this); });
+    connect(exit, &QAction::triggered, this, &frmPlayer::mnuExit_Click);
+}
+
+void frmPlayer::createControls() {
+    m_client = named(new QWidget(this), "client");
+    setCentralWidget(m_client);
+
+    m_player = named(new QWidget(m_client), "WindowsMediaPlayer1");
+    m_playlist = named(new QListWidget(m_client), "lstPlaylist");
+    m_nowPlaying = named(new QLabel(m_client), "lblNowPlaying");
+    m_nowPlaying->setAutoFillBackground(true);
+    m_nowPlaying->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    QPalette nowPlaying = m_nowPlaying->palette();
+    nowPlaying.setColor(QPalette::WindowText, QColor(0, 255, 0));
+    nowPlaying.setColor(QPalette::Window, nowPlaying.color(QPalette::Text));
+    m_nowPlaying->setPalette(nowPlaying);
+    m_deleteItem = named(new QPushButton(tr("Delete Item"), m_client), "cmdDeleteItem");
+    m_clearPlaylist = named(new QPushButton(tr("Clear Playlist"), m_client), "cmdClearPlaylist");
+
+    // A tab bar over two pages that span the whole control, so that the pages' children are
+    // placed in the tab control's own coordinates, below the tab row.
+    m_tabs = named(new QWidget(m_client), "SSTab");
+    m_tabBar = named(new QTabBar(m_tabs), "SSTabBar");
+    m_tabBar->addTab(tr("Library"));
+    m_tabBar->addTab(tr("Search"));
+    m_tabBar->setDrawBase(false);
+    for (int i = 0; i < 2; ++i) {
+        auto* page = new QFrame(m_tabs);
+        page->setFrameShape(QFrame::StyledPanel);
+        page->setObjectName(QStringLiteral("SSTabPage%1").arg(i));
+        m_pages[static_cast<std::size_t>(i)] = page;
+    }
+    m_pages[1]->hide();
+    m_tabBar->raise();
+
+    m_tree = named(new QTreeView(m_pages[0]), "tvMusic");
+    m_tree->setHeaderHidden(true);
+    m_tree->setUniformRowHeights(true);
+    m_tree->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_tree->setModel(m_library->catalogue());
+
+    for (int i = 0; i < 2; ++i) {
+        auto* list = new QListView(m_pages[static_cast<std::size_t>(i)]);
+        list->setObjectName(QStringLiteral("lstSongs%1").arg(i));
+        list->setUniformItemSizes(true);
+        list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+        list->setModel(m_library->songs(i));
+        m_songs[static_cast<std::size_t>(i)] = list;
+    }
+    m_songs[1]->setVisible(false);
+
+    m_searchFrame = named(new QGroupBox(tr("Basic Search"), m_pages[1]), "fraBasicSearch");
+    m_searchText = named(new QLineEdit(m_searchFrame), "txtBasicSearch");
+    m_searchButton = named(new QPushButton(tr("Search"), m_searchFrame), "cmdBasicSearch");
+    m_searchButton->setEnabled(false);
+    m_searchButton->setDefault(true);
+
+    m_statusPanel1 = named(new QLabel(this), "StatusBarPanel1");
+    m_statusPanel2 = named(new QLabel(this), "StatusBarPanel2");
+    statusBar()->setObjectName(QStringLiteral("StatusBar"));
+    statusBar()->addWidget(m_statusPanel1, 1);
+    statusBar()->addPermanentWidget(m_statusPanel2);
+
+    setTabOrder(m_player, m_playlist);
+    setTabOrder(m_playlist, m_deleteItem);
+    setTabOrder(m_deleteItem, m_clearPlaylist);
+    setTabOrder(m_clearPlaylist, m_tabBar);
+    setTabOrder(m_tabBar, m_tree);
+    setTabOrder(m_tree, m_songs[0]);
+    setTabOrder(m_songs[0], m_songs[1]);
+    setTabOrder(m_songs[1], m_searchText);
+    setTabOrder(m_searchText, m_searchButton);
+
+    connect(m_tabBar, &QTabBar::currentChanged, this, [this](int tab) {
+        const int previous = m_currentTab;
+        m_currentTab = tab;
+        m_pages[static_cast<std::size_t>(previous)]->hide();
+        m_pages[static_cast<std::size_t>(tab)]->show();
+        SSTab_Click(previous);
+    });
+    connect(m_tree, &QTreeView::clicked, this, &frmPlayer::tvMusic_NodeClick);
+    connect(m_searchButton, &QPushButton::clicked, this, &frmPlayer::cmdBasicSearch_Click);
+    connect(m_searchText, &QLineEdit::returnPressed, this, [this] {
+        if (m_searchButton->isEnabled())
+            cmdBasicSearch_Click();
+    });
+}
+
+void frmPlayer::connectLibrary() {
+    connect(m_library.get(), &LibraryBrowser::statusTextChanged, m_statusPanel1, &QLabel::setText);
+    connect(m_library.get(), &LibraryBrowser::artistCountTextChanged, m_statusPanel2,
+            &QLabel::setText);
+    connect(m_library.get(), &LibraryBrowser::searchEnabledChanged, m_searchButton,
+            &QPushButton::setEnabled);
+    connect(m_library.get(), &LibraryBrowser::busyChanged, this, &frmPlayer::setBusyPointer);
+    connect(m_library.get(), &LibraryBrowser::failureReported, this,
+            [this](const QString& message) { m_dialogs.critical(this, ProgramName(), message); });
+}
+
+void frmPlayer::Form_Load() {
+    ResizeControls();
+    const std::optional<StoredSettings> stored = SettingsFile::read();
+    if (!stored) {
+        m_dialogs.showSettings(*this);
+        return;
+    }
+    m_session.servername = stored->servername;
+    m_session.username = stored->username;
+    m_session.hashKey = stored->passwordDigest;
+    m_session.autoRefresh = stored->autoRefresh;
+    m_session.autoPlay = stored->autoPlay;
+    if (m_session.autoRefresh)
+        RefreshLibrary();
+}
+
+void frmPlayer::RefreshLibrary() { m_library->refreshLibrary(); }
+
+void frmPlayer::mnuExit_Click() {
+    if (m_dialogs.askYesNo(this, ProgramName(), tr("Are you sure you want to exit?"),
+                           UserDialogs::Icon::None))
+        m_dialogs.quit();
+}
+
+void frmPlayer::tvMusic_NodeClick(const QModelIndex& index) {
+    m_library->showTracks(index.data(CatalogueModel::KeyRole).toString());
+}
+
+void frmPlayer::cmdBasicSearch_Click() { m_library->search(m_searchText->text()); }
+
+void frmPlayer::SSTab_Click(int previousTab) {
+    m_songs[static_cast<std::size_t>(previousTab)]->setVisible(false);
+    m_songs[static_cast<std::size_t>(m_tabBar->currentIndex())]->setVisible(true);
+}
+
+void frmPlayer::setBusyPointer(bool busy) {
+    if (busy == m_busyPointer)
+        return;
+    m_busyPointer = busy;
+    if (busy) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        return;
+    }
+    QApplication::restoreOverrideCursor();
+    if (m_closePending) {
+        m_closePending = false;
+        close();
+    }
+}
+
+// A close request that arrives while a command waits for the server is carried out when the
+// command has finished, so the command never runs on a window that is gone.
+void frmPlayer::closeEvent(QCloseEvent* event) {
+    if (m_library->isBusy() || m_http->isBusy()) {
+        m_closePending = true;
+        event->ignore();
+        return;
+    }
+    QMainWindow::closeEvent(event);
+}
+
+double frmPlayer::twipsPerPixel() const { return 1440.0 / logicalDpiX(); }
+
+void frmPlayer::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    ResizeControls();
+}
+
+void frmPlayer::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange)
+        ResizeControls();
+}
+
+void frmPlayer::ResizeControls() {
+    const double tpp = twipsPerPixel();
+    const QSize outer = frameGeometry().size();
+    WindowState state = WindowState::Normal;
+    if (isMinimized())
+        state = WindowState::Minimized;
+    else if (isMaximized())
+        state = WindowState::Maximized;
+    m_layout.resizeControls(static_cast<float>(outer.width() * tpp),
+                            static_cast<float>(outer.height() * tpp), state);
+    applyLayout();
+}
+
+void frmPlayer::applyLayout() {
+    const double tpp = twipsPerPixel();
+    auto place = [tpp](QWidget* widget, const TwipRect& r) {
+        const auto px = [tpp](float twips) { return static_cast<int>(std::lround(twips / tpp)); };
+        widget->setGeometry(px(r.left), px(r.top), std::max(0, px(r.width)),
+                            std::max(0, px(r.height)));
+    };
+    place(m_player, m_layout.player);
+    place(m_playlist, m_layout.playlist);
+    place(m_nowPlaying, m_layout.nowPlaying);
+    place(m_deleteItem, m_layout.deleteItem);
+    place(m_clearPlaylist, m_layout.clearPlaylist);
+    place(m_tabs, m_layout.tabs);
+    place(m_tree, m_layout.tree);
+    place(m_songs[0], m_layout.songs[0]);
+    place(m_songs[1], m_layout.songs[1]);
+    place(m_searchFrame, m_layout.searchFrame);
+    place(m_searchText, m_layout.searchText);
+    place(m_searchButton, m_layout.searchButton);
+
+    const int tabRow = m_tabBar->sizeHint().height();
+    m_tabBar->setGeometry(0, 0, m_tabs->width(), tabRow);
+    for (QFrame* page : m_pages) {
+        page->setGeometry(0, 0, m_tabs->width(), m_tabs->height());
+        // The page's frame starts below the tab row, as a tab control's page would.
+        page->setFrameRect(QRect(0, tabRow - 1, m_tabs->width(), m_tabs->height() - tabRow + 1));
+    }
+}

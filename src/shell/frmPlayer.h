@@ -1,0 +1,103 @@
+#pragma once
+
+#include "Clock.h"
+#include "ControlLayout.h"
+#include "SessionState.h"
+
+#include <QMainWindow>
+
+#include <array>
+#include <memory>
+
+class HttpClient;
+class LibraryBrowser;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListView;
+class QListWidget;
+class QPushButton;
+class QTabBar;
+class QTreeView;
+class UserDialogs;
+
+// The main window: session state, the Library menu, the catalogue tree, both song lists, the
+// playlist and the player area. Controls carry their names as object names.
+class frmPlayer : public QMainWindow {
+    Q_OBJECT
+
+public:
+    explicit frmPlayer(UserDialogs& dialogs, UnixClock clock = systemUnixClock(),
+                       QWidget* parent = nullptr);
+    ~frmPlayer() override;
+
+    // Lays out, reads the settings file and refreshes the library or asks for settings. Runs
+    // before the window is first shown.
+    void Form_Load();
+
+    void RefreshLibrary();
+    QString ProgramName() const;
+
+    QString Servername() const { return m_session.servername; }
+    void setServername(const QString& value) { m_session.servername = value; }
+    QString Username() const { return m_session.username; }
+    void setUsername(const QString& value) { m_session.username = value; }
+    QString HashKey() const { return m_session.hashKey; }
+    void setHashKey(const QString& value) { m_session.hashKey = value; }
+    bool AutoRefresh() const { return m_session.autoRefresh; }
+    void setAutoRefresh(bool value) { m_session.autoRefresh = value; }
+    bool AutoPlay() const { return m_session.autoPlay; }
+    void setAutoPlay(bool value) { m_session.autoPlay = value; }
+
+    QString authToken() const { return m_session.authToken; }
+    HttpClient& httpClient() { return *m_http; }
+    LibraryBrowser& library() { return *m_library; }
+    const ControlLayout& controlLayout() const { return m_layout; }
+
+    static QString applicationTitle();
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void createMenu();
+    void createControls();
+    void connectLibrary();
+    void ResizeControls();
+    void applyLayout();
+    void SSTab_Click(int previousTab);
+    void tvMusic_NodeClick(const QModelIndex& index);
+    void cmdBasicSearch_Click();
+    void mnuExit_Click();
+    void setBusyPointer(bool busy);
+    double twipsPerPixel() const;
+
+    UserDialogs& m_dialogs;
+    SessionState m_session;
+    ControlLayout m_layout;
+    std::unique_ptr<HttpClient> m_http;
+    std::unique_ptr<LibraryBrowser> m_library;
+
+    QWidget* m_client = nullptr;
+    QWidget* m_player = nullptr;
+    QListWidget* m_playlist = nullptr;
+    QLabel* m_nowPlaying = nullptr;
+    QPushButton* m_deleteItem = nullptr;
+    QPushButton* m_clearPlaylist = nullptr;
+    QWidget* m_tabs = nullptr;
+    QTabBar* m_tabBar = nullptr;
+    std::array<QFrame*, 2> m_pages{};
+    QTreeView* m_tree = nullptr;
+    std::array<QListView*, 2> m_songs{};
+    QGroupBox* m_searchFrame = nullptr;
+    QLineEdit* m_searchText = nullptr;
+    QPushButton* m_searchButton = nullptr;
+    QLabel* m_statusPanel1 = nullptr;
+    QLabel* m_statusPanel2 = nullptr;
+    int m_currentTab = 0;
+    bool m_busyPointer = false;
+    bool m_closePending = false;
+};

@@ -1,0 +1,391 @@
+#include "ClientFixture.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTreeView>
+
+namespace {
+
+using Fault = SonaricTestServer::Fault;
+const QString unableToRefresh = "Unable to refresh library. Please check the server name, "
+                                "username and password are correct.";
+
+class Library : public ClientFixture {
+protected:
+    // Top-level node texts, each followed by its children's texts indented.
+    QStringList tree() {
+        QStringList out;
+        CatalogueModel* model = library().catalogue();
+        for (int row = 0; row < model->rowCount(); ++row) {
+            const QModelIndex artist = model->index(row, 0);
+            out << artist.data(CatalogueModel::KeyRole).toString() + "=" + artist.data().toString();
+            for (int child = 0; child < model->rowCount(artist); ++child) {
+                const QModelIndex album = model->index(child, 0, artist);
+                out << "  " + album.data(CatalogueModel::KeyRole).toString() + "=" +
+                           album.data().toString();
+            }
+        }
+        return out;
+    }
+
+    QStringList songs(int list) {
+        QStringList out;
+        SongListModel* model = library().songs(list);
+        for (int row = 0; row < model->count(); ++row)
+            out << model->entry(row).text + "#" + QString::number(model->entry(row).id);
+        return out;
+    }
+
+    QString status() { return control<QLabel>("StatusBarPanel1")->text(); }
+    QString artistCount() { return control<QLabel>("StatusBarPanel2")->text(); }
+
+    void expectIdle() {
+        EXPECT_FALSE(library().isBusy());
+        EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+        EXPECT_FALSE(window->httpClient().isBusy());
+    }
+
+    std::string filterOf(const std::string& action) {
+        const auto requests = server.requestsOf(action);
+        return requests.empty() ? "<none>" : requests.back().parameters.at("filter");
+    }
+};
+
+TEST_F(Library, RefreshSignsInAndBuildsTheTreeInReplyOrder) {
+    openWindow();
+    window->RefreshLibrary();
+    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_EQ(window->authToken(), QString::fromStdString(server->currentToken()));
+    EXPECT_EQ(tree(), (QStringList{
+                          "artist0=Various",
+                          "  album20=Summer Compilation (2)",
+                          "artist1=The Quiet Ones (3)",
+                          "  album10=Morning Light (3)",
+                          "artist2=Rock & Roll Heroes (2)",
+                          "  album11=Loud & Proud (2)",
+                          "artist3=<Angle> Brackets (1)",
+                          "  album12=Less <Than> More (1)",
+                          QStringLiteral("artist4=Café Żółw & 東京 Sound (2)"),
+                          QStringLiteral("  album13=Ünïcödé Nights (2)"),
+                          "artist5=Empty Count ()",
+                          "  album14=Nothing Counted ()",
+                          "artist6=Cdata & Co <live> (1)",
+                          "  album15=Live at the <Cdata> Club (1)",
+                          "artist40000=High Id Orchestra (2)",
+                          "  album70000=Beyond 32767 (2)",
+                      }));
+    EXPECT_EQ(status(), "Library refreshed");
+    EXPECT_EQ(artistCount(), "7 artists");
+    EXPECT_TRUE(control<QPushButton>("cmdBasicSearch")->isEnabled());
+    expectIdle();
+}
+
+TEST_F(Library, RefreshShowsEachStepAndTheBusyPointer) {
+    openWindow();
+    QSignalSpy statuses(&library(), &LibraryBrowser::statusTextChanged);
+    QStringList cursors;
+    QObject::connect(&library(), &LibraryBrowser::statusTextChanged, window.get(), [&] {
+        cursors << (QApplication::overrideCursor() ? "busy" : "idle");
+    });
+    window->RefreshLibrary();
+    QStringList seen;
+    for (const QList<QVariant>& s : statuses)
+        seen << s.at(0).toString();
+    EXPECT_EQ(seen, (QStringList{"Contacting server (" + server.url() + ")...",
+                                 "Fetching artist list...", "Cataloguing artists...",
+                                 "Fetching albums...", "Cataloguing albums...",
+                                 "Library refreshed"}));
+    EXPECT_EQ(cursors.count("busy"), 6);
+    expectIdle();
+}
+
+TEST_F(Library, TheTimestampIsTheTrueUtcTime) {
+    openWindow();
+    const qint64 before = QDateTime::currentSecsSinceEpoch();
+    window->RefreshLibrary();
+    const auto handshakes = server.requestsOf("handshake");
+    ASSERT_EQ(handshakes.size(), 1u);
+    const qint64 sent = std::stoll(handshakes[0].parameters.at("timestamp"));
+    EXPECT_GE(sent, before);
+    EXPECT_LE(sent, QDateTime::currentSecsSinceEpoch());
+    EXPECT_EQ(handshakes[0].parameters.at("user"), "demo");
+    EXPECT_EQ(handshakes[0].parameters.at("version"), "350001");
+}
+
+TEST_F(Library, AClockFarFromTheServersIsRefused) {
+    window = std::make_unique<frmPlayer>(
+        dialogs, [] { return QDateTime::currentSecsSinceEpoch() + 2 * 3600; });
+    window->setServername(server.url());
+    window->setUsername("demo");
+    window->setHashKey(CSHA256().SHA256(QStringLiteral("demo")));
+    window->RefreshLibrary();
+    EXPECT_EQ(dialogs.texts("critical"), QStringList{"Timestamp out of range[Sonaric Error: 401]"});
+}
+
+TEST_F(Library, ARefusedSignInKeepsTheOldTokenAndEmptiesTheTree) {
+    openWindow();
+    window->RefreshLibrary();
+    const QString token = window->authToken();
+    ASSERT_FALSE(token.isEmpty());
+    library().search("Song");
+    window->setHashKey(CSHA256().SHA256(QStringLiteral("wrong")));
+    window->RefreshLibrary();
+    EXPECT_EQ(dialogs.texts("critical"), QStringList{"Error Authenticating[Sonaric Error: 401]"});
+    EXPECT_EQ(dialogs.shown.back().title, "Windows Sonaric Client");
+    EXPECT_EQ(window->authToken(), token);
+    EXPECT_TRUE(tree().isEmpty());
+    EXPECT_TRUE(songs(0).isEmpty());
+    EXPECT_TRUE(songs(1).isEmpty());
+    EXPECT_EQ(status(), "Library refresh failed");
+    EXPECT_EQ(artistCount(), "7 artists");
+    EXPECT_TRUE(control<QPushButton>("cmdBasicSearch")->isEnabled());
+    expectIdle();
+}
+
+TEST_F(Library, TransportFailuresGiveTheFixedPrompt) {
+    const struct {
+        Fault fault;
+        const char* action;
+        int nodesLeft;
+    } cases[] = {
+        {Fault::Http500, "handshake", 0},      {Fault::HtmlBody, "handshake", 0},
+        {Fault::TruncatedBody, "artists", 0},  {Fault::CloseMidReply, "artists", 0},
+        {Fault::TruncatedBody, "albums", 8},   {Fault::Delay, "albums", 8},
+    };
+    for (const auto& c : cases) {
+        dialogs.shown.clear();
+        server->clearOverrides();
+        server->setFault(c.fault, c.action, 5000);
+        openWindow();
+        window->httpClient().setStallTimeout(std::chrono::milliseconds(300));
+        window->RefreshLibrary();
+        EXPECT_EQ(dialogs.texts("critical"), QStringList{unableToRefresh}) << c.action;
+        EXPECT_EQ(status(), "Library refresh failed");
+        EXPECT_EQ(tree().size(), c.nodesLeft) << c.action;
+        EXPECT_FALSE(control<QPushButton>("cmdBasicSearch")->isEnabled());
+        expectIdle();
+    }
+}
+
+TEST_F(Library, AnUnreachableServerGivesTheFixedPrompt) {
+    openWindow();
+    window->setServername(refusingUrl());
+    window->RefreshLibrary();
+    EXPECT_EQ(dialogs.texts("critical"), QStringList{unableToRefresh});
+    EXPECT_EQ(status(), "Library refresh failed");
+    expectIdle();
+}
+
+TEST_F(Library, AReplyOfTheWrongKindSaysItCouldNotBeRead) {
+    server->setReply("handshake", "<html><body><p>Welcome</p></body></html>");
+    openWindow();
+    window->RefreshLibrary();
+    ASSERT_EQ(dialogs.texts("critical").size(), 1);
+    EXPECT_TRUE(dialogs.texts("critical")[0].contains("could not be read"));
+    EXPECT_EQ(status(), "Library refresh failed");
+}
+
+TEST_F(Library, AnErrorReplyToTheListsIsAnEmptyCatalogue) {
+    server->setReply("artists", "<root><error code=\"401\">Session Expired</error></root>");
+    openWindow();
+    window->RefreshLibrary();
+    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_EQ(artistCount(), "0 artists");
+    EXPECT_EQ(status(), "Library refreshed");
+    // Only "Various" is left, and the albums of artist 0 still find it; the rest go there too.
+    ASSERT_FALSE(tree().isEmpty());
+    EXPECT_EQ(tree()[0], "artist0=Various");
+    EXPECT_EQ(library().catalogue()->artistCount(), 1);
+    EXPECT_EQ(tree().size(), 9);
+}
+
+TEST_F(Library, BrokenElementsAreLeftOutAndOrphansGoUnderVarious) {
+    server->setReply("artists", R"(<root>
+        <artist id="5"><name>Five</name><songs>1</songs></artist>
+        <artist id="5"><name>Five again</name><songs>2</songs></artist>
+        <artist id="0"><name>Zero</name><songs>3</songs></artist>
+        <artist><name>No id</name><songs>4</songs></artist>
+        <artist id="7"><songs>5</songs></artist>
+        <artist id="8"><name>No count</name></artist>
+    </root>)");
+    server->setReply("albums", R"(<root>
+        <album id="1"><name>Mine</name><tracks>1</tracks><artist id="5"/></album>
+        <album id="2"><name>Orphan</name><tracks>2</tracks><artist id="99"/></album>
+        <album id="3"><name>No artist</name><tracks>3</tracks></album>
+        <album id="1"><name>Same id</name><tracks>4</tracks><artist id="5"/></album>
+        <album id="4"><tracks>5</tracks><artist id="5"/></album>
+        <album id="5"><name>Various own</name><tracks>6</tracks><artist id="0"/></album>
+    </root>)");
+    openWindow();
+    window->RefreshLibrary();
+    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_EQ(status(), "Library refreshed");
+    EXPECT_EQ(artistCount(), "6 artists");
+    EXPECT_EQ(tree(), (QStringList{"artist0=Various", "  album2=Orphan (2)",
+                                   "  album3=No artist (3)", "  album5=Various own (6)",
+                                   "artist5=Five (1)", "  album1=Mine (1)",
+                                   "artist8=No count ()"}));
+}
+
+TEST_F(Library, ASecondRefreshReplacesTheTree) {
+    openWindow();
+    window->RefreshLibrary();
+    server->setReply("artists", R"(<root><artist id="77"><name>New</name><songs>1</songs></artist></root>)");
+    server->setReply("albums", "<root/>");
+    window->RefreshLibrary();
+    EXPECT_EQ(tree(), (QStringList{"artist0=Various", "artist77=New (1)"}));
+    EXPECT_EQ(artistCount(), "1 artists");
+}
+
+TEST_F(Library, TrackListsFollowTheNodeKey) {
+    openWindow();
+    window->RefreshLibrary();
+    library().showTracks("album10");
+    EXPECT_EQ(songs(0), (QStringList{"Dawn#1", "Noon#2", "Dusk#3"}));
+    EXPECT_EQ(filterOf("album_songs"), "10");
+    library().showTracks("artist40000");
+    EXPECT_EQ(songs(0), (QStringList{"High Note#40001", "Higher Note#40002"}));
+    library().showTracks("album70000");
+    EXPECT_EQ(songs(0), (QStringList{"High Note#40001", "Higher Note#40002"}));
+    library().showTracks("artist0");
+    EXPECT_EQ(songs(0), (QStringList{"Beach Song#11", "Sunset Song#12"}));
+    EXPECT_EQ(filterOf("artist_songs"), "0");
+    EXPECT_EQ(status(), "");
+    EXPECT_TRUE(dialogs.shown.empty());
+    expectIdle();
+    for (const QString& key : {QString("Album7"), QString("various"), QString()}) {
+        server->clearRequests();
+        library().showTracks(key);
+        EXPECT_TRUE(songs(0).isEmpty()) << key.toStdString();
+        EXPECT_TRUE(server->requests().empty());
+    }
+}
+
+TEST_F(Library, ClickingATreeNodeListsItsTracks) {
+    openWindow();
+    window->show();
+    window->RefreshLibrary();
+    QTreeView* view = control<QTreeView>("tvMusic");
+    const QModelIndex quiet = library().catalogue()->index(1, 0);
+    view->expand(quiet);
+    const QModelIndex album = library().catalogue()->index(0, 0, quiet);
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(album).center());
+    EXPECT_EQ(songs(0), (QStringList{"Dawn#1", "Noon#2", "Dusk#3"}));
+    EXPECT_EQ(control<QListView>("lstSongs0")->model()->rowCount(), 3);
+}
+
+TEST_F(Library, TrackListIdsAreReadLeniently) {
+    server->setReply("album_songs", R"(<root>
+        <song id="12"><title>a</title></song><song id="12.7"><title>b</title></song>
+        <song id="-3.5"><title>c</title></song><song id=" 15"><title>d</title></song>
+        <song id="abc"><title>e</title></song><song id="4000000000"><title>a</title></song>
+    </root>)");
+    openWindow();
+    library().showTracks("album1");
+    EXPECT_EQ(songs(0), (QStringList{"a#12", "b#12", "c#-4", "d#15", "e#0", "a#4000000000"}));
+}
+
+TEST_F(Library, TrackListFailures) {
+    openWindow();
+    window->RefreshLibrary();
+    library().showTracks("album10");
+    // An error reply is an empty list, without a message.
+    server->setReply("album_songs", "<root><error code=\"401\">Session Expired</error></root>");
+    library().showTracks("album10");
+    EXPECT_TRUE(songs(0).isEmpty());
+    EXPECT_TRUE(dialogs.shown.empty());
+    // A failed fetch is reported and the window returns to idle.
+    server->setFault(Fault::Http500, "album_songs");
+    library().showTracks("album10");
+    EXPECT_EQ(dialogs.texts("critical"), QStringList{unableToRefresh});
+    EXPECT_EQ(status(), "");
+    expectIdle();
+    // A song without a title keeps the lines before it and says the reply was unreadable.
+    server->clearOverrides();
+    server->setReply("album_songs", R"(<root><song id="1"><title>ok</title></song>
+        <song id="2"/><song id="3"><title>after</title></song></root>)");
+    library().showTracks("album10");
+    EXPECT_EQ(songs(0), QStringList{"ok#1"});
+    EXPECT_TRUE(dialogs.texts("critical").last().contains("could not be read"));
+    expectIdle();
+}
+
+TEST_F(Library, SearchSendsTheTextExactlyAsTyped) {
+    openWindow();
+    window->RefreshLibrary();
+    for (const QString& text : {QStringLiteral("Rock & Roll #1"), QStringLiteral("  two  blanks "),
+                                QStringLiteral("夜の音"), QStringLiteral("a+b=c?d%20"),
+                                QString()}) {
+        library().search(text);
+        EXPECT_EQ(QString::fromStdString(filterOf("search_songs")), text);
+    }
+    library().search("rock & roll #1");
+    EXPECT_EQ(songs(1), QStringList{"Rock & Roll #1 - Rock & Roll Heroes#4"});
+    library().search(QStringLiteral("夜"));
+    EXPECT_EQ(songs(1), QStringList{QStringLiteral("夜の音 - Café Żółw & 東京 Sound#8")});
+    library().search("high");
+    EXPECT_EQ(songs(1), (QStringList{"High Note - High Id Orchestra#40001",
+                                     "Higher Note - High Id Orchestra#40002"}));
+    EXPECT_EQ(status(), "Search Complete");
+    library().search("nothing matches this");
+    EXPECT_TRUE(songs(1).isEmpty());
+    EXPECT_EQ(status(), "Search Complete");
+    EXPECT_TRUE(dialogs.shown.empty());
+}
+
+TEST_F(Library, SearchFromTheWindowUsesTheSearchBox) {
+    openWindow();
+    window->RefreshLibrary();
+    control<QLineEdit>("txtBasicSearch")->setText("dawn");
+    QTest::keyClick(control<QLineEdit>("txtBasicSearch"), Qt::Key_Return);
+    EXPECT_EQ(songs(1), QStringList{"Dawn - The Quiet Ones#1"});
+    control<QLineEdit>("txtBasicSearch")->setText("dusk");
+    QTest::mouseClick(control<QPushButton>("cmdBasicSearch"), Qt::LeftButton);
+    EXPECT_EQ(songs(1), QStringList{"Dusk - The Quiet Ones#3"});
+}
+
+TEST_F(Library, SearchFailures) {
+    openWindow();
+    window->RefreshLibrary();
+    library().search("dawn");
+    server->setReply("search_songs", "<root><error code=\"401\">Session Expired</error></root>");
+    library().search("dawn");
+    EXPECT_TRUE(songs(1).isEmpty());
+    EXPECT_EQ(status(), "Search Complete");
+    EXPECT_TRUE(dialogs.shown.empty());
+
+    server->clearOverrides();
+    server->setFault(Fault::HtmlBody, "search_songs");
+    library().search("dawn");
+    EXPECT_EQ(dialogs.texts("critical"), QStringList{unableToRefresh});
+    EXPECT_EQ(status(), "");
+    expectIdle();
+
+    server->clearOverrides();
+    server->setReply("search_songs", R"(<root><song id="1"><title>t</title><artist>a</artist></song>
+        <song id="2"><title>no artist</title></song></root>)");
+    library().search("x");
+    EXPECT_EQ(songs(1), QStringList{"t - a#1"});
+    EXPECT_TRUE(dialogs.texts("critical").last().contains("could not be read"));
+    EXPECT_EQ(status(), "");
+    expectIdle();
+
+    window->setServername(refusingUrl());
+    library().search("x");
+    EXPECT_EQ(dialogs.texts("critical").last(), unableToRefresh);
+}
+
+TEST_F(Library, BeforeSigningInRequestsCarryAnEmptyToken) {
+    openWindow();
+    library().search("x");
+    library().showTracks("album1");
+    for (const auto& r : server->requests())
+        EXPECT_EQ(r.parameters.at("auth"), "");
+}
+
+} // namespace

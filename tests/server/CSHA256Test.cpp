@@ -1,0 +1,76 @@
+#include "CSHA256.h"
+#include "Sha256Words.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+namespace {
+
+QString digest(const QString& text) { return CSHA256().SHA256(text); }
+
+TEST(CSHA256, StandardVectors) {
+    EXPECT_EQ(digest(""), "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
+    EXPECT_EQ(digest("abc"), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
+    EXPECT_EQ(digest("abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq"),
+              "248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1");
+    EXPECT_EQ(digest("abcdefghbcdefghicdefghijdefghijkefghijklfghijklmghijklmnhijklmnoijklmnopjklmn"
+                     "opqklmnopqrlmnopqrsmnopqrstnopqrstu"),
+              "cf5b16a778af8380036ce59e7b0492370b249b11e8f07a51afac45037afee9d1");
+    EXPECT_EQ(digest(QString(1000000, QLatin1Char('a'))),
+              "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0");
+}
+
+// Lengths around the point where the length field no longer fits the last block.
+TEST(CSHA256, BlockBoundaries) {
+    EXPECT_EQ(digest(QString(55, QLatin1Char('a'))),
+              "9f4390f8d30c2dd92ec9f095b65e2b9ae9b0a925a5258e241c9f1e910f734318");
+    EXPECT_EQ(digest(QString(56, QLatin1Char('a'))),
+              "b35439a4ac6f0948b6d6f9e3c6af0f5f590ce20f1bde7090ef7970686ec6738a");
+    EXPECT_EQ(digest(QString(119, QLatin1Char('a'))),
+              "31eba51c313a5c08226adf18d4a359cfdfd8d2e816b13f4af952f7ea6584dcfb");
+    EXPECT_EQ(digest(QString(120, QLatin1Char('a'))),
+              "2f3d335432c70b580af0e8e1b3674a7c020d683aa5f73aaaedfdc55af904c21c");
+    EXPECT_EQ(digest(QString(64, QLatin1Char('a'))),
+              "ffe054fe7ae0cb6dc65c3af9b61d5209f439851db43d0ba5997337df154668eb");
+}
+
+TEST(CSHA256, AlwaysSixtyFourLowercaseHexDigits) {
+    // The first word of this digest is 0x0a..., so it needs its leading zero.
+    const QString d = digest("7");
+    EXPECT_EQ(d, "7902699be42c8a8e46fbbb4501726517e86b22c56a189f7625a6da49081b2451");
+    for (const char* text : {"", "a", "hello", "0000"}) {
+        const QString out = digest(QString::fromLatin1(text));
+        EXPECT_EQ(out.size(), 64);
+        EXPECT_EQ(out, out.toLower());
+    }
+}
+
+TEST(CSHA256, DigestsTheUtf8BytesOfTheText) {
+    // U+0141 must not collide with "A": it is the two bytes C5 81.
+    EXPECT_NE(digest(QString(QChar(0x0141))), digest("A"));
+    EXPECT_EQ(digest(QString(QChar(0x0141))), CSHA256().SHA256(QByteArray("\xC5\x81")));
+    EXPECT_EQ(digest(QStringLiteral("pässwörd")),
+              "46970bef70aced8123f0d5d094717e2a5cd412041e03b26376049fe65b2834a4");
+    // ASCII text digests exactly as before.
+    EXPECT_EQ(digest("demo"), "2a97516c354b68848cdbd8f54a226a0a55b21ed138e207ad6c5cbb9c00aa5aea");
+}
+
+TEST(Sha256Words, ShiftsAndAdditionsWrapAsUnsignedWords) {
+    using namespace Sha256Words;
+    EXPECT_EQ(ShiftLeft(0x12345678u, 0), 0x12345678u);
+    EXPECT_EQ(ShiftRight(0x12345678u, 0), 0x12345678u);
+    EXPECT_EQ(ShiftRight(0x80000000u, 31), 1u);
+    EXPECT_EQ(ShiftLeft(1u, 31), 0x80000000u);
+    EXPECT_EQ(ShiftLeft(3u, 31), 0x80000000u);
+    EXPECT_EQ(ShiftRight(0xF0000000u, 4), 0x0F000000u);
+    EXPECT_EQ(AddWords(0x7FFFFFFFu, 1u), 0x80000000u);
+    EXPECT_EQ(AddWords(0xFFFFFFFFu, 1u), 0u);
+    EXPECT_EQ(Rotr(0x00000001u, 1), 0x80000000u);
+    EXPECT_THROW(ShiftLeft(1u, 32), std::overflow_error);
+    EXPECT_THROW(ShiftLeft(1u, -1), std::overflow_error);
+    EXPECT_THROW(ShiftRight(1u, 32), std::overflow_error);
+    EXPECT_THROW(ShiftRight(1u, -1), std::overflow_error);
+}
+
+} // namespace

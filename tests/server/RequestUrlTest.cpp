@@ -1,0 +1,54 @@
+#include "Handshake.h"
+#include "RequestUrl.h"
+
+#include <QUrlQuery>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(RequestUrl, BuildsEachActionAfterTheBaseUrlAsTyped) {
+    const QString base = "http://host:8080/sonaric/";
+    EXPECT_EQ(RequestUrl::artists(base, "tok").toString(),
+              "http://host:8080/sonaric//server/xml.server.php?action=artists&auth=tok");
+    EXPECT_EQ(RequestUrl::albums("http://h", "").toString(),
+              "http://h/server/xml.server.php?action=albums&auth=");
+    EXPECT_EQ(RequestUrl::albumSongs("http://h", "", "7").toString(),
+              "http://h/server/xml.server.php?action=album_songs&auth=&filter=7");
+    EXPECT_EQ(RequestUrl::artistSongs("http://h", "t", "0").toString(),
+              "http://h/server/xml.server.php?action=artist_songs&auth=t&filter=0");
+    EXPECT_EQ(RequestUrl::song("http://h", "t", -12).toString(),
+              "http://h/server/xml.server.php?action=song&auth=t&filter=-12");
+    EXPECT_EQ(RequestUrl::song("http://h", "t", 0).toString(),
+              "http://h/server/xml.server.php?action=song&auth=t&filter=0");
+    EXPECT_EQ(RequestUrl::handshake("http://h", "abc", 1700000000, "me").toString(),
+              "http://h/server/xml.server.php?action=handshake&auth=abc&timestamp=1700000000"
+              "&version=350001&user=me");
+}
+
+TEST(RequestUrl, ParameterValuesSurviveDelimitersAndNonAscii) {
+    for (const QString& text : {QStringLiteral("Rock & Roll"), QStringLiteral("#1 hit?"),
+                                QStringLiteral("a+b=c"), QStringLiteral("Žluťoučký 夜"),
+                                QStringLiteral("100%"), QStringLiteral(" ")}) {
+        const QUrl url = RequestUrl::searchSongs("http://h", "t", text);
+        const QUrlQuery query(url);
+        EXPECT_EQ(query.queryItemValue("filter", QUrl::FullyDecoded), text);
+        EXPECT_EQ(query.queryItems().size(), 3) << url.toString().toStdString();
+        EXPECT_TRUE(url.fragment().isEmpty());
+    }
+}
+
+TEST(Handshake, PassphraseIsTheDigestOfTimestampAndKey) {
+    const Handshake h = Handshake::at(3600, "key");
+    EXPECT_EQ(h.timestamp, 3600);
+    EXPECT_EQ(h.passphrase, "aa9d3a80aa187c6aba5cc23c22d6e0167dc53f3e985736f7b061d084f26f2c2e");
+    EXPECT_EQ(Handshake::at(3600, "key").passphrase, h.passphrase);
+    EXPECT_NE(Handshake::at(3601, "key").passphrase, h.passphrase);
+    // Timestamps past 2038 stay exact.
+    EXPECT_EQ(Handshake::at(4102444800, "k").url("http://h", "u").toString(),
+              "http://h/server/xml.server.php?action=handshake&auth=" +
+                  Handshake::at(4102444800, "k").passphrase +
+                  "&timestamp=4102444800&version=350001&user=u");
+}
+
+} // namespace

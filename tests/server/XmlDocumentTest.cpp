@@ -1,0 +1,171 @@
+#include "HttpClient.h"
+#include "TestServer.h"
+#include "XmlDocument.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+bool loads(const char* bytes) { return XmlDocument().loadBytes(QByteArray(bytes)); }
+
+TEST(XmlDocumentBytes, AcceptsExactlyOneWellFormedDocument) {
+    EXPECT_TRUE(loads("<root/>"));
+    EXPECT_TRUE(loads("<?xml version=\"1.0\"?>\n<root><a>1</a></root>\n"));
+    EXPECT_TRUE(loads("\xEF\xBB\xBF<root/>"));
+    EXPECT_TRUE(loads("<!-- note --><root/><!-- end -->"));
+    EXPECT_FALSE(loads(""));
+    EXPECT_FALSE(loads("   "));
+    EXPECT_FALSE(loads("<root/><root/>"));
+    EXPECT_FALSE(loads("<root/>garbage"));
+    EXPECT_FALSE(loads("<root><a></root>"));
+    EXPECT_FALSE(loads("<root><a>1</a>"));
+    EXPECT_FALSE(loads("<!DOCTYPE html><html><body><p>Error<br></body></html>"));
+    EXPECT_FALSE(loads("plain text"));
+}
+
+TEST(XmlDocumentBytes, AFailedLoadLeavesNoDocumentElement) {
+    XmlDocument doc;
+    ASSERT_TRUE(doc.loadBytes("<root><auth>x</auth></root>"));
+    EXPECT_TRUE(doc.hasDocumentElement());
+    EXPECT_FALSE(doc.loadBytes("<root><auth>x</auth>"));
+    EXPECT_FALSE(doc.hasDocumentElement());
+    EXPECT_FALSE(doc.selectSingleNode("/root/auth"));
+    EXPECT_EQ(doc.selectNodes("/root/auth").size(), 0u);
+    EXPECT_FALSE(doc.failureReason().isEmpty());
+}
+
+TEST(XmlDocumentBytes, NeverExpandsExternalOrDtdEntities) {
+    QTemporaryDir dir;
+    QFile secret(dir.filePath("secret.txt"));
+    ASSERT_TRUE(secret.open(QIODevice::WriteOnly));
+    secret.write("SECRET");
+    secret.close();
+    const QByteArray xml = "<?xml version=\"1.0\"?>\n<!DOCTYPE root [\n"
+                           "<!ENTITY ext SYSTEM \"file://" +
+                           secret.fileName().toUtf8() +
+                           "\">\n<!ENTITY inner \"INNER\">]>\n<root><a>&ext;&inner;</a></root>";
+    XmlDocument doc;
+    doc.loadBytes(xml);
+    const QString text = XmlDocument::text(doc.selectSingleNode("/root/a"));
+    EXPECT_FALSE(text.contains("SECRET"));
+    EXPECT_FALSE(text.contains("INNER"));
+}
+
+TEST(XmlDocumentBytes, TextIsTheWholeTextContent) {
+    XmlDocument doc;
+    ASSERT_TRUE(doc.loadBytes("<root><a>x &amp; y</a><b><![CDATA[<raw> & ]]></b>"
+                              "<c>one<i>two</i><![CDATA[three]]><j><k>four</k></j></c>"
+                              "<d/><e>caf\xC3\xA9</e></root>"));
+    auto text = [&](const char* path) { return XmlDocument::text(doc.selectSingleNode(path)); };
+    EXPECT_EQ(text("/root/a"), "x & y");
+    EXPECT_EQ(text("/root/b"), "<raw> & ");
+    EXPECT_EQ(text("/root/c"), "onetwothreefour");
+    EXPECT_EQ(text("/root/d"), "");
+    EXPECT_EQ(text("/root/e"), QStringLiteral("café"));
+    EXPECT_EQ(text("/root/missing"), "");
+    EXPECT_EQ(XmlDocument::attribute(doc.selectSingleNode("/root/a"), "id"), std::nullopt);
+}
+
+TEST(XmlDocumentBytes, RelativeAndAbsolutePathsSelectInDocumentOrder) {
+    XmlDocument doc;
+    ASSERT_TRUE(doc.loadBytes("<settings><x>1</x><x>2</x></settings>"));
+    EXPECT_EQ(XmlDocument::text(doc.selectSingleNode("settings/x")), "1");
+    EXPECT_EQ(doc.selectNodes("/settings/x").size(), 2u);
+    EXPECT_FALSE(doc.selectSingleNode("root/x"));
+}
+
+TEST(XmlDocumentFile, LoadsFromAPathOrFails) {
+    QTemporaryDir dir;
+    XmlDocument doc;
+    EXPECT_FALSE(doc.load(dir.filePath("none.xml")));
+    EXPECT_FALSE(doc.failureReason().isEmpty());
+    QFile file(dir.filePath("a.xml"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("<settings><servername>s</servername></settings>\r\n");
+    file.close();
+    ASSERT_TRUE(doc.load(file.fileName()));
+    EXPECT_EQ(XmlDocument::text(doc.selectSingleNode("settings/servername")), "s");
+}
+
+class XmlDocumentUrl : public ::testing::Test {
+protected:
+    TestServer server;
+    HttpClient http;
+
+    QUrl actionUrl(const char* action) const {
+        return QUrl(server.url() + "/server/xml.server.php?action=" + action + "&auth=");
+    }
+};
+
+TEST_F(XmlDocumentUrl, LoadsAReplyOverHttp) {
+    XmlDocument doc;
+    EXPECT_TRUE(doc.load(actionUrl("artists"), http));
+    EXPECT_EQ(XmlDocument::text(doc.selectSingleNode("/root/error")), "Session Expired");
+    EXPECT_EQ(XmlDocument::attribute(doc.selectSingleNode("/root/error"), "code"), "401");
+}
+
+TEST_F(XmlDocumentUrl, EveryTransportOrFormatFailureLeavesNoDocumentElement) {
+    using Fault = SonaricTestServer::Fault;
+    for (Fault fault : {Fault::Http500, Fault::NotFound, Fault::HtmlBody, Fault::TruncatedBody,
+                        Fault::CloseMidReply}) {
+        server->setFault(fault);
+        XmlDocument doc;
+        EXPECT_FALSE(doc.load(actionUrl("artists"), http)) << int(fault);
+        EXPECT_FALSE(doc.hasDocumentElement()) << int(fault);
+        EXPECT_FALSE(doc.failureReason().isEmpty()) << int(fault);
+    }
+    server->setFault(Fault::Http500);
+    XmlDocument doc;
+    doc.load(actionUrl("artists"), http);
+    EXPECT_TRUE(doc.failureReason().contains("500"));
+}
+
+TEST_F(XmlDocumentUrl, ARefusedConnectionFails) {
+    XmlDocument doc;
+    EXPECT_FALSE(doc.load(QUrl(refusingUrl() + "/server/xml.server.php"), http));
+    EXPECT_FALSE(doc.hasDocumentElement());
+}
+
+TEST_F(XmlDocumentUrl, AStalledTransferTimesOutAndSaysSo) {
+    server->setFault(SonaricTestServer::Fault::Delay, "", 3000);
+    http.setStallTimeout(std::chrono::milliseconds(200));
+    QElapsedTimer clock;
+    clock.start();
+    const HttpReply reply = http.get(actionUrl("artists"));
+    EXPECT_LT(clock.elapsed(), 2500);
+    EXPECT_EQ(reply.error, FetchError::TimedOut);
+    EXPECT_TRUE(reply.reason.contains("0.2"));
+}
+
+TEST_F(XmlDocumentUrl, TheEventLoopRunsWhileWaitingAndASecondRequestIsRefused) {
+    server->setFault(SonaricTestServer::Fault::Delay, "", 300);
+    int ticks = 0;
+    HttpReply nested;
+    QTimer timer;
+    timer.setInterval(20);
+    QObject context;
+    QObject::connect(&timer, &QTimer::timeout, &context, [&] {
+        if (++ticks == 2)
+            nested = http.get(actionUrl("artists"));
+    });
+    timer.start();
+    EXPECT_TRUE(http.get(actionUrl("artists")).ok());
+    EXPECT_GE(ticks, 5);
+    EXPECT_EQ(nested.error, FetchError::Busy);
+    EXPECT_FALSE(http.isBusy());
+}
+
+TEST_F(XmlDocumentUrl, ErrorTextsNeverQuoteTheQuery) {
+    server->setFault(SonaricTestServer::Fault::NotFound);
+    const HttpReply reply =
+        http.get(QUrl(server.url() + "/server/xml.server.php?action=artists&auth=SECRETTOKEN"));
+    EXPECT_FALSE(reply.ok());
+    EXPECT_FALSE(reply.reason.contains("SECRETTOKEN"));
+}
+
+} // namespace

@@ -1,0 +1,138 @@
+#include "SettingsFile.h"
+#include "TempAppData.h"
+
+#include <QFileInfo>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+namespace {
+
+const StoredSettings sample{"http://a&b<c>d/sonaric", "Ann & <Bob>", QString(64, QChar('f')),
+                            true, false};
+
+TEST(SettingsFile, WritesExactlySevenCrlfLines) {
+    TempAppData appData;
+    ASSERT_EQ(SettingsFile::write(sample), std::nullopt);
+    EXPECT_EQ(appData.settingsBytes(),
+              "<settings>\r\n"
+              "<servername>http://a&amp;b&lt;c&gt;d/sonaric</servername>\r\n"
+              "<username>Ann &amp; &lt;Bob&gt;</username>\r\n"
+              "<password>" +
+                  QByteArray(64, 'f') +
+                  "</password>\r\n"
+                  "<autorefresh>1</autorefresh>\r\n"
+                  "<autoplay>0</autoplay>\r\n"
+                  "</settings>\r\n");
+}
+
+TEST(SettingsFile, ReadsBackWhatItWrote) {
+    TempAppData appData;
+    for (const StoredSettings& s :
+         {sample, StoredSettings{"", "", "", false, true},
+          StoredSettings{QStringLiteral("http://ünï/cödé"), QStringLiteral("Żółw"), "", true,
+                         true}}) {
+        ASSERT_EQ(SettingsFile::write(s), std::nullopt);
+        EXPECT_EQ(SettingsFile::read(), s);
+    }
+    EXPECT_TRUE(appData.settingsBytes().contains("<password></password>\r\n"));
+}
+
+TEST(SettingsFile, LocationFollowsAppDataThenXdg) {
+    TempAppData appData;
+    EXPECT_EQ(SettingsFile::filePath(), appData.path() + "/Windows Sonaric Client/settings.xml");
+    qputenv("APPDATA", "");
+    const QByteArray oldXdg = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", "/tmp/xdg-here");
+    EXPECT_EQ(SettingsFile::filePath(), "/tmp/xdg-here/Windows Sonaric Client/settings.xml");
+    qputenv("XDG_CONFIG_HOME", oldXdg);
+}
+
+TEST(SettingsFile, MissingOrIllFormedFilesReadAsNoSettings) {
+    TempAppData appData;
+    EXPECT_EQ(SettingsFile::read(), std::nullopt);
+    appData.writeSettings("<settings><servername>x</servername>");
+    EXPECT_EQ(SettingsFile::read(), std::nullopt);
+    appData.writeSettings("");
+    EXPECT_EQ(SettingsFile::read(), std::nullopt);
+}
+
+TEST(SettingsFile, MissingElementsAndOddOptionsReadAsEmptyOrOff) {
+    TempAppData appData;
+    appData.writeSettings("<settings><servername>s</servername><username>u</username>"
+                          "<password>p</password></settings>");
+    EXPECT_EQ(SettingsFile::read(), (StoredSettings{"s", "u", "p", false, false}));
+
+    appData.writeSettings("<options><servername>s</servername><autorefresh>1</autorefresh>"
+                          "</options>");
+    EXPECT_EQ(SettingsFile::read(), (StoredSettings{}));
+
+    const struct {
+        const char* text;
+        bool on;
+    } options[] = {{"1", true},     {"0", false},  {"2", true},     {"-1", true},
+                   {"True", true},  {"tRUE", true}, {"false", false}, {"", false},
+                   {"yes", false},  {"0.0", false}, {" 1 ", true}};
+    for (const auto& o : options) {
+        appData.writeSettings(QByteArray("<settings><autorefresh>") + o.text +
+                              "</autorefresh><autoplay>" + o.text + "</autoplay></settings>");
+        const auto read = SettingsFile::read();
+        ASSERT_TRUE(read.has_value()) << o.text;
+        EXPECT_EQ(read->autoRefresh, o.on) << o.text;
+        EXPECT_EQ(read->autoPlay, o.on) << o.text;
+        EXPECT_EQ(read->servername, "");
+    }
+}
+
+unsigned modeOf(const QString& path) {
+    struct stat info {};
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? (info.st_mode & 0777) : 0;
+}
+
+TEST(SettingsFile, IsOwnerOnlyAndStaysSo) {
+    TempAppData appData;
+    ASSERT_EQ(SettingsFile::write(sample), std::nullopt);
+    EXPECT_EQ(modeOf(SettingsFile::filePath()), 0600u);
+    ::chmod(QFile::encodeName(SettingsFile::filePath()).constData(), 0644);
+    ASSERT_EQ(SettingsFile::write(sample), std::nullopt);
+    EXPECT_EQ(modeOf(SettingsFile::filePath()), 0600u);
+}
+
+// A write that fails half-way (here: the file size limit, which binds root too) must leave the
+// previous file exactly as it was.
+TEST(SettingsFile, AFailedWriteLeavesTheOldFileWhole) {
+    TempAppData appData;
+    ASSERT_EQ(SettingsFile::write(sample), std::nullopt);
+    const QByteArray before = appData.settingsBytes();
+
+    rlimit old{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit tiny = old;
+    tiny.rlim_cur = 20;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &tiny), 0);
+    const std::optional<QString> failure =
+        SettingsFile::write(StoredSettings{"http://new", "new", "", false, false});
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+
+    ASSERT_TRUE(failure.has_value());
+    EXPECT_FALSE(failure->isEmpty());
+    EXPECT_EQ(appData.settingsBytes(), before);
+    EXPECT_EQ(QDir(SettingsFile::folderPath()).entryList(QDir::Files), QStringList{"settings.xml"});
+}
+
+TEST(SettingsFile, AFolderThatCannotBeCreatedIsReported) {
+    TempAppData appData;
+    QFile blocker(SettingsFile::folderPath());
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    const std::optional<QString> failure = SettingsFile::write(sample);
+    ASSERT_TRUE(failure.has_value());
+    EXPECT_TRUE(failure->contains("Windows Sonaric Client"));
+}
+
+} // namespace

@@ -1,0 +1,179 @@
+#include "ClientFixture.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QLabel>
+#include <QListView>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTreeView>
+
+namespace {
+
+using StartUp = ClientFixture;
+
+TEST_F(StartUp, AutoRefreshDecidesWhetherTheLibraryIsFetched) {
+    const struct {
+        QByteArray autoRefresh;
+        bool refreshes;
+    } cases[] = {{"1", true}, {"0", false}, {QByteArray(), false}, {"True", true}, {"2", true}};
+    for (const auto& c : cases) {
+        server->clearRequests();
+        appData.writeSettings(settingsText(c.autoRefresh));
+        window = std::make_unique<frmPlayer>(dialogs);
+        window->Form_Load();
+        EXPECT_EQ(window->AutoRefresh(), c.refreshes) << c.autoRefresh.constData();
+        EXPECT_EQ(server.requestsOf("handshake").size(), c.refreshes ? 1u : 0u)
+            << c.autoRefresh.constData();
+        EXPECT_EQ(library().catalogue()->artistCount(), c.refreshes ? 8 : 0);
+        EXPECT_EQ(window->Servername(), server.url());
+        EXPECT_EQ(window->Username(), "demo");
+        EXPECT_EQ(window->HashKey(), CSHA256().SHA256(QStringLiteral("demo")));
+    }
+    EXPECT_TRUE(dialogs.shown.empty());
+}
+
+TEST_F(StartUp, AutoPlayAcceptsWordsAndNumbers) {
+    for (const char* text : {"True", "true", "2", "1"}) {
+        appData.writeSettings(settingsText("0", "demo", text));
+        window = std::make_unique<frmPlayer>(dialogs);
+        window->Form_Load();
+        EXPECT_TRUE(window->AutoPlay()) << text;
+    }
+    appData.writeSettings(settingsText("0", "demo", "0"));
+    window = std::make_unique<frmPlayer>(dialogs);
+    window->Form_Load();
+    EXPECT_FALSE(window->AutoPlay());
+}
+
+TEST_F(StartUp, WithoutAReadableFileTheSettingsDialogOpensFirst) {
+    for (const QByteArray& file : {QByteArray(), QByteArray("<settings><servername>")}) {
+        dialogs.shown.clear();
+        if (!file.isNull())
+            appData.writeSettings(file);
+        bool shownBeforeWindow = false;
+        dialogs.onSettings = [&](frmPlayer& player) { shownBeforeWindow = !player.isVisible(); };
+        window = std::make_unique<frmPlayer>(dialogs);
+        window->Form_Load();
+        ASSERT_EQ(dialogs.shown.size(), 1u);
+        EXPECT_EQ(dialogs.shown[0].kind, "settings");
+        EXPECT_TRUE(shownBeforeWindow);
+        EXPECT_TRUE(window->Servername().isEmpty());
+        EXPECT_FALSE(window->AutoRefresh());
+    }
+    EXPECT_TRUE(server->requests().empty());
+}
+
+TEST_F(StartUp, AFailedRefreshReportsAndStartUpGoesOn) {
+    appData.writeSettings(settingsText("1", "wrong"));
+    window = std::make_unique<frmPlayer>(dialogs);
+    window->Form_Load();
+    EXPECT_EQ(dialogs.texts("critical"), QStringList{"Error Authenticating[Sonaric Error: 401]"});
+    EXPECT_EQ(control<QLabel>("StatusBarPanel1")->text(), "Library refresh failed");
+}
+
+using MainWindow = ClientFixture;
+
+TEST_F(MainWindow, HasItsTitleMenuAndControls) {
+    openWindow();
+    EXPECT_EQ(window->windowTitle(), "Windows Sonaric Client");
+    EXPECT_EQ(window->ProgramName(), "Windows Sonaric Client");
+    QMenu* menu = control<QMenu>("mnuLibrary");
+    ASSERT_NE(menu, nullptr);
+    EXPECT_EQ(menu->title(), "Library");
+    QStringList items;
+    for (QAction* a : menu->actions())
+        items << (a->isSeparator() ? "-" : a->text());
+    EXPECT_EQ(items, (QStringList{"Refresh Library", "-", "Settings...", "-", "About", "-", "Exit"}));
+    for (QAction* a : menu->actions())
+        EXPECT_TRUE(a->shortcut().isEmpty());
+    EXPECT_FALSE(control<QPushButton>("cmdBasicSearch")->isEnabled());
+    EXPECT_EQ(control<QPushButton>("cmdDeleteItem")->text(), "Delete Item");
+    EXPECT_EQ(control<QPushButton>("cmdClearPlaylist")->text(), "Clear Playlist");
+    QTabBar* tabs = control<QTabBar>("SSTabBar");
+    EXPECT_EQ(tabs->tabText(0), "Library");
+    EXPECT_EQ(tabs->tabText(1), "Search");
+    EXPECT_EQ(tabs->currentIndex(), 0);
+}
+
+TEST_F(MainWindow, ExitAsksAndOnlyYesEndsTheProgram) {
+    openWindow();
+    QAction* exit = control<QAction>("mnuExit");
+    dialogs.answerYes = false;
+    exit->trigger();
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0].kind, "yesno");
+    EXPECT_EQ(dialogs.shown[0].text, "Are you sure you want to exit?");
+    EXPECT_EQ(dialogs.shown[0].title, "Windows Sonaric Client");
+    EXPECT_EQ(dialogs.quitCount, 0);
+    EXPECT_EQ(window->Servername(), server.url());
+    dialogs.answerYes = true;
+    exit->trigger();
+    EXPECT_EQ(dialogs.quitCount, 1);
+}
+
+TEST_F(MainWindow, MenuOpensSettingsAndAbout) {
+    openWindow();
+    control<QAction>("mnuSettings")->trigger();
+    control<QAction>("mnuAbout")->trigger();
+    ASSERT_EQ(dialogs.shown.size(), 2u);
+    EXPECT_EQ(dialogs.shown[0].kind, "settings");
+    EXPECT_EQ(dialogs.shown[1].kind, "about");
+}
+
+TEST_F(MainWindow, SettersStoreAndDoNothingElse) {
+    openWindow();
+    window->setServername("http://x/");
+    window->setAutoRefresh(true);
+    window->setAutoPlay(true);
+    EXPECT_EQ(window->Servername(), "http://x/");
+    EXPECT_TRUE(window->AutoRefresh());
+    EXPECT_TRUE(window->AutoPlay());
+    EXPECT_TRUE(server->requests().empty());
+    EXPECT_TRUE(appData.settingsBytes().isEmpty());
+}
+
+TEST_F(MainWindow, ControlsFollowTheWindowSize) {
+    openWindow();
+    window->show();
+    window->resize(900, 600);
+    QCoreApplication::processEvents();
+    const double tpp = 1440.0 / window->logicalDpiX();
+    const ControlLayout& layout = window->controlLayout();
+    EXPECT_NEAR(layout.tabs.width, window->frameGeometry().width() * tpp - 500, 0.01);
+    auto px = [tpp](float twips) { return static_cast<int>(std::lround(twips / tpp)); };
+    QTreeView* tree = control<QTreeView>("tvMusic");
+    EXPECT_EQ(tree->width(), px(layout.tree.width));
+    EXPECT_EQ(control<QWidget>("SSTab")->width(), px(layout.tabs.width));
+    QListView* songs = control<QListView>("lstSongs0");
+    EXPECT_EQ(songs->x(), px(layout.songs[0].left));
+    EXPECT_EQ(songs->height(), px(layout.songs[0].height));
+    QPushButton* clear = control<QPushButton>("cmdClearPlaylist");
+    QWidget* playlist = control<QWidget>("lstPlaylist");
+    EXPECT_NEAR(clear->geometry().right(), playlist->geometry().right(), 1);
+    EXPECT_LT(playlist->geometry().right(), window->width());
+    EXPECT_LT(control<QWidget>("SSTab")->geometry().bottom(),
+              control<QWidget>("StatusBar")->geometry().top());
+}
+
+TEST_F(MainWindow, EachTabShowsOnlyItsOwnSongList) {
+    openWindow();
+    window->show();
+    QTabBar* tabs = control<QTabBar>("SSTabBar");
+    auto* library = control<QListView>("lstSongs0");
+    auto* search = control<QListView>("lstSongs1");
+    EXPECT_TRUE(library->isVisible());
+    EXPECT_FALSE(search->isVisible());
+    tabs->setCurrentIndex(1);
+    EXPECT_FALSE(library->isVisible());
+    EXPECT_TRUE(search->isVisible());
+    EXPECT_TRUE(control<QWidget>("fraBasicSearch")->isVisible());
+    EXPECT_FALSE(control<QWidget>("tvMusic")->isVisible());
+    tabs->setCurrentIndex(0);
+    EXPECT_TRUE(library->isVisible());
+    EXPECT_FALSE(search->isVisible());
+}
+
+} // namespace

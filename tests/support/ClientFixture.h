@@ -1,0 +1,53 @@
+#pragma once
+
+#include "CSHA256.h"
+#include "HttpClient.h"
+#include "LibraryBrowser.h"
+#include "ScriptedDialogs.h"
+#include "TempAppData.h"
+#include "TestServer.h"
+#include "frmPlayer.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+// A main window against a fresh test server, with its settings in a temporary folder. The window
+// is destroyed before the server, so no connection keeps the server waiting.
+class ClientFixture : public ::testing::Test {
+protected:
+    TempAppData appData;
+    TestServer server;
+    ScriptedDialogs dialogs;
+    std::unique_ptr<frmPlayer> window;
+
+    void TearDown() override { window.reset(); }
+
+    QByteArray settingsText(const QByteArray& autoRefresh, const QString& password = "demo",
+                            const QByteArray& autoPlay = "0") const {
+        QByteArray text = "<settings>\r\n<servername>" + server.url().toUtf8() +
+                          "</servername>\r\n<username>demo</username>\r\n<password>" +
+                          CSHA256().SHA256(password).toUtf8() + "</password>\r\n";
+        if (!autoRefresh.isNull())
+            text += "<autorefresh>" + autoRefresh + "</autorefresh>\r\n";
+        return text + "<autoplay>" + autoPlay + "</autoplay>\r\n</settings>\r\n";
+    }
+
+    // A window whose session points at the server, signed in or not.
+    frmPlayer& openWindow(const QString& password = "demo") {
+        window = std::make_unique<frmPlayer>(dialogs);
+        window->setServername(server.url());
+        window->setUsername("demo");
+        window->setHashKey(CSHA256().SHA256(password));
+        window->httpClient().setStallTimeout(std::chrono::milliseconds(2000));
+        return *window;
+    }
+
+    LibraryBrowser& library() { return window->library(); }
+
+    template <typename T> T* control(const char* name) {
+        T* found = window->findChild<T*>(QLatin1String(name));
+        EXPECT_NE(found, nullptr) << name;
+        return found;
+    }
+};

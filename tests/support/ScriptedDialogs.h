@@ -1,0 +1,30 @@
+#pragma once
+
+#include "UserDialogs.h"
+
+#include <QStringList>
+
+#include <functional>
+
+// Answers the main window's dialogs the way a test tells it to, and records what was shown.
+class ScriptedDialogs : public UserDialogs {
+public:
+    struct Shown {
+        QString kind; // "critical", "question", "yesno", "settings", "about"
+        QString title;
+        QString text;
+    };
+
+    bool answerYes = false;
+    std::function<void(frmPlayer&)> onSettings;
+    std::vector<Shown> shown;
+    int quitCount = 0;
+
+    void critical(QWidget* parent, const QString& title, const QString& text) override;
+    bool askYesNo(QWidget* parent, const QString& title, const QString& text, Icon icon) override;
+    void showSettings(frmPlayer& player) override;
+    void showAbout(frmPlayer& player) override;
+    void quit() override;
+
+    QStringList texts(const QString& kind) const;
+};

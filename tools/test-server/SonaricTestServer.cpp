@@ -1,0 +1,387 @@
+#include "SonaricTestServer.h"
+
+#include <QByteArray>
+#include <QCryptographicHash>
+#include <QString>
+
+#include <httplib.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstring>
+#include <random>
+
+namespace {
+
+constexpr char XmlType[] = "application/xml; charset=utf-8";
+constexpr char Prolog[] = "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\n";
+constexpr int ProtocolVersion = 350001;
+constexpr std::int64_t TimestampWindow = 30 * 60;
+
+std::string escaped(const std::string& text) {
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text) {
+        switch (c) {
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
+        default:
+            out += c;
+        }
+    }
+    return out;
+}
+
+std::string element(const char* name, const std::string& text) {
+    return std::string("<") + name + ">" + escaped(text) + "</" + name + ">";
+}
+
+std::string errorReply(const std::string& code, const std::string& message) {
+    return std::string(Prolog) + "<root><error code=\"" + code + "\">" + escaped(message) +
+           "</error></root>\n";
+}
+
+std::string parameter(const httplib::Request& request, const char* name) {
+    return request.has_param(name) ? request.get_param_value(name) : std::string();
+}
+
+bool containsFolded(const std::string& haystack, const std::string& needle) {
+    return QString::fromUtf8(haystack).contains(QString::fromUtf8(needle), Qt::CaseInsensitive);
+}
+
+void appendLittleEndian(std::string& out, std::uint32_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i)
+        out += static_cast<char>((value >> (8 * i)) & 0xFF);
+}
+
+} // namespace
+
+SonaricTestServer::SonaricTestServer(Catalogue catalogue)
+    : SonaricTestServer(std::move(catalogue), Options{}) {}
+
+SonaricTestServer::SonaricTestServer(Catalogue catalogue, Options options)
+    : m_catalogue(std::move(catalogue)), m_options(std::move(options)) {
+    // The two catalogue replies do not depend on the request: build them once.
+    m_artistsReply = Prolog;
+    m_artistsReply += "<root>\n";
+    for (const Catalogue::Artist& a : m_catalogue.artists) {
+        m_artistsReply += "<artist id=\"" + escaped(a.id) + "\">";
+        if (a.nameAsCdata)
+            m_artistsReply += "<name><![CDATA[" + a.name + "]]></name>";
+        else
+            m_artistsReply += element("name", a.name);
+        m_artistsReply += element("albums", "1") + element("songs", a.songs) + "</artist>\n";
+    }
+    m_artistsReply += "</root>\n";
+    m_albumsReply = Prolog;
+    m_albumsReply += "<root>\n";
+    for (const Catalogue::Album& a : m_catalogue.albums) {
+        m_albumsReply += "<album id=\"" + escaped(a.id) + "\">" + element("name", a.name) +
+                         "<artist id=\"" + escaped(a.artistId) + "\"></artist>" +
+                         element("year", "2001") + element("tracks", a.tracks) + "</album>\n";
+    }
+    m_albumsReply += "</root>\n";
+}
+
+SonaricTestServer::~SonaricTestServer() { stop(); }
+
+bool SonaricTestServer::start(const std::string& host, int port) {
+    m_server = std::make_unique<httplib::Server>();
+    m_server->set_tcp_nodelay(true);
+    m_server->set_keep_alive_timeout(2);
+    m_server->Get(R"((.*)/server/xml\.server\.php)",
+                  [this](const httplib::Request& request, httplib::Response& response) {
+                      handleXml(request, response, request.matches[1]);
+                  });
+    m_server->Get(R"((.*)/play/(-?\d+)\.wav)",
+                  [this](const httplib::Request& request, httplib::Response& response) {
+                      handleStream(request, response);
+                  });
+    m_host = host;
+    m_port = port == 0 ? m_server->bind_to_any_port(host) : (m_server->bind_to_port(host, port) ? port : -1);
+    if (m_port <= 0)
+        return false;
+    {
+        std::lock_guard lock(m_mutex);
+        m_stopped = false;
+    }
+    m_thread = std::thread([this] { m_server->listen_after_bind(); });
+    return true;
+}
+
+void SonaricTestServer::stop() {
+    {
+        std::lock_guard lock(m_mutex);
+        m_stopped = true;
+    }
+    m_stopping.notify_all();
+    if (m_server)
+        m_server->stop();
+    if (m_thread.joinable())
+        m_thread.join();
+}
+
+std::string SonaricTestServer::baseUrl() const {
+    return "http://" + m_host + ":" + std::to_string(m_port);
+}
+
+void SonaricTestServer::setFault(Fault fault, const std::string& action, int delayMs) {
+    std::lock_guard lock(m_mutex);
+    m_faults[action] = {fault, delayMs};
+}
+
+void SonaricTestServer::setReply(const std::string& action, std::string body) {
+    std::lock_guard lock(m_mutex);
+    m_replies[action] = std::move(body);
+}
+
+void SonaricTestServer::clearOverrides() {
+    std::lock_guard lock(m_mutex);
+    m_faults.clear();
+    m_replies.clear();
+}
+
+std::vector<SonaricTestServer::LoggedRequest> SonaricTestServer::requests() const {
+    std::lock_guard lock(m_mutex);
+    return m_log;
+}
+
+void SonaricTestServer::clearRequests() {
+    std::lock_guard lock(m_mutex);
+    m_log.clear();
+}
+
+std::string SonaricTestServer::currentToken() const {
+    std::lock_guard lock(m_mutex);
+    return m_tokens.empty() ? std::string() : m_tokens.back();
+}
+
+std::string SonaricTestServer::sha256Hex(const std::string& bytes) {
+    return QCryptographicHash::hash(QByteArray::fromStdString(bytes), QCryptographicHash::Sha256)
+        .toHex()
+        .toStdString();
+}
+
+SonaricTestServer::FaultSetting SonaricTestServer::faultFor(const std::string& action) const {
+    std::lock_guard lock(m_mutex);
+    if (auto found = m_faults.find(action); found != m_faults.end())
+        return found->second;
+    if (action != "stream")
+        if (auto all = m_faults.find(""); all != m_faults.end())
+            return all->second;
+    return {};
+}
+
+bool SonaricTestServer::sleepFor(int ms) {
+    std::unique_lock lock(m_mutex);
+    return !m_stopping.wait_for(lock, std::chrono::milliseconds(ms), [this] { return m_stopped; });
+}
+
+// Returns true when the fault has written the whole response.
+bool SonaricTestServer::applyFault(const FaultSetting& setting, const std::string& body,
+                                   httplib::Response& response) {
+    switch (setting.fault) {
+    case Fault::None:
+        return false;
+    case Fault::Delay:
+        sleepFor(setting.delayMs);
+        return false;
+    case Fault::Http500:
+        response.status = 500;
+        response.set_content("<html><body><h1>500 Internal Server Error</h1></body></html>",
+                             "text/plain");
+        return true;
+    case Fault::NotFound:
+        response.status = 404;
+        response.set_content("<html><body><h1>404 Not Found</h1></body></html>", "text/plain");
+        return true;
+    case Fault::HtmlBody:
+        response.set_content("<!DOCTYPE html>\n<html><head><title>Maintenance</title></head>"
+                             "<body><p>We'll be back soon<br></body></html>\n",
+                             "text/plain");
+        return true;
+    case Fault::TruncatedBody:
+        response.set_content(body.substr(0, body.size() / 2), XmlType);
+        return true;
+    case Fault::CloseMidReply: {
+        auto shared = std::make_shared<std::string>(body);
+        response.set_content_provider(
+            shared->size(), XmlType,
+            [shared](std::size_t offset, std::size_t, httplib::DataSink& sink) {
+                if (offset == 0)
+                    sink.write(shared->data(), shared->size() / 2);
+                return false;
+            });
+        return true;
+    }
+    }
+    return false;
+}
+
+void SonaricTestServer::handleXml(const httplib::Request& request, httplib::Response& response,
+                                  const std::string& prefix) {
+    const std::string action = parameter(request, "action");
+    {
+        LoggedRequest logged{request.path, action, {}};
+        for (const auto& [name, value] : request.params)
+            logged.parameters[name] = value;
+        std::lock_guard lock(m_mutex);
+        m_log.push_back(std::move(logged));
+    }
+    std::string body;
+    {
+        std::lock_guard lock(m_mutex);
+        if (auto found = m_replies.find(action); found != m_replies.end())
+            body = found->second;
+    }
+    if (body.empty())
+        body = answer(action, request, prefix);
+    if (applyFault(faultFor(action), body, response))
+        return;
+    response.set_content(body, XmlType);
+}
+
+std::string SonaricTestServer::handshake(const httplib::Request& request) {
+    const std::string timestampText = parameter(request, "timestamp");
+    if (parameter(request, "version") != std::to_string(ProtocolVersion))
+        return errorReply("400", "Unsupported protocol version");
+    if (parameter(request, "user") != m_options.username)
+        return errorReply("401", "Error Authenticating");
+    std::int64_t timestamp = 0;
+    try {
+        timestamp = std::stoll(timestampText);
+    } catch (const std::exception&) {
+        return errorReply("401", "Error Authenticating");
+    }
+    const std::int64_t now = std::chrono::duration_cast<std::chrono::seconds>(
+                                 std::chrono::system_clock::now().time_since_epoch())
+                                 .count();
+    if (std::llabs(now - timestamp) > TimestampWindow)
+        return errorReply("401", "Timestamp out of range");
+    const std::string expected = sha256Hex(timestampText + sha256Hex(m_options.password));
+    if (parameter(request, "auth") != expected)
+        return errorReply("401", "Error Authenticating");
+
+    static thread_local std::mt19937_64 random{std::random_device{}()};
+    char token[33];
+    std::snprintf(token, sizeof token, "%016llx%016llx",
+                  static_cast<unsigned long long>(random()),
+                  static_cast<unsigned long long>(random()));
+    {
+        std::lock_guard lock(m_mutex);
+        m_tokens.emplace_back(token);
+    }
+    return std::string(Prolog) + "<root>" + element("auth", token) +
+           element("api", std::to_string(ProtocolVersion)) +
+           element("songs", std::to_string(m_catalogue.songs.size())) +
+           element("albums", std::to_string(m_catalogue.albums.size())) +
+           element("artists", std::to_string(m_catalogue.artists.size())) + "</root>\n";
+}
+
+std::string SonaricTestServer::songsReply(const std::vector<const Catalogue::Song*>& songs) const {
+    std::string out = Prolog;
+    out += "<root>\n";
+    for (const Catalogue::Song* s : songs)
+        out += "<song id=\"" + std::to_string(s->id) + "\">" + element("title", s->title) +
+               element("artist", s->artist) + element("album", s->album) + "</song>\n";
+    out += "</root>\n";
+    return out;
+}
+
+std::string SonaricTestServer::answer(const std::string& action, const httplib::Request& request,
+                                      const std::string& prefix) {
+    if (action == "handshake")
+        return handshake(request);
+    {
+        const std::string auth = parameter(request, "auth");
+        std::lock_guard lock(m_mutex);
+        if (auth.empty() || std::find(m_tokens.begin(), m_tokens.end(), auth) == m_tokens.end())
+            return errorReply("401", "Session Expired");
+    }
+    const std::string filter = parameter(request, "filter");
+    std::vector<const Catalogue::Song*> hits;
+    if (action == "artists")
+        return m_artistsReply;
+    if (action == "albums")
+        return m_albumsReply;
+    if (action == "album_songs" || action == "artist_songs") {
+        const bool byAlbum = action == "album_songs";
+        for (const Catalogue::Song& s : m_catalogue.songs)
+            if ((byAlbum ? s.albumId : s.artistId) == filter)
+                hits.push_back(&s);
+        return songsReply(hits);
+    }
+    if (action == "search_songs") {
+        for (const Catalogue::Song& s : m_catalogue.songs)
+            if (containsFolded(s.title, filter) || containsFolded(s.artist, filter) ||
+                containsFolded(s.album, filter))
+                hits.push_back(&s);
+        return songsReply(hits);
+    }
+    if (action == "song") {
+        for (const Catalogue::Song& s : m_catalogue.songs) {
+            if (std::to_string(s.id) != filter)
+                continue;
+            const std::string url = "http://" + request.get_header_value("Host") + prefix +
+                                    "/play/" + std::to_string(s.id) + ".wav";
+            return std::string(Prolog) + "<root><song id=\"" + std::to_string(s.id) + "\">" +
+                   element("title", s.title) + element("artist", s.artist) +
+                   element("album", s.album) + element("url", url) + "</song></root>\n";
+        }
+        return errorReply("404", "Song not found");
+    }
+    return errorReply("405", "Invalid Request");
+}
+
+std::string SonaricTestServer::toneWav(std::int64_t songId, int seconds, int sampleRate) {
+    const std::uint32_t samples = static_cast<std::uint32_t>(seconds * sampleRate);
+    const double frequency = 220.0 + 20.0 * static_cast<double>(std::llabs(songId) % 40);
+    std::string wav = "RIFF";
+    appendLittleEndian(wav, 36 + samples * 2, 4);
+    wav += "WAVEfmt ";
+    appendLittleEndian(wav, 16, 4);
+    appendLittleEndian(wav, 1, 2); // PCM
+    appendLittleEndian(wav, 1, 2); // mono
+    appendLittleEndian(wav, static_cast<std::uint32_t>(sampleRate), 4);
+    appendLittleEndian(wav, static_cast<std::uint32_t>(sampleRate * 2), 4);
+    appendLittleEndian(wav, 2, 2);
+    appendLittleEndian(wav, 16, 2);
+    wav += "data";
+    appendLittleEndian(wav, samples * 2, 4);
+    constexpr double twoPi = 6.283185307179586;
+    for (std::uint32_t i = 0; i < samples; ++i) {
+        const double sample = 0.3 * std::sin(twoPi * frequency * i / sampleRate);
+        appendLittleEndian(wav, static_cast<std::uint16_t>(static_cast<std::int16_t>(sample * 32767)),
+                           2);
+    }
+    return wav;
+}
+
+void SonaricTestServer::handleStream(const httplib::Request& request, httplib::Response& response) {
+    const std::int64_t id = std::stoll(request.matches[2]);
+    const bool known = std::any_of(m_catalogue.songs.begin(), m_catalogue.songs.end(),
+                                   [id](const Catalogue::Song& s) { return s.id == id; });
+    {
+        LoggedRequest logged{request.path, "stream", {{"id", std::to_string(id)}}};
+        std::lock_guard lock(m_mutex);
+        m_log.push_back(std::move(logged));
+    }
+    if (!known) {
+        response.status = 404;
+        return;
+    }
+    const std::string wav = toneWav(id, m_options.toneSeconds, m_options.toneSampleRate);
+    if (applyFault(faultFor("stream"), wav, response))
+        return;
+    response.set_content(wav, "audio/wav");
+}

@@ -1,0 +1,110 @@
+#pragma once
+
+#include "Catalogue.h"
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace httplib {
+class Server;
+struct Request;
+struct Response;
+} // namespace httplib
+
+// A Sonaric server for tests and the demo: the XML interface under "/server/xml.server.php"
+// (below any path prefix), a real handshake check, tokens, tone streams with HTTP ranges, and
+// faults that tests switch on per action.
+class SonaricTestServer {
+public:
+    enum class Fault {
+        None,
+        Delay,         // answer after the delay
+        Http500,       // status 500 with an HTML page
+        HtmlBody,      // status 200 with an HTML page that is not XML
+        TruncatedBody, // status 200 with the first half of the reply
+        CloseMidReply, // announce the whole reply, send half, close the connection
+        NotFound,      // status 404 (meant for streams)
+    };
+
+    struct LoggedRequest {
+        std::string path;
+        std::string action;
+        std::map<std::string, std::string> parameters; // decoded
+    };
+
+    struct Options {
+        std::string username = "demo";
+        std::string password = "demo";
+        int toneSeconds = 4;
+        int toneSampleRate = 22050;
+    };
+
+    explicit SonaricTestServer(Catalogue catalogue);
+    SonaricTestServer(Catalogue catalogue, Options options);
+    ~SonaricTestServer();
+
+    SonaricTestServer(const SonaricTestServer&) = delete;
+    SonaricTestServer& operator=(const SonaricTestServer&) = delete;
+
+    // Listens on host:port (0 picks a free port) in a thread of its own.
+    bool start(const std::string& host = "127.0.0.1", int port = 0);
+    void stop();
+    int port() const { return m_port; }
+    std::string baseUrl() const;
+
+    // "" as action means every action; "stream" means the tone streams.
+    void setFault(Fault fault, const std::string& action = "", int delayMs = 0);
+    // Answers an action with exactly these bytes (status 200), whatever the request.
+    void setReply(const std::string& action, std::string body);
+    void clearOverrides();
+
+    std::vector<LoggedRequest> requests() const;
+    void clearRequests();
+    std::string currentToken() const;
+
+    static std::string sha256Hex(const std::string& bytes);
+    static std::string toneWav(std::int64_t songId, int seconds, int sampleRate);
+
+private:
+    struct FaultSetting {
+        Fault fault = Fault::None;
+        int delayMs = 0;
+    };
+
+    void handleXml(const httplib::Request& request, httplib::Response& response,
+                   const std::string& prefix);
+    void handleStream(const httplib::Request& request, httplib::Response& response);
+    std::string answer(const std::string& action, const httplib::Request& request,
+                       const std::string& prefix);
+    std::string handshake(const httplib::Request& request);
+    std::string songsReply(const std::vector<const Catalogue::Song*>& songs) const;
+    FaultSetting faultFor(const std::string& action) const;
+    bool applyFault(const FaultSetting& setting, const std::string& body,
+                    httplib::Response& response);
+    bool sleepFor(int ms);
+
+    Catalogue m_catalogue;
+    Options m_options;
+    std::string m_artistsReply;
+    std::string m_albumsReply;
+    std::unique_ptr<httplib::Server> m_server;
+    std::thread m_thread;
+    int m_port = 0;
+    std::string m_host;
+
+    mutable std::mutex m_mutex;
+    std::condition_variable m_stopping;
+    bool m_stopped = false;
+    std::vector<std::string> m_tokens;
+    std::map<std::string, FaultSetting> m_faults;
+    std::map<std::string, std::string> m_replies;
+    std::vector<LoggedRequest> m_log;
+};
