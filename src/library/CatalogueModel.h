@@ -1,14 +1,16 @@
 #pragma once
 
 #include <QAbstractItemModel>
-#include <QHash>
 #include <QString>
 
+#include <cstdint>
+#include <string>
 #include <vector>
 
 // The catalogue tree: artists at the top level, their albums below. Each node carries the key
-// that track lists are fetched by ("artist12", "album7"). Built in bulk so that a catalogue of
-// 100,000 albums costs one model reset, not one notification per node.
+// that track lists are fetched by ("artist12", "album7"). The texts of all nodes share one UTF-8
+// buffer and are turned into strings only when the view asks for them, so a catalogue of
+// 100,000 albums is a few flat arrays and one model reset.
 class CatalogueModel : public QAbstractItemModel {
     Q_OBJECT
 
@@ -16,29 +18,25 @@ public:
     static constexpr int KeyRole = Qt::UserRole + 1;
 
     struct Node {
-        QString key;
-        QString text;
+        std::uint32_t idAt = 0;
+        std::uint32_t idSize = 0;
+        std::uint32_t textAt = 0;
+        std::uint32_t textSize = 0;
     };
-    struct Artist {
-        Node node;
-        std::vector<Node> albums;
-    };
-    struct PlacedAlbum {
-        int artistRow = 0;
-        Node node;
+    struct Contents {
+        std::string text;                 // every id and node text, back to back
+        std::vector<Node> artists;        // top level, in order
+        std::vector<Node> albums;         // grouped by artist, each group in order
+        std::vector<std::uint32_t> firstAlbum; // artist i owns albums [firstAlbum[i], firstAlbum[i+1])
     };
 
     using QAbstractItemModel::QAbstractItemModel;
 
     void clear();
-    // Replaces the whole tree by these top-level nodes. Later duplicates of a key are dropped.
-    void setArtists(std::vector<Artist> artists);
-    // Adds each album as the last child of its artist, in the order given.
-    void appendAlbums(std::vector<PlacedAlbum> albums);
+    // Replaces the whole tree.
+    void setContents(Contents contents);
 
-    int rowOfKey(const QString& key) const { return m_rowOfKey.value(key, -1); }
-    int artistCount() const { return static_cast<int>(m_artists.size()); }
-    const Artist& artist(int row) const { return m_artists[static_cast<std::size_t>(row)]; }
+    int artistCount() const { return static_cast<int>(m_contents.artists.size()); }
 
     QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
     QModelIndex parent(const QModelIndex& child) const override;
@@ -47,8 +45,8 @@ public:
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
 
 private:
-    const Node* nodeAt(const QModelIndex& index) const;
+    int albumCount(int artistRow) const;
+    QString textAt(std::uint32_t at, std::uint32_t size) const;
 
-    std::vector<Artist> m_artists;
-    QHash<QString, int> m_rowOfKey;
+    Contents m_contents;
 };

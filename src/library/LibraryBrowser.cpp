@@ -1,5 +1,6 @@
 #include "LibraryBrowser.h"
 
+#include "CatalogueBuilder.h"
 #include "Handshake.h"
 #include "HttpClient.h"
 #include "NumberText.h"
@@ -9,7 +10,6 @@
 #include "XmlDocument.h"
 
 #include <QScopeGuard>
-#include <QSet>
 
 namespace {
 
@@ -26,8 +26,15 @@ constexpr char IdAttribute[] = "id";
 constexpr char AlbumPrefix[] = "album";
 constexpr char ArtistPrefix[] = "artist";
 
-QString nodeText(const QString& name, const QString& count) {
-    return name + QLatin1String(" (") + count + QLatin1Char(')');
+// The element's text as UTF-8; the common single-text case costs no copy.
+std::string_view textOf(pugi::xml_node node, std::string& scratch) {
+    const pugi::xml_node first = node.first_child();
+    if (!first.next_sibling() &&
+        (first.type() == pugi::node_pcdata || first.type() == pugi::node_cdata))
+        return first.value();
+    scratch.clear();
+    XmlDocument::appendText(node, scratch);
+    return scratch;
 }
 
 } // namespace
@@ -77,14 +84,18 @@ void LibraryBrowser::refreshLibrary() {
         return reportFailure(ServerFailure::message(reply), failed);
     m_session.authToken = XmlDocument::text(auth);
 
+    CatalogueBuilder catalogue;
     setStatusText(tr("Fetching artist list..."));
     reply.load(RequestUrl::artists(m_session.servername, m_session.authToken), m_http);
-    if (!buildArtists(reply))
+    if (!readArtists(reply, catalogue))
         return reportFailure(ServerFailure::message(reply), failed);
 
+    // The tree is filled once, at the end: a failure after the artists still shows them.
     setStatusText(tr("Fetching albums..."));
     reply.load(RequestUrl::albums(m_session.servername, m_session.authToken), m_http);
-    if (!buildAlbums(reply))
+    const bool albumsRead = readAlbums(reply, catalogue);
+    m_catalogue.setContents(catalogue.take());
+    if (!albumsRead)
         return reportFailure(ServerFailure::message(reply), failed);
 
     if (!m_searchEnabled) {
@@ -97,7 +108,7 @@ void LibraryBrowser::refreshLibrary() {
 
 // Elements without an id or a name, a second use of an id, and an artist claiming the id of
 // "Various" cannot become nodes with unique keys; they are left out and the refresh goes on.
-bool LibraryBrowser::buildArtists(const XmlDocument& reply) {
+bool LibraryBrowser::readArtists(const XmlDocument& reply, CatalogueBuilder& catalogue) {
     if (!reply.hasDocumentElement())
         return false;
     const pugi::xpath_node_set artists = reply.selectNodes(ArtistsPath);
@@ -105,55 +116,38 @@ bool LibraryBrowser::buildArtists(const XmlDocument& reply) {
     emit artistCountTextChanged(m_artistCountText);
     setStatusText(tr("Cataloguing artists..."));
 
-    std::vector<CatalogueModel::Artist> nodes;
-    nodes.reserve(artists.size() + 1);
-    nodes.push_back({{QLatin1String(VariousKey), QStringLiteral("Various")}, {}});
+    std::string name, songs;
     for (const pugi::xpath_node& found : artists) {
         const pugi::xml_node artist = found.node();
-        const pugi::xml_node name = artist.child(NameChild);
-        const std::optional<QString> id = XmlDocument::attribute(artist, IdAttribute);
-        if (!name || !id)
+        const pugi::xml_node nameNode = artist.child(NameChild);
+        const pugi::xml_attribute id = artist.attribute(IdAttribute);
+        if (!nameNode || !id)
             continue;
-        nodes.push_back({{QLatin1String(ArtistPrefix) + *id,
-                          nodeText(XmlDocument::text(name),
-                                   XmlDocument::text(artist.child(SongsChild)))},
-                         {}});
+        catalogue.addArtist(id.value(), textOf(nameNode, name),
+                            textOf(artist.child(SongsChild), songs));
     }
-    m_catalogue.setArtists(std::move(nodes));
     return true;
 }
 
-// An album whose artist has no node goes under "Various", so nothing the server lists is lost.
-bool LibraryBrowser::buildAlbums(const XmlDocument& reply) {
+bool LibraryBrowser::readAlbums(const XmlDocument& reply, CatalogueBuilder& catalogue) {
     if (!reply.hasDocumentElement())
         return false;
     setStatusText(tr("Cataloguing albums..."));
     const pugi::xpath_node_set albums = reply.selectNodes(AlbumsPath);
-    const int variousRow = m_catalogue.rowOfKey(QLatin1String(VariousKey));
-    std::vector<CatalogueModel::PlacedAlbum> placed;
-    placed.reserve(albums.size());
-    QSet<QString> keys;
-    keys.reserve(static_cast<qsizetype>(albums.size()));
+    catalogue.reserveAlbums(albums.size());
+    std::string name, tracks;
     for (const pugi::xpath_node& found : albums) {
         const pugi::xml_node album = found.node();
-        const pugi::xml_node name = album.child(NameChild);
-        const std::optional<QString> id = XmlDocument::attribute(album, IdAttribute);
-        if (!name || !id)
+        const pugi::xml_node nameNode = album.child(NameChild);
+        const pugi::xml_attribute id = album.attribute(IdAttribute);
+        if (!nameNode || !id)
             continue;
-        QString key = QLatin1String(AlbumPrefix) + *id;
-        if (keys.contains(key))
-            continue;
-        keys.insert(key);
-        const std::optional<QString> artistId =
-            XmlDocument::attribute(album.child(ArtistChild), IdAttribute);
-        const int row =
-            artistId ? m_catalogue.rowOfKey(QLatin1String(ArtistPrefix) + *artistId) : -1;
-        placed.push_back(
-            {row < 0 ? variousRow : row,
-             {std::move(key), nodeText(XmlDocument::text(name),
-                                       XmlDocument::text(album.child(TracksChild)))}});
+        const pugi::xml_attribute artistId = album.child(ArtistChild).attribute(IdAttribute);
+        catalogue.addAlbum(id.value(), textOf(nameNode, name),
+                           textOf(album.child(TracksChild), tracks),
+                           artistId ? std::optional<std::string_view>(artistId.value())
+                                    : std::nullopt);
     }
-    m_catalogue.appendAlbums(std::move(placed));
     return true;
 }
 

@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QString>
 
+class CatalogueBuilder;
 class HttpClient;
 class XmlDocument;
 struct SessionState;
@@ -35,8 +36,6 @@ public:
     void showTracks(const QString& nodeKey);
     void search(const QString& text);
 
-    static constexpr char VariousKey[] = "artist0";
-
 signals:
     void statusTextChanged(const QString& text);
     void artistCountTextChanged(const QString& text);
@@ -50,8 +49,8 @@ private:
 
     void setStatusText(const QString& text);
     void setBusy(bool busy);
-    bool buildArtists(const XmlDocument& reply);
-    bool buildAlbums(const XmlDocument& reply);
+    bool readArtists(const XmlDocument& reply, CatalogueBuilder& catalogue);
+    bool readAlbums(const XmlDocument& reply, CatalogueBuilder& catalogue);
     ReadOutcome readSongs(const XmlDocument& reply, bool withArtist,
                           std::vector<SongListModel::Entry>& entries) const;
     void reportFailure(const QString& message, const QString& statusText);

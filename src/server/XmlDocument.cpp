@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QFile>
 
+#include <cctype>
 #include <string>
 
 namespace {
@@ -15,10 +16,19 @@ bool isText(pugi::xml_node node) {
     return node.type() == pugi::node_pcdata || node.type() == pugi::node_cdata;
 }
 
+// Whatever follows the root element must end in markup ("-->", "?>") or the root's own end.
+bool hasTrailingText(const QByteArray& bytes) {
+    qsizetype end = bytes.size();
+    while (end > 0 && std::isspace(static_cast<unsigned char>(bytes[end - 1])))
+        --end;
+    return end == 0 || bytes[end - 1] != '>';
+}
+
 } // namespace
 
 void XmlDocument::fail(const QString& reason) {
     m_document.reset();
+    m_buffer.clear();
     m_loaded = false;
     m_failureReason = reason;
 }
@@ -33,38 +43,37 @@ bool XmlDocument::load(const QString& filePath) {
 }
 
 bool XmlDocument::load(const QUrl& url, HttpClient& http) {
-    const HttpReply reply = http.get(url);
+    HttpReply reply = http.get(url);
     if (!reply.ok()) {
         fail(reply.reason);
         return false;
     }
-    return loadBytes(reply.body);
+    return loadBytes(std::move(reply.body));
 }
 
-bool XmlDocument::loadBytes(const QByteArray& bytes) {
+bool XmlDocument::loadBytes(QByteArray bytes) {
     m_failureReason.clear();
-    const pugi::xml_parse_result parsed =
-        m_document.load_buffer(bytes.constData(), static_cast<std::size_t>(bytes.size()),
-                               pugi::parse_default | pugi::parse_fragment,
-                               pugi::encoding_auto);
+    m_document.reset();
+    m_buffer = std::move(bytes);
+    // Checked before parsing, which rewrites the buffer.
+    const bool trailingText = hasTrailingText(m_buffer);
+    const pugi::xml_parse_result parsed = m_document.load_buffer_inplace(
+        m_buffer.data(), static_cast<std::size_t>(m_buffer.size()), pugi::parse_default,
+        pugi::encoding_auto);
     if (!parsed) {
         fail(tr("The reply is not well-formed XML (%1 at byte %2).")
                  .arg(QString::fromUtf8(parsed.description()))
                  .arg(parsed.offset));
         return false;
     }
-    // Parsed as a fragment so that text beside the root stays visible: XML allows exactly one
-    // top-level element and nothing but markup around it.
+    // The parser accepts several top-level elements, and drops text after the root; a
+    // document has exactly one element and nothing but markup after it.
     int elements = 0;
-    for (pugi::xml_node node : m_document.children()) {
-        if (node.type() == pugi::node_element)
-            ++elements;
-        else if (isText(node)) {
-            elements = 2;
-            break;
-        }
-    }
-    if (elements != 1) {
+    for (pugi::xml_node node : m_document.children())
+        elements += node.type() == pugi::node_element ? 1 : 0;
+    const bool byteEncoding =
+        parsed.encoding == pugi::encoding_utf8 || parsed.encoding == pugi::encoding_latin1;
+    if (elements != 1 || (byteEncoding && trailingText)) {
         fail(tr("The reply is not a single XML document."));
         return false;
     }
@@ -91,20 +100,26 @@ pugi::xpath_node_set XmlDocument::selectNodes(const char* path) const {
 QString XmlDocument::text(pugi::xml_node node) {
     if (!node)
         return {};
-    if (isText(node))
-        return QString::fromUtf8(node.value());
     const pugi::xml_node first = node.first_child();
-    if (!first)
-        return {};
-    if (isText(first) && !first.next_sibling())
+    if (first && isText(first) && !first.next_sibling())
         return QString::fromUtf8(first.value());
-
-    // Walk the subtree without recursion: replies are untrusted and may nest deeply.
     std::string all;
-    pugi::xml_node current = first;
+    appendText(node, all);
+    return QString::fromStdString(all);
+}
+
+void XmlDocument::appendText(pugi::xml_node node, std::string& out) {
+    if (!node)
+        return;
+    if (isText(node)) {
+        out += node.value();
+        return;
+    }
+    // Walk the subtree without recursion: replies are untrusted and may nest deeply.
+    pugi::xml_node current = node.first_child();
     while (current && current != node) {
         if (isText(current))
-            all += current.value();
+            out += current.value();
         if (current.first_child()) {
             current = current.first_child();
             continue;
@@ -114,7 +129,6 @@ QString XmlDocument::text(pugi::xml_node node) {
         if (current != node)
             current = current.next_sibling();
     }
-    return QString::fromStdString(all);
 }
 
 std::optional<QString> XmlDocument::attribute(pugi::xml_node node, const char* name) {

@@ -7,6 +7,7 @@
 #include <pugixml.hpp>
 
 #include <optional>
+#include <string>
 
 class HttpClient;
 
@@ -17,7 +18,8 @@ class XmlDocument {
 public:
     bool load(const QString& filePath);
     bool load(const QUrl& url, HttpClient& http);
-    bool loadBytes(const QByteArray& bytes);
+    // Parses in place: the document keeps the bytes.
+    bool loadBytes(QByteArray bytes);
 
     pugi::xml_node documentElement() const;
     bool hasDocumentElement() const { return static_cast<bool>(documentElement()); }
@@ -29,11 +31,14 @@ public:
 
     // The node's whole text content, as the concatenation of every text below it.
     static QString text(pugi::xml_node node);
+    // The same text as UTF-8, appended to a buffer: for loops over large replies.
+    static void appendText(pugi::xml_node node, std::string& out);
     static std::optional<QString> attribute(pugi::xml_node node, const char* name);
 
 private:
     void fail(const QString& reason);
 
+    QByteArray m_buffer;
     pugi::xml_document m_document;
     bool m_loaded = false;
     QString m_failureReason;

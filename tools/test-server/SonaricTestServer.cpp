@@ -99,6 +99,8 @@ bool SonaricTestServer::start(const std::string& host, int port) {
     m_server = std::make_unique<httplib::Server>();
     m_server->set_tcp_nodelay(true);
     m_server->set_keep_alive_timeout(2);
+    // As a typical web server does; the library's default of 5 would reopen connections often.
+    m_server->set_keep_alive_max_count(100);
     m_server->Get(R"((.*)/server/xml\.server\.php)",
                   [this](const httplib::Request& request, httplib::Response& response) {
                       handleXml(request, response, request.matches[1]);

@@ -1,0 +1,69 @@
+#include "CatalogueBuilder.h"
+
+CatalogueBuilder::CatalogueBuilder() {
+    // "Various" (id 0, no count) is always there, first.
+    m_contents.text = "0Various";
+    m_contents.artists.push_back({0, 1, 1, 7});
+    m_artistIds.insert(0);
+}
+
+std::string_view CatalogueBuilder::NodeId::operator()(std::uint32_t entry) const {
+    const CatalogueModel::Node& node = (*nodes)[entry];
+    return std::string_view(builder->m_contents.text).substr(node.idAt, node.idSize);
+}
+
+void CatalogueBuilder::reserveAlbums(std::size_t count) {
+    m_albums.reserve(count);
+    m_albumNodes.reserve(count);
+    m_albumIds.reserve(count);
+}
+
+CatalogueModel::Node CatalogueBuilder::makeNode(std::string_view id, std::string_view name,
+                                                std::string_view count) {
+    std::string& text = m_contents.text;
+    CatalogueModel::Node node;
+    node.idAt = static_cast<std::uint32_t>(text.size());
+    node.idSize = static_cast<std::uint32_t>(id.size());
+    text.append(id);
+    node.textAt = static_cast<std::uint32_t>(text.size());
+    text.append(name).append(" (").append(count).append(")");
+    node.textSize = static_cast<std::uint32_t>(text.size()) - node.textAt;
+    return node;
+}
+
+bool CatalogueBuilder::addArtist(std::string_view id, std::string_view name,
+                                 std::string_view songs) {
+    if (m_artistIds.find(id) >= 0)
+        return false;
+    m_contents.artists.push_back(makeNode(id, name, songs));
+    m_artistIds.insert(static_cast<std::uint32_t>(m_contents.artists.size() - 1));
+    return true;
+}
+
+bool CatalogueBuilder::addAlbum(std::string_view id, std::string_view name,
+                                std::string_view tracks,
+                                std::optional<std::string_view> artistId) {
+    if (m_albumIds.find(id) >= 0)
+        return false;
+    const std::int64_t artist = artistId ? m_artistIds.find(*artistId) : -1;
+    const auto node = static_cast<std::uint32_t>(m_albumNodes.size());
+    m_albumNodes.push_back(makeNode(id, name, tracks));
+    m_albumIds.insert(node);
+    m_albums.push_back({artist < 0 ? 0 : static_cast<std::uint32_t>(artist), node});
+    return true;
+}
+
+CatalogueModel::Contents CatalogueBuilder::take() {
+    // Group the albums by artist, keeping their order within each artist (a counting sort).
+    std::vector<std::uint32_t>& first = m_contents.firstAlbum;
+    first.assign(m_contents.artists.size() + 1, 0);
+    for (const PlacedAlbum& a : m_albums)
+        ++first[a.artistRow + 1];
+    for (std::size_t i = 1; i < first.size(); ++i)
+        first[i] += first[i - 1];
+    std::vector<std::uint32_t> next(first.begin(), first.end() - 1);
+    m_contents.albums.resize(m_albums.size());
+    for (const PlacedAlbum& a : m_albums)
+        m_contents.albums[next[a.artistRow]++] = m_albumNodes[a.node];
+    return std::move(m_contents);
+}

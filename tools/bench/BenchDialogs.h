@@ -1,0 +1,17 @@
+#pragma once
+
+#include "UserDialogs.h"
+
+#include <cstdio>
+
+// Benchmarks run unattended: messages go to stderr and every question is answered No.
+class BenchDialogs : public UserDialogs {
+public:
+    void critical(QWidget*, const QString&, const QString& text) override {
+        std::fprintf(stderr, "message: %s\n", qPrintable(text));
+    }
+    bool askYesNo(QWidget*, const QString&, const QString&, Icon) override { return false; }
+    void showSettings(frmPlayer&) override {}
+    void showAbout(frmPlayer&) override {}
+    void quit() override {}
+};
