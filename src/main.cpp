@@ -3,10 +3,14 @@
 
 #include <QApplication>
 
+#include <clocale>
+
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(frmPlayer::applicationTitle());
     QApplication::setApplicationVersion(QStringLiteral(SONARIC_VERSION));
+    // QApplication takes the user's numeric locale; libmpv refuses to start under anything but C.
+    std::setlocale(LC_NUMERIC, "C");
 
     QtUserDialogs dialogs;
     frmPlayer player(dialogs);

@@ -2,6 +2,9 @@
 
 #include "HttpClient.h"
 #include "LibraryBrowser.h"
+#include "MediaPlayer.h"
+#include "PlayerControlBar.h"
+#include "PlaylistController.h"
 #include "SettingsFile.h"
 #include "UserDialogs.h"
 
@@ -11,9 +14,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
-#include <QListWidget>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QShortcut>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTreeView>
@@ -29,14 +32,21 @@ template <typename Widget> Widget* named(Widget* widget, const char* name) {
 
 } // namespace
 
-frmPlayer::frmPlayer(UserDialogs& dialogs, UnixClock clock, QWidget* parent)
+frmPlayer::frmPlayer(UserDialogs& dialogs, QWidget* parent)
+    : frmPlayer(dialogs, Options{}, parent) {}
+
+frmPlayer::frmPlayer(UserDialogs& dialogs, Options options, QWidget* parent)
     : QMainWindow(parent), m_dialogs(dialogs), m_http(std::make_unique<HttpClient>()),
-      m_library(std::make_unique<LibraryBrowser>(m_session, *m_http, std::move(clock))) {
+      m_library(std::make_unique<LibraryBrowser>(m_session, *m_http, std::move(options.clock))),
+      m_mediaPlayer(std::make_unique<MediaPlayer>(MpvPlayer::Options{options.nullAudio})),
+      m_playlistController(
+          std::make_unique<PlaylistController>(m_session, *m_http, *m_mediaPlayer)) {
     setObjectName(QStringLiteral("frmPlayer"));
     setWindowTitle(applicationTitle());
     createMenu();
     createControls();
     connectLibrary();
+    connectPlayback();
 
     const double tpp = twipsPerPixel();
     setMinimumSize(static_cast<int>(std::ceil(ControlLayout::MinimumOuterWidth / tpp)),
@@ -77,8 +87,12 @@ void frmPlayer::createControls() {
     m_client = named(new QWidget(this), "client");
     setCentralWidget(m_client);
 
-    m_player = named(new QWidget(m_client), "WindowsMediaPlayer1");
-    m_playlist = named(new QListWidget(m_client), "lstPlaylist");
+    m_player = named(new PlayerControlBar(m_client), "WindowsMediaPlayer1");
+    m_playlist = named(new QListView(m_client), "lstPlaylist");
+    m_playlist->setModel(m_playlistController->lines());
+    m_playlist->setUniformItemSizes(true);
+    m_playlist->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_playlist->setSelectionMode(QAbstractItemView::SingleSelection);
     m_nowPlaying = named(new QLabel(m_client), "lblNowPlaying");
     m_nowPlaying->setAutoFillBackground(true);
     m_nowPlaying->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -118,6 +132,7 @@ void frmPlayer::createControls() {
         list->setEditTriggers(QAbstractItemView::NoEditTriggers);
         list->setModel(m_library->songs(i));
         m_songs[static_cast<std::size_t>(i)] = list;
+        connect(list, &QListView::doubleClicked, this, [this, i] { lstSongs_DblClick(i); });
     }
     m_songs[1]->setVisible(false);
 
@@ -168,6 +183,68 @@ void frmPlayer::connectLibrary() {
     connect(m_library.get(), &LibraryBrowser::failureReported, this,
             [this](const QString& message) { m_dialogs.critical(this, ProgramName(), message); });
 }
+
+void frmPlayer::connectPlayback() {
+    PlaylistController* playlist = m_playlistController.get();
+    connect(m_playlist, &QListView::doubleClicked, this, &frmPlayer::lstPlaylist_DblClick);
+    connect(m_deleteItem, &QPushButton::clicked, this, &frmPlayer::cmdDeleteItem_Click);
+    connect(m_clearPlaylist, &QPushButton::clicked, this, &frmPlayer::cmdClearPlaylist_Click);
+    connect(playlist, &PlaylistController::selectRequested, this, &frmPlayer::selectPlaylistLine);
+    connect(playlist, &PlaylistController::nowPlayingChanged, m_nowPlaying, &QLabel::setText);
+    connect(playlist, &PlaylistController::statusTextChanged, m_statusPanel1, &QLabel::setText);
+    connect(playlist, &PlaylistController::busyChanged, this, &frmPlayer::setBusyPointer);
+    connect(playlist, &PlaylistController::failureReported, this,
+            [this](const QString& message) { m_dialogs.critical(this, ProgramName(), message); });
+
+    MediaPlayer* player = m_mediaPlayer.get();
+    MpvPlayer* engine = &player->engine();
+    connect(m_player, &PlayerControlBar::previousRequested, player, &MediaPlayer::previous);
+    connect(m_player, &PlayerControlBar::playPauseRequested, player, &MediaPlayer::togglePause);
+    connect(m_player, &PlayerControlBar::stopRequested, player, &MediaPlayer::stop);
+    connect(m_player, &PlayerControlBar::nextRequested, player, &MediaPlayer::next);
+    connect(m_player, &PlayerControlBar::seekRequested, player, &MediaPlayer::seek);
+    connect(m_player, &PlayerControlBar::volumeRequested, player, &MediaPlayer::setVolume);
+    connect(m_player, &PlayerControlBar::muteRequested, player, &MediaPlayer::setMuted);
+    connect(player, &MediaPlayer::playingChanged, m_player, &PlayerControlBar::setPlaying);
+    connect(engine, &MpvPlayer::positionChanged, m_player, &PlayerControlBar::setPosition);
+    connect(engine, &MpvPlayer::durationChanged, m_player, &PlayerControlBar::setDuration);
+    connect(engine, &MpvPlayer::volumeChanged, m_player, &PlayerControlBar::setVolume);
+    connect(engine, &MpvPlayer::mutedChanged, m_player, &PlayerControlBar::setMuted);
+
+    // Space pauses and resumes; text boxes keep it for typing.
+    auto* space = new QShortcut(QKeySequence(Qt::Key_Space), this);
+    connect(space, &QShortcut::activated, player, &MediaPlayer::togglePause);
+    auto* remove = new QShortcut(QKeySequence::Delete, m_playlist);
+    remove->setContext(Qt::WidgetShortcut);
+    connect(remove, &QShortcut::activated, this, &frmPlayer::cmdDeleteItem_Click);
+}
+
+int frmPlayer::playlistSelection() const {
+    const QModelIndexList selected = m_playlist->selectionModel()->selectedIndexes();
+    return selected.isEmpty() ? -1 : selected.first().row();
+}
+
+void frmPlayer::selectPlaylistLine(int line) {
+    if (line < 0) {
+        m_playlist->selectionModel()->clear();
+        return;
+    }
+    m_playlist->setCurrentIndex(m_playlistController->lines()->index(line));
+}
+
+void frmPlayer::lstSongs_DblClick(int index) {
+    QListView* list = m_songs[static_cast<std::size_t>(index)];
+    const QModelIndexList selected = list->selectionModel()->selectedIndexes();
+    if (selected.isEmpty())
+        return;
+    m_playlistController->addSong(selected.first().data(SongListModel::IdRole).toLongLong());
+}
+
+void frmPlayer::lstPlaylist_DblClick() { m_playlistController->jumpTo(playlistSelection()); }
+
+void frmPlayer::cmdDeleteItem_Click() { m_playlistController->deleteLine(playlistSelection()); }
+
+void frmPlayer::cmdClearPlaylist_Click() { m_playlistController->clear(); }
 
 void frmPlayer::Form_Load() {
     ResizeControls();
@@ -222,7 +299,7 @@ void frmPlayer::setBusyPointer(bool busy) {
 // A close request that arrives while a command waits for the server is carried out when the
 // command has finished, so the command never runs on a window that is gone.
 void frmPlayer::closeEvent(QCloseEvent* event) {
-    if (m_library->isBusy() || m_http->isBusy()) {
+    if (m_library->isBusy() || m_playlistController->isBusy() || m_http->isBusy()) {
         m_closePending = true;
         event->ignore();
         return;

@@ -16,7 +16,9 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QListView;
-class QListWidget;
+class MediaPlayer;
+class PlayerControlBar;
+class PlaylistController;
 class QPushButton;
 class QTabBar;
 class QTreeView;
@@ -28,8 +30,13 @@ class frmPlayer : public QMainWindow {
     Q_OBJECT
 
 public:
-    explicit frmPlayer(UserDialogs& dialogs, UnixClock clock = systemUnixClock(),
-                       QWidget* parent = nullptr);
+    struct Options {
+        UnixClock clock = systemUnixClock();
+        bool nullAudio = false; // play to no sound device (tests)
+    };
+
+    explicit frmPlayer(UserDialogs& dialogs, QWidget* parent = nullptr);
+    frmPlayer(UserDialogs& dialogs, Options options, QWidget* parent = nullptr);
     ~frmPlayer() override;
 
     // Lays out, reads the settings file and refreshes the library or asks for settings. Runs
@@ -53,6 +60,8 @@ public:
     QString authToken() const { return m_session.authToken; }
     HttpClient& httpClient() { return *m_http; }
     LibraryBrowser& library() { return *m_library; }
+    PlaylistController& playlist() { return *m_playlistController; }
+    MediaPlayer& mediaPlayer() { return *m_mediaPlayer; }
     const ControlLayout& controlLayout() const { return m_layout; }
 
     static QString applicationTitle();
@@ -71,6 +80,13 @@ private:
     void SSTab_Click(int previousTab);
     void tvMusic_NodeClick(const QModelIndex& index);
     void cmdBasicSearch_Click();
+    void lstSongs_DblClick(int index);
+    void lstPlaylist_DblClick();
+    void cmdDeleteItem_Click();
+    void cmdClearPlaylist_Click();
+    void connectPlayback();
+    int playlistSelection() const;
+    void selectPlaylistLine(int line);
     void mnuExit_Click();
     void setBusyPointer(bool busy);
     double twipsPerPixel() const;
@@ -80,10 +96,12 @@ private:
     ControlLayout m_layout;
     std::unique_ptr<HttpClient> m_http;
     std::unique_ptr<LibraryBrowser> m_library;
+    std::unique_ptr<MediaPlayer> m_mediaPlayer;
+    std::unique_ptr<PlaylistController> m_playlistController;
 
     QWidget* m_client = nullptr;
-    QWidget* m_player = nullptr;
-    QListWidget* m_playlist = nullptr;
+    PlayerControlBar* m_player = nullptr;
+    QListView* m_playlist = nullptr;
     QLabel* m_nowPlaying = nullptr;
     QPushButton* m_deleteItem = nullptr;
     QPushButton* m_clearPlaylist = nullptr;

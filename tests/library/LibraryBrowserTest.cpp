@@ -118,8 +118,7 @@ TEST_F(Library, TheTimestampIsTheTrueUtcTime) {
 }
 
 TEST_F(Library, AClockFarFromTheServersIsRefused) {
-    window = std::make_unique<frmPlayer>(
-        dialogs, [] { return QDateTime::currentSecsSinceEpoch() + 2 * 3600; });
+    makeWindow([] { return QDateTime::currentSecsSinceEpoch() + 2 * 3600; });
     window->setServername(server.url());
     window->setUsername("demo");
     window->setHashKey(CSHA256().SHA256(QStringLiteral("demo")));

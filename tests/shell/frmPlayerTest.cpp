@@ -22,7 +22,7 @@ TEST_F(StartUp, AutoRefreshDecidesWhetherTheLibraryIsFetched) {
     for (const auto& c : cases) {
         server->clearRequests();
         appData.writeSettings(settingsText(c.autoRefresh));
-        window = std::make_unique<frmPlayer>(dialogs);
+        makeWindow();
         window->Form_Load();
         EXPECT_EQ(window->AutoRefresh(), c.refreshes) << c.autoRefresh.constData();
         EXPECT_EQ(server.requestsOf("handshake").size(), c.refreshes ? 1u : 0u)
@@ -38,12 +38,12 @@ TEST_F(StartUp, AutoRefreshDecidesWhetherTheLibraryIsFetched) {
 TEST_F(StartUp, AutoPlayAcceptsWordsAndNumbers) {
     for (const char* text : {"True", "true", "2", "1"}) {
         appData.writeSettings(settingsText("0", "demo", text));
-        window = std::make_unique<frmPlayer>(dialogs);
+        makeWindow();
         window->Form_Load();
         EXPECT_TRUE(window->AutoPlay()) << text;
     }
     appData.writeSettings(settingsText("0", "demo", "0"));
-    window = std::make_unique<frmPlayer>(dialogs);
+    makeWindow();
     window->Form_Load();
     EXPECT_FALSE(window->AutoPlay());
 }
@@ -55,7 +55,7 @@ TEST_F(StartUp, WithoutAReadableFileTheSettingsDialogOpensFirst) {
             appData.writeSettings(file);
         bool shownBeforeWindow = false;
         dialogs.onSettings = [&](frmPlayer& player) { shownBeforeWindow = !player.isVisible(); };
-        window = std::make_unique<frmPlayer>(dialogs);
+        makeWindow();
         window->Form_Load();
         ASSERT_EQ(dialogs.shown.size(), 1u);
         EXPECT_EQ(dialogs.shown[0].kind, "settings");
@@ -68,7 +68,7 @@ TEST_F(StartUp, WithoutAReadableFileTheSettingsDialogOpensFirst) {
 
 TEST_F(StartUp, AFailedRefreshReportsAndStartUpGoesOn) {
     appData.writeSettings(settingsText("1", "wrong"));
-    window = std::make_unique<frmPlayer>(dialogs);
+    makeWindow();
     window->Form_Load();
     EXPECT_EQ(dialogs.texts("critical"), QStringList{"Error Authenticating[Sonaric Error: 401]"});
     EXPECT_EQ(control<QLabel>("StatusBarPanel1")->text(), "Library refresh failed");

@@ -33,9 +33,16 @@ protected:
         return text + "<autoplay>" + autoPlay + "</autoplay>\r\n</settings>\r\n";
     }
 
+    // A fresh main window that plays to no sound device.
+    frmPlayer& makeWindow(UnixClock clock = systemUnixClock()) {
+        window.reset();
+        window = std::make_unique<frmPlayer>(dialogs, frmPlayer::Options{std::move(clock), true});
+        return *window;
+    }
+
     // A window whose session points at the server, signed in or not.
     frmPlayer& openWindow(const QString& password = "demo") {
-        window = std::make_unique<frmPlayer>(dialogs);
+        makeWindow();
         window->setServername(server.url());
         window->setUsername("demo");
         window->setHashKey(CSHA256().SHA256(password));

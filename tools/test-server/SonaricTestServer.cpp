@@ -137,9 +137,9 @@ std::string SonaricTestServer::baseUrl() const {
     return "http://" + m_host + ":" + std::to_string(m_port);
 }
 
-void SonaricTestServer::setFault(Fault fault, const std::string& action, int delayMs) {
+void SonaricTestServer::setFault(Fault fault, const std::string& action, int delayMs, int times) {
     std::lock_guard lock(m_mutex);
-    m_faults[action] = {fault, delayMs};
+    m_faults[action] = {fault, delayMs, times};
 }
 
 void SonaricTestServer::setReply(const std::string& action, std::string body) {
@@ -174,14 +174,16 @@ std::string SonaricTestServer::sha256Hex(const std::string& bytes) {
         .toStdString();
 }
 
-SonaricTestServer::FaultSetting SonaricTestServer::faultFor(const std::string& action) const {
+SonaricTestServer::FaultSetting SonaricTestServer::faultFor(const std::string& action) {
     std::lock_guard lock(m_mutex);
-    if (auto found = m_faults.find(action); found != m_faults.end())
-        return found->second;
-    if (action != "stream")
-        if (auto all = m_faults.find(""); all != m_faults.end())
-            return all->second;
-    return {};
+    auto found = m_faults.find(action);
+    if (found == m_faults.end() && action != "stream")
+        found = m_faults.find("");
+    if (found == m_faults.end() || found->second.remaining == 0)
+        return {};
+    if (found->second.remaining > 0)
+        --found->second.remaining;
+    return found->second;
 }
 
 bool SonaricTestServer::sleepFor(int ms) {

@@ -60,8 +60,9 @@ public:
     int port() const { return m_port; }
     std::string baseUrl() const;
 
-    // "" as action means every action; "stream" means the tone streams.
-    void setFault(Fault fault, const std::string& action = "", int delayMs = 0);
+    // "" as action means every action; "stream" means the tone streams. With times > 0 the
+    // fault hits that many requests, then the action answers normally again.
+    void setFault(Fault fault, const std::string& action = "", int delayMs = 0, int times = -1);
     // Answers an action with exactly these bytes (status 200), whatever the request.
     void setReply(const std::string& action, std::string body);
     void clearOverrides();
@@ -77,6 +78,7 @@ private:
     struct FaultSetting {
         Fault fault = Fault::None;
         int delayMs = 0;
+        int remaining = -1;
     };
 
     void handleXml(const httplib::Request& request, httplib::Response& response,
@@ -86,7 +88,7 @@ private:
                        const std::string& prefix);
     std::string handshake(const httplib::Request& request);
     std::string songsReply(const std::vector<const Catalogue::Song*>& songs) const;
-    FaultSetting faultFor(const std::string& action) const;
+    FaultSetting faultFor(const std::string& action);
     bool applyFault(const FaultSetting& setting, const std::string& body,
                     httplib::Response& response);
     bool sleepFor(int ms);

@@ -1,0 +1,34 @@
+#include "MediaPlaylist.h"
+
+#include "MpvPlayer.h"
+
+std::shared_ptr<MediaItem> MediaPlaylist::Item(int index) const {
+    if (index < 0 || index >= count())
+        return nullptr;
+    return m_items[static_cast<std::size_t>(index)];
+}
+
+int MediaPlaylist::indexOf(const std::shared_ptr<MediaItem>& item) const {
+    for (std::size_t i = 0; i < m_items.size(); ++i)
+        if (m_items[i] == item)
+            return static_cast<int>(i);
+    return -1;
+}
+
+void MediaPlaylist::appendItem(std::shared_ptr<MediaItem> item) {
+    m_mpv.append(item->sourceURL().toEncoded());
+    m_items.push_back(std::move(item));
+}
+
+void MediaPlaylist::removeItem(const std::shared_ptr<MediaItem>& item) {
+    const int index = indexOf(item);
+    if (index < 0)
+        return;
+    m_mpv.remove(index);
+    m_items.erase(m_items.begin() + index);
+}
+
+void MediaPlaylist::clear() {
+    m_mpv.clear();
+    m_items.clear();
+}

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "MediaItem.h"
+
+#include <memory>
+#include <vector>
+
+class MpvPlayer;
+
+// The player's current playlist, kept in step with libmpv's so that libmpv moves on to the next
+// entry, and prefetches it, by itself.
+class MediaPlaylist {
+public:
+    explicit MediaPlaylist(MpvPlayer& mpv) : m_mpv(mpv) {}
+
+    int count() const { return static_cast<int>(m_items.size()); }
+    std::shared_ptr<MediaItem> Item(int index) const;
+    int indexOf(const std::shared_ptr<MediaItem>& item) const;
+
+    void appendItem(std::shared_ptr<MediaItem> item);
+    void removeItem(const std::shared_ptr<MediaItem>& item);
+    void clear();
+
+private:
+    MpvPlayer& m_mpv;
+    std::vector<std::shared_ptr<MediaItem>> m_items;
+};

@@ -1,0 +1,86 @@
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+struct mpv_handle;
+struct mpv_event;
+
+// Owns one libmpv instance and its playlist. libmpv's own thread only wakes us up; its events are
+// read on the GUI thread and come out as typed signals. No other file talks to libmpv.
+class MpvPlayer : public QObject {
+    Q_OBJECT
+
+public:
+    struct Options {
+        bool nullAudio = false; // tests: no sound device at all
+        int networkTimeoutSeconds = 30;
+    };
+
+    enum class EndReason { Finished, Stopped, Failed };
+
+    explicit MpvPlayer(Options options, QObject* parent = nullptr);
+    ~MpvPlayer() override;
+
+    bool isValid() const { return m_handle != nullptr; }
+
+    void append(const QByteArray& url);
+    void remove(int index);
+    void clear();
+    void playIndex(int index);
+    void stopKeepingPlaylist();
+    void next();
+    void previous();
+    void setPaused(bool paused);
+    void seek(double seconds);
+    void setVolume(int volume);
+    void setMuted(bool muted);
+
+    int count() const { return static_cast<int>(m_entryIds.size()); }
+    int playlistPos() const { return m_playlistPos; }
+    bool isPaused() const { return m_paused; }
+    bool isIdle() const { return m_idle; }
+    double position() const { return m_position; }
+    double duration() const { return m_duration; }
+    int volume() const { return m_volume; }
+    bool isMuted() const { return m_muted; }
+
+signals:
+    void playlistPosChanged(int index);
+    void pausedChanged(bool paused);
+    void idleChanged(bool idle);
+    void positionChanged(double seconds);
+    void durationChanged(double seconds);
+    void volumeChanged(int volume);
+    void mutedChanged(bool muted);
+    // Sound is coming out for the entry at this index.
+    void playbackStarted(int index);
+    void entryEnded(int index, MpvPlayer::EndReason reason);
+
+private:
+    struct Destroy {
+        void operator()(mpv_handle* handle) const;
+    };
+
+    static void wakeUp(void* context);
+    void drainEvents();
+    void handle(const mpv_event& event);
+    void command(std::vector<QByteArray> arguments);
+    void setFlag(const char* name, bool value);
+    int indexOfEntry(std::int64_t entryId) const;
+
+    std::unique_ptr<mpv_handle, Destroy> m_handle;
+    std::vector<std::int64_t> m_entryIds; // libmpv's ids of our entries, in playlist order
+    int m_playlistPos = -1;
+    bool m_paused = false;
+    bool m_idle = true;
+    double m_position = 0;
+    double m_duration = 0;
+    int m_volume = 50;
+    bool m_muted = false;
+    bool m_drainQueued = false;
+};

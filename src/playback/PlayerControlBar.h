@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QWidget>
+
+class QLabel;
+class QMenu;
+class QSlider;
+class QToolButton;
+
+// The player's control bar: previous, play/pause, stop, next, a seek slider with elapsed and
+// total time, volume and mute. It only says what the user asks for and shows what it is told.
+class PlayerControlBar : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit PlayerControlBar(QWidget* parent = nullptr);
+
+    void setPlaying(bool playing);
+    void setPosition(double seconds);
+    void setDuration(double seconds);
+    void setVolume(int volume);
+    void setMuted(bool muted);
+
+    QString elapsedText() const;
+    QString totalText() const;
+
+    static QString timeText(double seconds);
+
+signals:
+    void previousRequested();
+    void playPauseRequested();
+    void stopRequested();
+    void nextRequested();
+    void seekRequested(double seconds);
+    void volumeRequested(int volume);
+    void muteRequested(bool muted);
+
+protected:
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+private:
+    QToolButton* button(const char* name, const QString& text, void (PlayerControlBar::*signal)());
+
+    QToolButton* m_previous = nullptr;
+    QToolButton* m_playPause = nullptr;
+    QToolButton* m_stop = nullptr;
+    QToolButton* m_next = nullptr;
+    QToolButton* m_mute = nullptr;
+    QSlider* m_seek = nullptr;
+    QSlider* m_volume = nullptr;
+    QLabel* m_elapsed = nullptr;
+    QLabel* m_total = nullptr;
+    bool m_playing = false;
+    bool m_muted = false;
+};

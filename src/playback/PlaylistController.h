@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QStringListModel>
+
+#include <cstdint>
+#include <memory>
+
+class HttpClient;
+class MediaItem;
+class MediaPlayer;
+struct SessionState;
+
+// The playlist: a line per entry, and behind line i the player's item i. Every command changes
+// both halves together or neither. Selection changes come out as selectRequested().
+class PlaylistController : public QObject {
+    Q_OBJECT
+
+public:
+    PlaylistController(SessionState& session, HttpClient& http, MediaPlayer& player,
+                       QObject* parent = nullptr);
+
+    QStringListModel* lines() { return &m_lines; }
+    int count() const { return m_lines.rowCount(); }
+    QString nowPlaying() const { return m_nowPlaying; }
+    bool isBusy() const { return m_busy; }
+
+    // Fetches the song's details and appends it; starts playing under the auto-play rule.
+    void addSong(std::int64_t songId);
+    // The commands take the selected line, -1 for none.
+    void jumpTo(int line);
+    void deleteLine(int line);
+    void clear();
+
+    static QString statusOfFailedItem(const QString& title);
+
+signals:
+    void selectRequested(int line);
+    void nowPlayingChanged(const QString& text);
+    void statusTextChanged(const QString& text);
+    void busyChanged(bool busy);
+    void failureReported(const QString& message);
+
+private:
+    void setBusy(bool busy);
+    void setNowPlaying(const QString& text);
+    void showCurrentItem(const std::shared_ptr<MediaItem>& item);
+
+    SessionState& m_session;
+    HttpClient& m_http;
+    MediaPlayer& m_player;
+    QStringListModel m_lines;
+    QString m_nowPlaying;
+    bool m_busy = false;
+};

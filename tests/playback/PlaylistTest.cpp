@@ -1,0 +1,216 @@
+#include "ClientFixture.h"
+#include "MediaPlayer.h"
+#include "PlaylistController.h"
+
+#include <QLabel>
+#include <QListView>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+
+namespace {
+
+using Fault = SonaricTestServer::Fault;
+constexpr int PlaybackWait = 5000;
+
+class Playlist : public ClientFixture {
+protected:
+    void SetUp() override {
+        openWindow();
+        window->show();
+        window->RefreshLibrary();
+        ASSERT_TRUE(dialogs.shown.empty());
+    }
+
+    MediaPlayer& player() { return window->mediaPlayer(); }
+    MpvPlayer& engine() { return player().engine(); }
+    PlaylistController& playlist() { return window->playlist(); }
+    QListView* lines() { return control<QListView>("lstPlaylist"); }
+
+    int selectedLine() {
+        const QModelIndexList s = lines()->selectionModel()->selectedIndexes();
+        return s.isEmpty() ? -1 : s.first().row();
+    }
+    void select(int line) { lines()->setCurrentIndex(playlist().lines()->index(line)); }
+
+    // Line i and item i belong together, in libmpv's playlist too.
+    void expectInStep() {
+        const QStringList texts = playlist().lines()->stringList();
+        ASSERT_EQ(player().currentPlaylist().count(), texts.size());
+        ASSERT_EQ(engine().count(), texts.size());
+        for (int i = 0; i < texts.size(); ++i)
+            EXPECT_EQ(player().currentPlaylist().Item(i)->getItemInfo("SNR/Title"), texts[i]);
+    }
+
+    bool waitForPlayback(QSignalSpy& started) {
+        return !started.isEmpty() || started.wait(PlaybackWait);
+    }
+
+    void addAll(std::initializer_list<std::int64_t> ids) {
+        for (std::int64_t id : ids)
+            playlist().addSong(id);
+    }
+};
+
+TEST_F(Playlist, DoubleClickingASongAddsItAndAutoPlayStartsIt) {
+    window->setAutoPlay(true);
+    library().showTracks("album10");
+    QListView* songs = control<QListView>("lstSongs0");
+    const QModelIndex noon = songs->model()->index(1, 0);
+    QSignalSpy started(&engine(), &MpvPlayer::playbackStarted);
+    QTest::mouseClick(songs->viewport(), Qt::LeftButton, {}, songs->visualRect(noon).center());
+    QTest::mouseDClick(songs->viewport(), Qt::LeftButton, {}, songs->visualRect(noon).center());
+    ASSERT_EQ(playlist().lines()->stringList(), QStringList{"Noon"});
+    EXPECT_EQ(server.requestsOf("song").back().parameters.at("filter"), "2");
+    EXPECT_EQ(selectedLine(), 0);
+    ASSERT_TRUE(waitForPlayback(started));
+    EXPECT_FALSE(engine().isIdle());
+    EXPECT_EQ(engine().playlistPos(), 0);
+    EXPECT_EQ(control<QLabel>("lblNowPlaying")->text(), "Noon\nThe Quiet Ones\nMorning Light");
+    expectInStep();
+    QTRY_VERIFY_WITH_TIMEOUT(engine().position() > 0.2, PlaybackWait);
+}
+
+TEST_F(Playlist, OnlyTheFirstAddStartsAndAClearRearmsIt) {
+    window->setAutoPlay(true);
+    QSignalSpy started(&engine(), &MpvPlayer::playbackStarted);
+    playlist().addSong(1);
+    ASSERT_TRUE(waitForPlayback(started));
+    QTRY_VERIFY_WITH_TIMEOUT(engine().position() > 0.3, PlaybackWait);
+    const double before = engine().position();
+    playlist().addSong(2);
+    EXPECT_EQ(selectedLine(), 1);
+    QTest::qWait(300);
+    EXPECT_EQ(engine().playlistPos(), 0);
+    EXPECT_GT(engine().position(), before);
+    EXPECT_EQ(started.size(), 1);
+    expectInStep();
+
+    control<QPushButton>("cmdClearPlaylist")->click();
+    EXPECT_EQ(control<QLabel>("lblNowPlaying")->text(), "");
+    expectInStep();
+    QTRY_VERIFY_WITH_TIMEOUT(engine().isIdle(), PlaybackWait);
+    started.clear();
+    playlist().addSong(3);
+    ASSERT_TRUE(waitForPlayback(started));
+    EXPECT_EQ(control<QLabel>("lblNowPlaying")->text(), "Dusk\nThe Quiet Ones\nMorning Light");
+}
+
+TEST_F(Playlist, WithoutAutoPlayNothingStarts) {
+    window->setAutoPlay(false);
+    QSignalSpy started(&engine(), &MpvPlayer::playbackStarted);
+    addAll({1, 2});
+    EXPECT_FALSE(started.wait(500));
+    EXPECT_TRUE(engine().isIdle());
+    expectInStep();
+}
+
+TEST_F(Playlist, DoubleClickingALineJumpsToItAndTheLabelFollows) {
+    addAll({1, 2, 3});
+    select(2);
+    QSignalSpy started(&engine(), &MpvPlayer::playbackStarted);
+    const QPoint third = lines()->visualRect(playlist().lines()->index(2)).center();
+    QTest::mouseClick(lines()->viewport(), Qt::LeftButton, {}, third);
+    QTest::mouseDClick(lines()->viewport(), Qt::LeftButton, {}, third);
+    ASSERT_TRUE(waitForPlayback(started));
+    EXPECT_EQ(engine().playlistPos(), 2);
+    EXPECT_EQ(control<QLabel>("lblNowPlaying")->text(), "Dusk\nThe Quiet Ones\nMorning Light");
+    EXPECT_EQ(selectedLine(), 2);
+}
+
+TEST_F(Playlist, DeletingKeepsBothHalvesInStepAndWalksTheSelection) {
+    addAll({1, 2, 3, 4});
+    auto titles = [&] { return playlist().lines()->stringList(); };
+    QPushButton* remove = control<QPushButton>("cmdDeleteItem");
+
+    select(0);
+    remove->click();
+    EXPECT_EQ(titles(), (QStringList{"Noon", "Dusk", "Rock & Roll #1"}));
+    EXPECT_EQ(selectedLine(), 0);
+    expectInStep();
+    remove->click();
+    EXPECT_EQ(titles(), (QStringList{"Dusk", "Rock & Roll #1"}));
+    EXPECT_EQ(selectedLine(), 0);
+
+    select(1);
+    remove->click(); // the last line: no selection afterwards
+    EXPECT_EQ(titles(), QStringList{"Dusk"});
+    EXPECT_EQ(selectedLine(), -1);
+    remove->click(); // nothing selected: nothing happens
+    EXPECT_EQ(titles(), QStringList{"Dusk"});
+
+    select(0);
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    lines()->setFocus();
+    QTest::keyClick(lines(), Qt::Key_Delete); // the only line
+    EXPECT_TRUE(titles().isEmpty());
+    EXPECT_EQ(selectedLine(), -1);
+    expectInStep();
+}
+
+TEST_F(Playlist, DeletingTheMiddleLineSelectsTheOneThatMovedUp) {
+    addAll({1, 2, 3});
+    select(1);
+    control<QPushButton>("cmdDeleteItem")->click();
+    EXPECT_EQ(playlist().lines()->stringList(), (QStringList{"Dawn", "Dusk"}));
+    EXPECT_EQ(selectedLine(), 1);
+    expectInStep();
+}
+
+TEST_F(Playlist, AFailedAddChangesNeitherHalf) {
+    addAll({1});
+    server->setReply("song", "<root><error code=\"404\">Song not found</error></root>");
+    playlist().addSong(99);
+    EXPECT_EQ(dialogs.texts("critical"), QStringList{"Song not found[Sonaric Error: 404]"});
+    server->setReply("song", "<root><song><title>t</title><artist>a</artist><album>b</album>"
+                             "</song></root>");
+    playlist().addSong(1);
+    EXPECT_TRUE(dialogs.texts("critical").last().contains("could not be read"));
+    server->clearOverrides();
+    window->setServername(refusingUrl());
+    playlist().addSong(1);
+    EXPECT_EQ(dialogs.texts("critical").last(),
+              "Unable to refresh library. Please check the server name, username and password "
+              "are correct.");
+    EXPECT_EQ(playlist().lines()->stringList(), QStringList{"Dawn"});
+    EXPECT_EQ(control<QLabel>("StatusBarPanel1")->text(), "");
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    expectInStep();
+}
+
+TEST_F(Playlist, IdsAboveSixteenBitsReachTheServer) {
+    addAll({40001});
+    EXPECT_EQ(server.requestsOf("song").back().parameters.at("filter"), "40001");
+    EXPECT_EQ(playlist().lines()->stringList(), QStringList{"High Note"});
+}
+
+TEST_F(Playlist, AStreamThatCannotBePlayedIsSkippedWithANote) {
+    addAll({1, 2});
+    server->setFault(Fault::NotFound, "stream", 0, 1);
+    QSignalSpy started(&engine(), &MpvPlayer::playbackStarted);
+    playlist().jumpTo(0);
+    ASSERT_TRUE(waitForPlayback(started));
+    EXPECT_EQ(engine().playlistPos(), 1);
+    EXPECT_EQ(control<QLabel>("StatusBarPanel1")->text(), "Could not play \"Dawn\"");
+    EXPECT_EQ(control<QLabel>("lblNowPlaying")->text(), "Noon\nThe Quiet Ones\nMorning Light");
+    EXPECT_TRUE(dialogs.shown.empty());
+}
+
+TEST_F(Playlist, ADroppedConnectionResumesWhereItStopped) {
+    addAll({1});
+    server->clearRequests();
+    server->setFault(Fault::CloseMidReply, "stream", 0, 1);
+    QSignalSpy ended(&engine(), &MpvPlayer::entryEnded);
+    double furthest = 0;
+    QObject::connect(&engine(), &MpvPlayer::positionChanged, window.get(),
+                     [&](double s) { furthest = std::max(furthest, s); });
+    playlist().jumpTo(0);
+    ASSERT_TRUE(ended.wait(10000));
+    EXPECT_EQ(ended.first().at(1).value<MpvPlayer::EndReason>(), MpvPlayer::EndReason::Finished);
+    // The tone lasts 4 s; without the resume it would end at the 2 s where the connection broke.
+    EXPECT_GT(furthest, 3.0);
+    EXPECT_GE(server.requestsOf("stream").size(), 2u);
+}
+
+} // namespace
