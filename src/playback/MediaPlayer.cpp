@@ -29,12 +29,12 @@ void MediaPlayer::onPlaylistPos(int index) {
     emit CurrentItemChange(m_current);
 }
 
-bool MediaPlayer::isPlaying() const { return !m_mpv.isIdle() && !m_mpv.isPaused(); }
+bool MediaPlayer::isPlaying() const { return m_mpv.hasActiveEntry() && !m_mpv.isPaused(); }
 
 void MediaPlayer::play() {
     if (m_playlist.count() == 0)
         return;
-    if (!m_mpv.isIdle()) {
+    if (m_mpv.hasActiveEntry()) {
         m_mpv.setPaused(false);
         return;
     }

@@ -98,6 +98,7 @@ void MpvPlayer::handle(const mpv_event& event) {
             break;
         case IdleActive:
             m_idle = known && *static_cast<int*>(property->data);
+            m_active = !m_idle;
             emit idleChanged(m_idle);
             break;
         case TimePos:
@@ -181,6 +182,7 @@ void MpvPlayer::remove(int index) {
 void MpvPlayer::clear() {
     // A plain stop empties libmpv's playlist, the entry that is playing included.
     command({"stop"});
+    m_active = false;
     m_entryIds.clear();
 }
 
@@ -188,12 +190,24 @@ void MpvPlayer::playIndex(int index) {
     if (index < 0 || index >= count())
         return;
     command({"playlist-play-index", QByteArray::number(index)});
+    m_active = true;
     setFlag("pause", false);
 }
 
-void MpvPlayer::stopKeepingPlaylist() { command({"stop", "keep-playlist"}); }
-void MpvPlayer::next() { command({"playlist-next", "force"}); }
-void MpvPlayer::previous() { command({"playlist-prev", "force"}); }
+void MpvPlayer::stopKeepingPlaylist() {
+    command({"stop", "keep-playlist"});
+    m_active = false;
+}
+
+void MpvPlayer::next() {
+    command({"playlist-next", "force"});
+    m_active = true;
+}
+
+void MpvPlayer::previous() {
+    command({"playlist-prev", "force"});
+    m_active = true;
+}
 void MpvPlayer::setPaused(bool paused) { setFlag("pause", paused); }
 void MpvPlayer::setMuted(bool muted) { setFlag("mute", muted); }
 

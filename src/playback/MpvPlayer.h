@@ -44,6 +44,9 @@ public:
     int playlistPos() const { return m_playlistPos; }
     bool isPaused() const { return m_paused; }
     bool isIdle() const { return m_idle; }
+    // Whether an entry is loaded or loading. Unlike isIdle(), this knows at once about a start or
+    // stop we asked for, before libmpv's event says so.
+    bool hasActiveEntry() const { return m_active; }
     double position() const { return m_position; }
     double duration() const { return m_duration; }
     int volume() const { return m_volume; }
@@ -82,5 +85,5 @@ private:
     double m_duration = 0;
     int m_volume = 50;
     bool m_muted = false;
-    bool m_drainQueued = false;
+    bool m_active = false;
 };

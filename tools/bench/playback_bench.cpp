@@ -1,0 +1,106 @@
+// Times a song's double-click to the moment playback starts, and the gap between two
+// consecutive songs, against the test server on loopback with libmpv's null audio output.
+#include "BenchDialogs.h"
+#include "CSHA256.h"
+#include "MediaPlayer.h"
+#include "PlaylistController.h"
+#include "SonaricTestServer.h"
+#include "frmPlayer.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
+
+#include <algorithm>
+#include <clocale>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values.empty() ? -1 : values[values.size() / 2];
+}
+
+// Runs the event loop until the signal fires or the limit passes; true when it fired.
+template <typename Signal> bool waitFor(MpvPlayer* sender, Signal signal, int limitMs) {
+    QEventLoop loop;
+    bool fired = false;
+    QObject::connect(sender, signal, &loop, [&] {
+        fired = true;
+        loop.quit();
+    });
+    QTimer::singleShot(limitMs, &loop, &QEventLoop::quit);
+    loop.exec();
+    return fired;
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    std::setlocale(LC_NUMERIC, "C");
+
+    SonaricTestServer::Options options;
+    options.toneSeconds = 1;
+    SonaricTestServer server(Catalogue::demo(), options);
+    if (!server.start()) {
+        std::fprintf(stderr, "cannot start the test server\n");
+        return 1;
+    }
+    BenchDialogs dialogs;
+    frmPlayer window(dialogs, frmPlayer::Options{systemUnixClock(), true});
+    window.setServername(QString::fromStdString(server.baseUrl()));
+    window.setUsername("demo");
+    window.setHashKey(CSHA256().SHA256(QStringLiteral("demo")));
+    window.setAutoPlay(true);
+    window.show();
+    window.RefreshLibrary();
+
+    MpvPlayer& engine = window.mediaPlayer().engine();
+    std::vector<double> starts;
+    for (int round = 0; round < 11; ++round) {
+        window.playlist().clear();
+        QElapsedTimer clock;
+        clock.start();
+        window.playlist().addSong(1 + round % 3);
+        if (!waitFor(&engine, &MpvPlayer::playbackStarted, 5000)) {
+            std::fprintf(stderr, "playback did not start (valid %d, entries %d, idle %d, lines %d)\n",
+                         engine.isValid(), engine.count(), engine.isIdle(),
+                         window.playlist().count());
+            return 1;
+        }
+        if (round > 0) // the first one warms up libmpv's demuxers
+            starts.push_back(static_cast<double>(clock.nsecsElapsed()) / 1e6);
+    }
+
+    std::vector<double> gaps;
+    for (int round = 0; round < 5; ++round) {
+        window.playlist().clear();
+        window.playlist().addSong(1);
+        window.playlist().addSong(2);
+        if (!waitFor(&engine, &MpvPlayer::playbackStarted, 5000))
+            return 1;
+        QElapsedTimer clock;
+        qint64 ended = -1;
+        QObject::connect(&engine, &MpvPlayer::entryEnded, &window, [&](int index) {
+            if (index == 0 && ended < 0)
+                ended = clock.nsecsElapsed();
+        });
+        clock.start();
+        if (!waitFor(&engine, &MpvPlayer::playbackStarted, 5000) || ended < 0)
+            return 1;
+        gaps.push_back(static_cast<double>(clock.nsecsElapsed() - ended) / 1e6);
+        QObject::disconnect(&engine, &MpvPlayer::entryEnded, &window, nullptr);
+    }
+
+    std::printf("double-click to playback started %8.1f ms   (median of %zu; target <= 150 ms)\n",
+                median(starts), starts.size());
+    std::printf("gap between consecutive songs    %8.1f ms   (median of %zu)\n", median(gaps),
+                gaps.size());
+    return 0;
+}
