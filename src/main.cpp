@@ -1,4 +1,6 @@
+#include "ApplicationIcon.h"
 #include "QtUserDialogs.h"
+#include "SonaricVersion.h"
 #include "frmPlayer.h"
 
 #include <QApplication>
@@ -8,7 +10,8 @@
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(frmPlayer::applicationTitle());
-    QApplication::setApplicationVersion(QStringLiteral(SONARIC_VERSION));
+    QApplication::setApplicationVersion(QLatin1String(SonaricVersion::Text));
+    QApplication::setWindowIcon(ApplicationIcon::icon());
     // QApplication takes the user's numeric locale; libmpv refuses to start under anything but C.
     std::setlocale(LC_NUMERIC, "C");
 

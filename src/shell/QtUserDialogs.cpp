@@ -1,6 +1,8 @@
 #include "QtUserDialogs.h"
 
+#include "frmAbout.h"
 #include "frmPlayer.h"
+#include "frmSettings.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -17,13 +19,24 @@ bool QtUserDialogs::askYesNo(QWidget* parent, const QString& title, const QStrin
     return box.exec() == QMessageBox::Yes;
 }
 
-void QtUserDialogs::showSettings(frmPlayer& player) {
-    QMessageBox::information(nullptr, player.ProgramName(),
-                             QObject::tr("No settings file was found."));
+void QtUserDialogs::inform(QWidget* parent, const QString& title, const QString& text) {
+    QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, parent);
+    box.exec();
 }
 
+void QtUserDialogs::showSettings(frmPlayer& player) {
+    frmSettings dialog(player, *this, player.isVisible() ? &player : nullptr);
+    dialog.exec();
+}
+
+// One About window at a time: asking again brings it to the front. It belongs to the main
+// window, so it closes with it.
 void QtUserDialogs::showAbout(frmPlayer& player) {
-    QMessageBox::about(&player, player.ProgramName(), player.ProgramName());
+    if (!m_about)
+        m_about = new frmAbout(*this, &player);
+    m_about->show();
+    m_about->raise();
+    m_about->activateWindow();
 }
 
 void QtUserDialogs::quit() {

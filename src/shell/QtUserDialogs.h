@@ -2,12 +2,20 @@
 
 #include "UserDialogs.h"
 
+#include <QPointer>
+
+class frmAbout;
+
 // The real message boxes and dialogs.
 class QtUserDialogs : public UserDialogs {
 public:
     void critical(QWidget* parent, const QString& title, const QString& text) override;
+    void inform(QWidget* parent, const QString& title, const QString& text) override;
     bool askYesNo(QWidget* parent, const QString& title, const QString& text, Icon icon) override;
     void showSettings(frmPlayer& player) override;
     void showAbout(frmPlayer& player) override;
     void quit() override;
+
+private:
+    QPointer<frmAbout> m_about;
 };

@@ -14,6 +14,8 @@ public:
     virtual ~UserDialogs() = default;
 
     virtual void critical(QWidget* parent, const QString& title, const QString& text) = 0;
+    // OK only, no icon.
+    virtual void inform(QWidget* parent, const QString& title, const QString& text) = 0;
     virtual bool askYesNo(QWidget* parent, const QString& title, const QString& text,
                           Icon icon) = 0;
     // Modal: returns when the settings dialog has closed.

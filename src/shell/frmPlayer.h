@@ -2,6 +2,7 @@
 
 #include "Clock.h"
 #include "ControlLayout.h"
+#include "SessionSettings.h"
 #include "SessionState.h"
 
 #include <QMainWindow>
@@ -26,7 +27,7 @@ class UserDialogs;
 
 // The main window: session state, the Library menu, the catalogue tree, both song lists, the
 // playlist and the player area. Controls carry their names as object names.
-class frmPlayer : public QMainWindow {
+class frmPlayer : public QMainWindow, public SessionSettings {
     Q_OBJECT
 
 public:
@@ -43,19 +44,19 @@ public:
     // before the window is first shown.
     void Form_Load();
 
-    void RefreshLibrary();
-    QString ProgramName() const;
+    void RefreshLibrary() override;
+    QString ProgramName() const override;
 
     QString Servername() const { return m_session.servername; }
-    void setServername(const QString& value) { m_session.servername = value; }
+    void setServername(const QString& value) override { m_session.servername = value; }
     QString Username() const { return m_session.username; }
-    void setUsername(const QString& value) { m_session.username = value; }
+    void setUsername(const QString& value) override { m_session.username = value; }
     QString HashKey() const { return m_session.hashKey; }
-    void setHashKey(const QString& value) { m_session.hashKey = value; }
+    void setHashKey(const QString& value) override { m_session.hashKey = value; }
     bool AutoRefresh() const { return m_session.autoRefresh; }
-    void setAutoRefresh(bool value) { m_session.autoRefresh = value; }
+    void setAutoRefresh(bool value) override { m_session.autoRefresh = value; }
     bool AutoPlay() const { return m_session.autoPlay; }
-    void setAutoPlay(bool value) { m_session.autoPlay = value; }
+    void setAutoPlay(bool value) override { m_session.autoPlay = value; }
 
     QString authToken() const { return m_session.authToken; }
     HttpClient& httpClient() { return *m_http; }

@@ -1,4 +1,6 @@
 #include "ClientFixture.h"
+#include "QtUserDialogs.h"
+#include "frmAbout.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -121,6 +123,21 @@ TEST_F(MainWindow, MenuOpensSettingsAndAbout) {
     ASSERT_EQ(dialogs.shown.size(), 2u);
     EXPECT_EQ(dialogs.shown[0].kind, "settings");
     EXPECT_EQ(dialogs.shown[1].kind, "about");
+}
+
+TEST_F(MainWindow, ASecondAboutCommandRaisesTheOpenWindow) {
+    QtUserDialogs real;
+    window = std::make_unique<frmPlayer>(real, frmPlayer::Options{systemUnixClock(), true});
+    window->show();
+    real.showAbout(*window);
+    real.showAbout(*window);
+    EXPECT_EQ(window->findChildren<frmAbout*>().size(), 1);
+    EXPECT_TRUE(window->findChild<frmAbout*>()->isVisible());
+    window->findChild<frmAbout*>()->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(window->findChildren<frmAbout*>().size(), 0);
+    real.showAbout(*window);
+    EXPECT_EQ(window->findChildren<frmAbout*>().size(), 1);
 }
 
 TEST_F(MainWindow, SettersStoreAndDoNothingElse) {

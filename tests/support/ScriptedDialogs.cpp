@@ -27,3 +27,7 @@ QStringList ScriptedDialogs::texts(const QString& kind) const {
             out << s.text;
     return out;
 }
+
+void ScriptedDialogs::inform(QWidget*, const QString& title, const QString& text) {
+    shown.push_back({QStringLiteral("inform"), title, text});
+}

@@ -21,6 +21,7 @@ public:
     int quitCount = 0;
 
     void critical(QWidget* parent, const QString& title, const QString& text) override;
+    void inform(QWidget* parent, const QString& title, const QString& text) override;
     bool askYesNo(QWidget* parent, const QString& title, const QString& text, Icon icon) override;
     void showSettings(frmPlayer& player) override;
     void showAbout(frmPlayer& player) override;

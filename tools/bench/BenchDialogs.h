@@ -10,6 +10,9 @@ public:
     void critical(QWidget*, const QString&, const QString& text) override {
         std::fprintf(stderr, "message: %s\n", qPrintable(text));
     }
+    void inform(QWidget*, const QString&, const QString& text) override {
+        std::fprintf(stderr, "message: %s\n", qPrintable(text));
+    }
     bool askYesNo(QWidget*, const QString&, const QString&, Icon) override { return false; }
     void showSettings(frmPlayer&) override {}
     void showAbout(frmPlayer&) override {}

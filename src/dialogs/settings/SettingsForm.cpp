@@ -1,0 +1,28 @@
+#include "SettingsForm.h"
+
+#include "CSHA256.h"
+#include "SettingsFile.h"
+
+SettingsForm SettingsForm::load() {
+    SettingsForm form;
+    if (const std::optional<StoredSettings> stored = SettingsFile::read()) {
+        form.servername = stored->servername;
+        form.username = stored->username;
+        form.autoRefresh = stored->autoRefresh;
+        form.autoPlay = stored->autoPlay;
+    }
+    return form;
+}
+
+StoredSettings SettingsForm::toStored(const QString& savedDigest) const {
+    return {servername, username, password.isEmpty() ? savedDigest : CSHA256().SHA256(password),
+            autoRefresh, autoPlay};
+}
+
+std::variant<StoredSettings, QString> SettingsForm::save() const {
+    const std::optional<StoredSettings> previous = SettingsFile::read();
+    const StoredSettings stored = toStored(previous ? previous->passwordDigest : QString());
+    if (std::optional<QString> failure = SettingsFile::write(stored))
+        return *failure;
+    return stored;
+}

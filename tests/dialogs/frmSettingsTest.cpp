@@ -1,0 +1,192 @@
+#include "ClientFixture.h"
+#include "frmSettings.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include <csignal>
+#include <sys/resource.h>
+
+namespace {
+
+class SettingsDialog : public ClientFixture {
+protected:
+    std::unique_ptr<frmSettings> dialog;
+
+    void SetUp() override { makeWindow(); }
+    void TearDown() override {
+        dialog.reset();
+        ClientFixture::TearDown();
+    }
+
+    frmSettings& open() {
+        dialog = std::make_unique<frmSettings>(*window, dialogs);
+        dialog->show();
+        return *dialog;
+    }
+    template <typename T> T* field(const char* name) {
+        T* found = dialog->findChild<T*>(QLatin1String(name));
+        EXPECT_NE(found, nullptr) << name;
+        return found;
+    }
+    void fill(const QString& server, const QString& user, const QString& password, bool refresh,
+              bool play) {
+        field<QLineEdit>("txtServername")->setText(server);
+        field<QLineEdit>("txtUsername")->setText(user);
+        field<QLineEdit>("txtPassword")->setText(password);
+        field<QCheckBox>("chkAutoRefresh")->setChecked(refresh);
+        field<QCheckBox>("chkAutoPlay")->setChecked(play);
+    }
+    void save() { QTest::mouseClick(field<QPushButton>("cmdSave"), Qt::LeftButton); }
+};
+
+TEST_F(SettingsDialog, FirstStartShowsTheDesignContents) {
+    open();
+    EXPECT_EQ(dialog->windowTitle(), "Settings");
+    EXPECT_EQ(field<QLineEdit>("txtServername")->text(), "http://localhost/sonaric");
+    EXPECT_EQ(field<QLineEdit>("txtUsername")->text(), "");
+    EXPECT_EQ(field<QLineEdit>("txtPassword")->text(), "");
+    EXPECT_EQ(field<QLineEdit>("txtPassword")->echoMode(), QLineEdit::Password);
+    EXPECT_FALSE(field<QCheckBox>("chkAutoRefresh")->isChecked());
+    EXPECT_FALSE(field<QCheckBox>("chkAutoPlay")->isChecked());
+    EXPECT_EQ(field<QCheckBox>("chkAutoRefresh")->text(),
+              "Automatically refresh the library on load");
+    EXPECT_EQ(field<QCheckBox>("chkAutoPlay")->text(),
+              "Automatically start playing when a song is added to the playlist");
+    EXPECT_EQ(dialog->focusWidget(), field<QPushButton>("cmdSave"));
+    EXPECT_EQ(dialog->minimumSize(), dialog->maximumSize());
+}
+
+TEST_F(SettingsDialog, TabVisitsTheControlsInDesignOrder) {
+    open();
+    QStringList order;
+    QWidget* w = field<QPushButton>("cmdSave");
+    for (int i = 0; i < 7; ++i, w = w->nextInFocusChain()) {
+        while (!(w->focusPolicy() & Qt::TabFocus))
+            w = w->nextInFocusChain();
+        order << w->objectName();
+    }
+    EXPECT_EQ(order, (QStringList{"cmdSave", "cmdCancel", "txtPassword", "txtUsername",
+                                  "txtServername", "chkAutoRefresh", "chkAutoPlay"}));
+}
+
+TEST_F(SettingsDialog, SaveWritesTheFileSetsTheSessionAndNoMeansNoRequest) {
+    open();
+    fill("http://a&b/<x>", "Ann", "secret", true, false);
+    dialogs.answerYes = false;
+    save();
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_EQ(dialog->result(), QDialog::Accepted);
+    const QString digest = CSHA256().SHA256(QStringLiteral("secret"));
+    EXPECT_EQ(appData.settingsBytes(),
+              "<settings>\r\n<servername>http://a&amp;b/&lt;x&gt;</servername>\r\n"
+              "<username>Ann</username>\r\n<password>" +
+                  digest.toUtf8() +
+                  "</password>\r\n<autorefresh>1</autorefresh>\r\n<autoplay>0</autoplay>\r\n"
+                  "</settings>\r\n");
+    EXPECT_EQ(window->Servername(), "http://a&b/<x>");
+    EXPECT_EQ(window->Username(), "Ann");
+    EXPECT_EQ(window->HashKey(), digest);
+    EXPECT_TRUE(window->AutoRefresh());
+    EXPECT_FALSE(window->AutoPlay());
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0].kind, "question");
+    EXPECT_EQ(dialogs.shown[0].text, "Would you like to refresh the library now?");
+    EXPECT_EQ(dialogs.shown[0].title, "Windows Sonaric Client");
+    EXPECT_TRUE(server->requests().empty());
+}
+
+TEST_F(SettingsDialog, ReopeningShowsTheSavedValuesAndAnEmptyPasswordThatKeepsTheDigest) {
+    open();
+    fill(server.url(), "demo", "demo", false, true);
+    save();
+    const QByteArray first = appData.settingsBytes();
+    open();
+    EXPECT_EQ(field<QLineEdit>("txtServername")->text(), server.url());
+    EXPECT_EQ(field<QLineEdit>("txtUsername")->text(), "demo");
+    EXPECT_EQ(field<QLineEdit>("txtPassword")->text(), "");
+    EXPECT_TRUE(field<QCheckBox>("chkAutoPlay")->isChecked());
+    EXPECT_FALSE(field<QCheckBox>("chkAutoRefresh")->isChecked());
+    field<QCheckBox>("chkAutoRefresh")->setChecked(true);
+    save();
+    const QString digest = CSHA256().SHA256(QStringLiteral("demo"));
+    EXPECT_TRUE(appData.settingsBytes().contains("<password>" + digest.toUtf8() + "</password>"));
+    EXPECT_EQ(window->HashKey(), digest);
+    EXPECT_NE(appData.settingsBytes(), first);
+}
+
+TEST_F(SettingsDialog, CancelAfterEditsChangesNothing) {
+    appData.writeSettings(settingsText("0"));
+    const QByteArray before = appData.settingsBytes();
+    window->setServername("kept");
+    open();
+    fill("http://other", "other", "other", true, true);
+    QTest::mouseClick(field<QPushButton>("cmdCancel"), Qt::LeftButton);
+    EXPECT_EQ(dialog->result(), QDialog::Rejected);
+    EXPECT_EQ(appData.settingsBytes(), before);
+    EXPECT_EQ(window->Servername(), "kept");
+    EXPECT_TRUE(dialogs.shown.empty());
+}
+
+TEST_F(SettingsDialog, EnterSavesAndEscapeDoesNot) {
+    open();
+    fill(server.url(), "demo", "demo", false, false);
+    QTest::keyClick(field<QLineEdit>("txtServername"), Qt::Key_Escape);
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_TRUE(appData.settingsBytes().isEmpty());
+    QTest::keyClick(field<QLineEdit>("txtUsername"), Qt::Key_Return);
+    EXPECT_FALSE(appData.settingsBytes().isEmpty());
+    EXPECT_EQ(dialog->result(), QDialog::Accepted);
+}
+
+TEST_F(SettingsDialog, SaveThenYesSignsIn) {
+    open();
+    fill(server.url(), "demo", "demo", false, false);
+    dialogs.answerYes = true;
+    save();
+    EXPECT_EQ(server.requestsOf("handshake").size(), 1u);
+    EXPECT_EQ(library().catalogue()->artistCount(), 8);
+    EXPECT_FALSE(window->authToken().isEmpty());
+}
+
+TEST_F(SettingsDialog, AFailedWriteIsShownAndKeepsEverything) {
+    appData.writeSettings(settingsText("0"));
+    const QByteArray before = appData.settingsBytes();
+    open();
+    fill("http://new", "new", "new", true, true);
+    rlimit old{};
+    getrlimit(RLIMIT_FSIZE, &old);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit tiny = old;
+    tiny.rlim_cur = 16;
+    setrlimit(RLIMIT_FSIZE, &tiny);
+    save();
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0].kind, "critical");
+    EXPECT_EQ(dialogs.shown[0].title, "Windows Sonaric Client");
+    EXPECT_TRUE(dialogs.shown[0].text.contains("settings.xml"));
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_EQ(field<QLineEdit>("txtUsername")->text(), "new");
+    EXPECT_EQ(appData.settingsBytes(), before);
+    EXPECT_TRUE(window->Servername().isEmpty());
+}
+
+TEST_F(SettingsDialog, FirstStartOpensItBeforeTheWindowAndSaveYesFillsTheLibrary) {
+    dialogs.answerYes = true;
+    dialogs.onSettings = [&](frmPlayer& player) {
+        EXPECT_FALSE(player.isVisible());
+        dialog = std::make_unique<frmSettings>(player, dialogs);
+        EXPECT_EQ(field<QLineEdit>("txtServername")->text(), "http://localhost/sonaric");
+        fill(server.url(), "demo", "demo", true, true);
+        save();
+    };
+    window->Form_Load();
+    EXPECT_EQ(library().catalogue()->artistCount(), 8);
+    EXPECT_TRUE(window->AutoPlay());
+}
+
+} // namespace
