@@ -15,6 +15,9 @@ packages=(
   libgtest-dev
   xvfb
   xauth
+  openssl
+  clang
+  libclang-rt-14-dev
 )
 
 missing=()

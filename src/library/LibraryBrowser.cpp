@@ -3,7 +3,7 @@
 #include "CatalogueBuilder.h"
 #include "Handshake.h"
 #include "HttpClient.h"
-#include "NumberText.h"
+#include "ReplyReader.h"
 #include "RequestUrl.h"
 #include "ServerFailure.h"
 #include "SessionState.h"
@@ -12,31 +12,8 @@
 #include <QScopeGuard>
 
 namespace {
-
-constexpr char ArtistsPath[] = "/root/artist";
-constexpr char AlbumsPath[] = "/root/album";
-constexpr char SongsPath[] = "/root/song";
-constexpr char NameChild[] = "name";
-constexpr char SongsChild[] = "songs";
-constexpr char TracksChild[] = "tracks";
-constexpr char ArtistChild[] = "artist";
-constexpr char TitleChild[] = "title";
-constexpr char IdAttribute[] = "id";
-
 constexpr char AlbumPrefix[] = "album";
 constexpr char ArtistPrefix[] = "artist";
-
-// The element's text as UTF-8; the common single-text case costs no copy.
-std::string_view textOf(pugi::xml_node node, std::string& scratch) {
-    const pugi::xml_node first = node.first_child();
-    if (!first.next_sibling() &&
-        (first.type() == pugi::node_pcdata || first.type() == pugi::node_cdata))
-        return first.value();
-    scratch.clear();
-    XmlDocument::appendText(node, scratch);
-    return scratch;
-}
-
 } // namespace
 
 LibraryBrowser::LibraryBrowser(SessionState& session, HttpClient& http, UnixClock clock,
@@ -79,10 +56,10 @@ void LibraryBrowser::refreshLibrary() {
     setStatusText(QLatin1String("Contacting server (") + m_session.servername +
                   QLatin1String(")..."));
     reply.load(handshake.url(m_session.servername, m_session.username), m_http);
-    const pugi::xml_node auth = reply.selectSingleNode(Handshake::AuthPath);
-    if (!auth)
+    const std::optional<QString> token = Handshake::token(reply);
+    if (!token)
         return reportFailure(ServerFailure::message(reply), failed);
-    m_session.authToken = XmlDocument::text(auth);
+    m_session.authToken = *token;
 
     CatalogueBuilder catalogue;
     setStatusText(tr("Fetching artist list..."));
@@ -111,21 +88,11 @@ void LibraryBrowser::refreshLibrary() {
 bool LibraryBrowser::readArtists(const XmlDocument& reply, CatalogueBuilder& catalogue) {
     if (!reply.hasDocumentElement())
         return false;
-    const pugi::xpath_node_set artists = reply.selectNodes(ArtistsPath);
+    const pugi::xpath_node_set artists = ReplyReader::artists(reply);
     m_artistCountText = QString::number(artists.size()) + QLatin1String(" artists");
     emit artistCountTextChanged(m_artistCountText);
     setStatusText(tr("Cataloguing artists..."));
-
-    std::string name, songs;
-    for (const pugi::xpath_node& found : artists) {
-        const pugi::xml_node artist = found.node();
-        const pugi::xml_node nameNode = artist.child(NameChild);
-        const pugi::xml_attribute id = artist.attribute(IdAttribute);
-        if (!nameNode || !id)
-            continue;
-        catalogue.addArtist(id.value(), textOf(nameNode, name),
-                            textOf(artist.child(SongsChild), songs));
-    }
+    ReplyReader::addArtists(artists, catalogue);
     return true;
 }
 
@@ -133,42 +100,8 @@ bool LibraryBrowser::readAlbums(const XmlDocument& reply, CatalogueBuilder& cata
     if (!reply.hasDocumentElement())
         return false;
     setStatusText(tr("Cataloguing albums..."));
-    const pugi::xpath_node_set albums = reply.selectNodes(AlbumsPath);
-    catalogue.reserveAlbums(albums.size());
-    std::string name, tracks;
-    for (const pugi::xpath_node& found : albums) {
-        const pugi::xml_node album = found.node();
-        const pugi::xml_node nameNode = album.child(NameChild);
-        const pugi::xml_attribute id = album.attribute(IdAttribute);
-        if (!nameNode || !id)
-            continue;
-        const pugi::xml_attribute artistId = album.child(ArtistChild).attribute(IdAttribute);
-        catalogue.addAlbum(id.value(), textOf(nameNode, name),
-                           textOf(album.child(TracksChild), tracks),
-                           artistId ? std::optional<std::string_view>(artistId.value())
-                                    : std::nullopt);
-    }
+    ReplyReader::addAlbums(ReplyReader::albums(reply), catalogue);
     return true;
-}
-
-LibraryBrowser::ReadOutcome
-LibraryBrowser::readSongs(const XmlDocument& reply, bool withArtist,
-                          std::vector<SongListModel::Entry>& entries) const {
-    const pugi::xpath_node_set songs = reply.selectNodes(SongsPath);
-    entries.reserve(songs.size());
-    for (const pugi::xpath_node& found : songs) {
-        const pugi::xml_node song = found.node();
-        const pugi::xml_node title = song.child(TitleChild);
-        const pugi::xml_node artist = song.child(ArtistChild);
-        const std::optional<QString> id = XmlDocument::attribute(song, IdAttribute);
-        if (!title || !id || (withArtist && !artist))
-            return ReadOutcome::Malformed;
-        QString text = XmlDocument::text(title);
-        if (withArtist)
-            text += QLatin1String(" - ") + XmlDocument::text(artist);
-        entries.push_back({std::move(text), NumberText::wholeNumber(*id)});
-    }
-    return ReadOutcome::Complete;
 }
 
 void LibraryBrowser::showTracks(const QString& nodeKey) {
@@ -195,9 +128,9 @@ void LibraryBrowser::showTracks(const QString& nodeKey) {
         if (!reply.hasDocumentElement())
             return reportFailure(ServerFailure::message(reply), QString());
         std::vector<SongListModel::Entry> entries;
-        const ReadOutcome outcome = readSongs(reply, false, entries);
+        const ReplyReader::Outcome outcome = ReplyReader::songs(reply, false, entries);
         m_librarySongs.setEntries(std::move(entries));
-        if (outcome == ReadOutcome::Malformed)
+        if (outcome == ReplyReader::Outcome::Malformed)
             return reportFailure(ServerFailure::message(reply), QString());
     }
     setStatusText(QString());
@@ -218,9 +151,9 @@ void LibraryBrowser::search(const QString& text) {
     if (!reply.hasDocumentElement())
         return reportFailure(ServerFailure::message(reply), QString());
     std::vector<SongListModel::Entry> entries;
-    const ReadOutcome outcome = readSongs(reply, true, entries);
+    const ReplyReader::Outcome outcome = ReplyReader::songs(reply, true, entries);
     m_searchSongs.setEntries(std::move(entries));
-    if (outcome == ReadOutcome::Malformed)
+    if (outcome == ReplyReader::Outcome::Malformed)
         return reportFailure(ServerFailure::message(reply), QString());
     setStatusText(tr("Search Complete"));
     setBusy(false);

@@ -45,14 +45,10 @@ signals:
     void failureReported(const QString& message);
 
 private:
-    enum class ReadOutcome { Complete, Malformed };
-
     void setStatusText(const QString& text);
     void setBusy(bool busy);
     bool readArtists(const XmlDocument& reply, CatalogueBuilder& catalogue);
     bool readAlbums(const XmlDocument& reply, CatalogueBuilder& catalogue);
-    ReadOutcome readSongs(const XmlDocument& reply, bool withArtist,
-                          std::vector<SongListModel::Entry>& entries) const;
     void reportFailure(const QString& message, const QString& statusText);
 
     SessionState& m_session;

@@ -31,6 +31,9 @@ MpvPlayer::MpvPlayer(Options options, QObject* parent)
         {"audio-fallback-to-null", "yes"},
         {"volume", "50"},
         {"network-timeout", timeout},
+        // https streams are checked against the certificate authorities, never taken on trust.
+        {"tls-verify", "yes"},
+        {"tls-ca-file", options.tlsCaFile},
         // A dropped connection reconnects and resumes from where it stopped (HTTP ranges).
         {"stream-lavf-o", "reconnect=1,reconnect_on_network_error=1,reconnect_delay_max=2"},
         {"ao", options.nullAudio ? QByteArray("null") : QByteArray()},

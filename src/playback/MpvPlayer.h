@@ -19,6 +19,7 @@ public:
     struct Options {
         bool nullAudio = false; // tests: no sound device at all
         int networkTimeoutSeconds = 30;
+        QByteArray tlsCaFile; // extra certificate authorities for https streams (PEM)
     };
 
     enum class EndReason { Finished, Stopped, Failed };

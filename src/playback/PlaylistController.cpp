@@ -5,16 +5,12 @@
 #include "RequestUrl.h"
 #include "ServerFailure.h"
 #include "SessionState.h"
+#include "SongDetails.h"
 #include "XmlDocument.h"
 
 #include <QScopeGuard>
 
 namespace {
-
-constexpr char UrlPath[] = "/root/song/url";
-constexpr char TitlePath[] = "/root/song/title";
-constexpr char ArtistPath[] = "/root/song/artist";
-constexpr char AlbumPath[] = "/root/song/album";
 
 const QString TitleInfo = QStringLiteral("SNR/Title");
 const QString ArtistInfo = QStringLiteral("SNR/Artist");
@@ -66,25 +62,20 @@ void PlaylistController::addSong(std::int64_t songId) {
     XmlDocument reply;
     reply.load(RequestUrl::song(m_session.servername, m_session.authToken, songId), m_http);
     // Every field is read before anything changes, so a line never lacks its item.
-    const pugi::xml_node url = reply.selectSingleNode(UrlPath);
-    const pugi::xml_node title = reply.selectSingleNode(TitlePath);
-    const pugi::xml_node artist = reply.selectSingleNode(ArtistPath);
-    const pugi::xml_node album = reply.selectSingleNode(AlbumPath);
-    if (!url || !title || !artist || !album) {
+    const std::optional<SongDetails> song = SongDetails::read(reply);
+    if (!song) {
         emit failureReported(ServerFailure::message(reply));
         emit statusTextChanged(QString());
         return;
     }
-    const QString titleText = XmlDocument::text(title);
-    std::shared_ptr<MediaItem> item =
-        m_player.newMedia(QUrl(XmlDocument::text(url), QUrl::TolerantMode));
-    item->setItemInfo(TitleInfo, titleText);
-    item->setItemInfo(ArtistInfo, XmlDocument::text(artist));
-    item->setItemInfo(AlbumInfo, XmlDocument::text(album));
+    std::shared_ptr<MediaItem> item = m_player.newMedia(QUrl(song->url, QUrl::TolerantMode));
+    item->setItemInfo(TitleInfo, song->title);
+    item->setItemInfo(ArtistInfo, song->artist);
+    item->setItemInfo(AlbumInfo, song->album);
 
     const int line = count();
     m_lines.insertRows(line, 1);
-    m_lines.setData(m_lines.index(line), titleText);
+    m_lines.setData(m_lines.index(line), song->title);
     emit selectRequested(line);
     m_player.currentPlaylist().appendItem(std::move(item));
     if (m_session.autoPlay && count() == 1)

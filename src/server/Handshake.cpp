@@ -2,6 +2,11 @@
 
 #include "CSHA256.h"
 #include "RequestUrl.h"
+#include "XmlDocument.h"
+
+namespace {
+constexpr char AuthPath[] = "/root/auth";
+}
 
 Handshake Handshake::at(std::int64_t timestamp, const QString& hashKey) {
     return {timestamp, CSHA256().SHA256(QString::number(timestamp) + hashKey)};
@@ -9,4 +14,11 @@ Handshake Handshake::at(std::int64_t timestamp, const QString& hashKey) {
 
 QUrl Handshake::url(const QString& servername, const QString& username) const {
     return RequestUrl::handshake(servername, passphrase, timestamp, username);
+}
+
+std::optional<QString> Handshake::token(const XmlDocument& reply) {
+    const pugi::xml_node auth = reply.selectSingleNode(AuthPath);
+    if (!auth)
+        return std::nullopt;
+    return XmlDocument::text(auth);
 }

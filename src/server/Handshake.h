@@ -6,6 +6,9 @@
 #include <QUrl>
 
 #include <cstdint>
+#include <optional>
+
+class XmlDocument;
 
 // The sign-in request: a passphrase made from the current time and the stored password digest.
 struct Handshake {
@@ -15,5 +18,6 @@ struct Handshake {
     static Handshake at(std::int64_t timestamp, const QString& hashKey);
     QUrl url(const QString& servername, const QString& username) const;
 
-    static constexpr char AuthPath[] = "/root/auth";
+    // The token of a handshake reply, or nothing when the reply holds none.
+    static std::optional<QString> token(const XmlDocument& reply);
 };

@@ -4,6 +4,8 @@
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QScopeGuard>
+#include <QSslError>
+#include <QStringList>
 #include <QTimer>
 
 #include <memory>
@@ -71,7 +73,14 @@ HttpReply HttpClient::get(const QUrl& url) {
     stall.setSingleShot(true);
     stall.setInterval(m_stallTimeout);
     bool timedOut = false;
+    QStringList certificateProblems;
     connect(reply.get(), &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    // Never ignored: the request fails, and the user is told what was wrong.
+    connect(reply.get(), &QNetworkReply::sslErrors, &loop,
+            [&certificateProblems](const QList<QSslError>& errors) {
+                for (const QSslError& error : errors)
+                    certificateProblems << error.errorString();
+            });
     connect(reply.get(), &QNetworkReply::downloadProgress, &stall, [&stall] { stall.start(); });
     connect(&stall, &QTimer::timeout, &loop, [&timedOut, &reply] {
         timedOut = true;
@@ -90,6 +99,17 @@ HttpReply HttpClient::get(const QUrl& url) {
         return result;
     }
     result.error = classify(reply->error());
+    if (!certificateProblems.isEmpty()) {
+        result.error = FetchError::Tls;
+        result.reason = tr("The server's certificate was refused: %1")
+                            .arg(certificateProblems.join(QLatin1String("; ")));
+        return result;
+    }
+    if (reply->error() == QNetworkReply::InsecureRedirectError) {
+        result.error = FetchError::Tls;
+        result.reason = tr("The server redirected a secure request to an insecure address.");
+        return result;
+    }
     if (result.error == FetchError::None && result.httpStatus >= 400)
         result.error = FetchError::HttpStatus;
     if (result.error != FetchError::None) {

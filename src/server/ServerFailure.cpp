@@ -32,6 +32,9 @@ QString ServerFailure::errorReplyMessage(const XmlDocument& reply) {
 }
 
 QString ServerFailure::message(const XmlDocument& lastReply) {
+    // A refused certificate is named: the credentials prompt would send the user the wrong way.
+    if (!lastReply.hasDocumentElement() && lastReply.fetchError() == FetchError::Tls)
+        return lastReply.failureReason();
     if (!lastReply.hasDocumentElement())
         return unableToRefresh();
     const QString error = errorReplyMessage(lastReply);

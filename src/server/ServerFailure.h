@@ -10,8 +10,8 @@ public:
     static const QString& unableToRefresh();
     static const QString& unreadableReply();
 
-    // No document: the fixed prompt. An error reply: its text and code. Any other reply: the
-    // reply could not be read.
+    // No document: the fixed prompt, or what was wrong with the server's certificate. An error
+    // reply: its text and code. Any other reply: the reply could not be read.
     static QString message(const XmlDocument& lastReply);
     // The error reply's message, or nothing when the reply holds no error element.
     static QString errorReplyMessage(const XmlDocument& reply);

@@ -34,6 +34,7 @@ void XmlDocument::fail(const QString& reason) {
 }
 
 bool XmlDocument::load(const QString& filePath) {
+    m_fetchError = FetchError::None;
     QFile file(filePath);
     if (!file.open(QIODevice::ReadOnly)) {
         fail(file.errorString());
@@ -44,6 +45,7 @@ bool XmlDocument::load(const QString& filePath) {
 
 bool XmlDocument::load(const QUrl& url, HttpClient& http) {
     HttpReply reply = http.get(url);
+    m_fetchError = reply.error;
     if (!reply.ok()) {
         fail(reply.reason);
         return false;

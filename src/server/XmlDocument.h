@@ -1,5 +1,7 @@
 #pragma once
 
+#include "HttpReply.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QUrl>
@@ -24,6 +26,8 @@ public:
     pugi::xml_node documentElement() const;
     bool hasDocumentElement() const { return static_cast<bool>(documentElement()); }
     const QString& failureReason() const { return m_failureReason; }
+    // How the last load from a URL failed, if it failed in the transfer.
+    FetchError fetchError() const { return m_fetchError; }
 
     // XPath 1.0 location paths. Relative paths start at the document node.
     pugi::xml_node selectSingleNode(const char* path) const;
@@ -42,4 +46,5 @@ private:
     pugi::xml_document m_document;
     bool m_loaded = false;
     QString m_failureReason;
+    FetchError m_fetchError = FetchError::None;
 };

@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 
@@ -70,8 +71,15 @@ bool SettingsFile::toBool(const QString& text) {
 }
 
 std::optional<StoredSettings> SettingsFile::read(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    return parse(file.readAll());
+}
+
+std::optional<StoredSettings> SettingsFile::parse(const QByteArray& bytes) {
     XmlDocument document;
-    if (!document.load(path))
+    if (!document.loadBytes(bytes))
         return std::nullopt;
     auto text = [&document](const char* xpath) {
         return XmlDocument::text(document.selectSingleNode(xpath));

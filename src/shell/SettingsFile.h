@@ -17,6 +17,7 @@ public:
     // Nothing when the file is missing, unreadable or not a well-formed document. Missing text
     // elements read as empty, missing or unrecognised options as off.
     static std::optional<StoredSettings> read(const QString& path = filePath());
+    static std::optional<StoredSettings> parse(const QByteArray& bytes);
 
     // Replaces the file atomically and readable by its owner only. On failure the previous file
     // is left whole and the reason is returned.

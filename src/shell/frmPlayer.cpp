@@ -38,7 +38,8 @@ frmPlayer::frmPlayer(UserDialogs& dialogs, QWidget* parent)
 frmPlayer::frmPlayer(UserDialogs& dialogs, Options options, QWidget* parent)
     : QMainWindow(parent), m_dialogs(dialogs), m_http(std::make_unique<HttpClient>()),
       m_library(std::make_unique<LibraryBrowser>(m_session, *m_http, std::move(options.clock))),
-      m_mediaPlayer(std::make_unique<MediaPlayer>(MpvPlayer::Options{options.nullAudio})),
+      m_mediaPlayer(std::make_unique<MediaPlayer>(
+          MpvPlayer::Options{options.nullAudio, 30, options.tlsCaFile})),
       m_playlistController(
           std::make_unique<PlaylistController>(m_session, *m_http, *m_mediaPlayer)) {
     setObjectName(QStringLiteral("frmPlayer"));

@@ -34,6 +34,7 @@ public:
     struct Options {
         UnixClock clock = systemUnixClock();
         bool nullAudio = false; // play to no sound device (tests)
+        QByteArray tlsCaFile;   // certificate authorities for https streams besides the system's
     };
 
     explicit frmPlayer(UserDialogs& dialogs, QWidget* parent = nullptr);

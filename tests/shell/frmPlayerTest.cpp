@@ -127,7 +127,9 @@ TEST_F(MainWindow, MenuOpensSettingsAndAbout) {
 
 TEST_F(MainWindow, ASecondAboutCommandRaisesTheOpenWindow) {
     QtUserDialogs real;
-    window = std::make_unique<frmPlayer>(real, frmPlayer::Options{systemUnixClock(), true});
+    frmPlayer::Options options;
+    options.nullAudio = true;
+    window = std::make_unique<frmPlayer>(real, options);
     window->show();
     real.showAbout(*window);
     real.showAbout(*window);

@@ -6,6 +6,7 @@
 #include "ScriptedDialogs.h"
 #include "TempAppData.h"
 #include "TestServer.h"
+#include "QtPrinters.h"
 #include "frmPlayer.h"
 
 #include <gtest/gtest.h>
@@ -20,6 +21,7 @@ protected:
     TestServer server;
     ScriptedDialogs dialogs;
     std::unique_ptr<frmPlayer> window;
+    QByteArray tlsCaFile; // for https tests: the authority libmpv should trust
 
     void TearDown() override { window.reset(); }
 
@@ -36,7 +38,11 @@ protected:
     // A fresh main window that plays to no sound device.
     frmPlayer& makeWindow(UnixClock clock = systemUnixClock()) {
         window.reset();
-        window = std::make_unique<frmPlayer>(dialogs, frmPlayer::Options{std::move(clock), true});
+        frmPlayer::Options options;
+        options.clock = std::move(clock);
+        options.nullAudio = true;
+        options.tlsCaFile = tlsCaFile;
+        window = std::make_unique<frmPlayer>(dialogs, options);
         return *window;
     }
 

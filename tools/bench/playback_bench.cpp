@@ -53,7 +53,9 @@ int main(int argc, char* argv[]) {
         return 1;
     }
     BenchDialogs dialogs;
-    frmPlayer window(dialogs, frmPlayer::Options{systemUnixClock(), true});
+    frmPlayer::Options playerOptions;
+    playerOptions.nullAudio = true;
+    frmPlayer window(dialogs, playerOptions);
     window.setServername(QString::fromStdString(server.baseUrl()));
     window.setUsername("demo");
     window.setHashKey(CSHA256().SHA256(QStringLiteral("demo")));

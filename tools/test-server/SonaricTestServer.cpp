@@ -96,7 +96,13 @@ SonaricTestServer::SonaricTestServer(Catalogue catalogue, Options options)
 SonaricTestServer::~SonaricTestServer() { stop(); }
 
 bool SonaricTestServer::start(const std::string& host, int port) {
-    m_server = std::make_unique<httplib::Server>();
+    if (m_options.certificateFile.empty())
+        m_server = std::make_unique<httplib::Server>();
+    else
+        m_server = std::make_unique<httplib::SSLServer>(m_options.certificateFile.c_str(),
+                                                        m_options.keyFile.c_str());
+    if (!m_server->is_valid())
+        return false;
     m_server->set_tcp_nodelay(true);
     m_server->set_keep_alive_timeout(2);
     // As a typical web server does; the library's default of 5 would reopen connections often.
@@ -134,7 +140,13 @@ void SonaricTestServer::stop() {
 }
 
 std::string SonaricTestServer::baseUrl() const {
-    return "http://" + m_host + ":" + std::to_string(m_port);
+    return (m_options.certificateFile.empty() ? "http://" : "https://") + m_host + ":" +
+           std::to_string(m_port);
+}
+
+void SonaricTestServer::setRedirectTarget(std::string baseUrl) {
+    std::lock_guard lock(m_mutex);
+    m_redirectTarget = std::move(baseUrl);
 }
 
 void SonaricTestServer::setFault(Fault fault, const std::string& action, int delayMs, int times) {
@@ -193,8 +205,21 @@ bool SonaricTestServer::sleepFor(int ms) {
 
 // Returns true when the fault has written the whole response.
 bool SonaricTestServer::applyFault(const FaultSetting& setting, const std::string& body,
-                                   httplib::Response& response) {
+                                   httplib::Response& response, const httplib::Request& request) {
     switch (setting.fault) {
+    case Fault::Redirect: {
+        std::string target;
+        {
+            std::lock_guard lock(m_mutex);
+            target = m_redirectTarget;
+        }
+        std::string query;
+        for (const auto& [name, value] : request.params)
+            query += (query.empty() ? "?" : "&") + name + "=" +
+                     httplib::detail::encode_query_param(value);
+        response.set_redirect(target + request.path + query);
+        return true;
+    }
     case Fault::None:
         return false;
     case Fault::Delay:
@@ -250,7 +275,7 @@ void SonaricTestServer::handleXml(const httplib::Request& request, httplib::Resp
     }
     if (body.empty())
         body = answer(action, request, prefix);
-    if (applyFault(faultFor(action), body, response))
+    if (applyFault(faultFor(action), body, response, request))
         return;
     response.set_content(body, XmlType);
 }
@@ -336,7 +361,8 @@ std::string SonaricTestServer::answer(const std::string& action, const httplib::
         for (const Catalogue::Song& s : m_catalogue.songs) {
             if (std::to_string(s.id) != filter)
                 continue;
-            const std::string url = "http://" + request.get_header_value("Host") + prefix +
+            const std::string scheme = m_options.certificateFile.empty() ? "http://" : "https://";
+            const std::string url = scheme + request.get_header_value("Host") + prefix +
                                     "/play/" + std::to_string(s.id) + ".wav";
             return std::string(Prolog) + "<root><song id=\"" + std::to_string(s.id) + "\">" +
                    element("title", s.title) + element("artist", s.artist) +
@@ -385,7 +411,7 @@ void SonaricTestServer::handleStream(const httplib::Request& request, httplib::R
         return;
     }
     const std::string wav = toneWav(id, m_options.toneSeconds, m_options.toneSampleRate);
-    if (applyFault(faultFor("stream"), wav, response))
+    if (applyFault(faultFor("stream"), wav, response, request))
         return;
     response.set_content(wav, "audio/wav");
 }

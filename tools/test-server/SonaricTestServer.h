@@ -32,6 +32,7 @@ public:
         TruncatedBody, // status 200 with the first half of the reply
         CloseMidReply, // announce the whole reply, send half, close the connection
         NotFound,      // status 404 (meant for streams)
+        Redirect,      // status 302 to the redirect target, same path and query
     };
 
     struct LoggedRequest {
@@ -45,6 +46,9 @@ public:
         std::string password = "demo";
         int toneSeconds = 4;
         int toneSampleRate = 22050;
+        // Serve https with this certificate and key (PEM files) instead of http.
+        std::string certificateFile;
+        std::string keyFile;
     };
 
     explicit SonaricTestServer(Catalogue catalogue);
@@ -66,6 +70,8 @@ public:
     // Answers an action with exactly these bytes (status 200), whatever the request.
     void setReply(const std::string& action, std::string body);
     void clearOverrides();
+    // Where Fault::Redirect sends requests: a base URL such as "http://127.0.0.1:8080".
+    void setRedirectTarget(std::string baseUrl);
 
     std::vector<LoggedRequest> requests() const;
     void clearRequests();
@@ -90,7 +96,7 @@ private:
     std::string songsReply(const std::vector<const Catalogue::Song*>& songs) const;
     FaultSetting faultFor(const std::string& action);
     bool applyFault(const FaultSetting& setting, const std::string& body,
-                    httplib::Response& response);
+                    httplib::Response& response, const httplib::Request& request);
     bool sleepFor(int ms);
 
     Catalogue m_catalogue;
@@ -101,6 +107,7 @@ private:
     std::thread m_thread;
     int m_port = 0;
     std::string m_host;
+    std::string m_redirectTarget;
 
     mutable std::mutex m_mutex;
     std::condition_variable m_stopping;

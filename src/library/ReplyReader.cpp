@@ -1,0 +1,87 @@
+#include "ReplyReader.h"
+
+#include "CatalogueBuilder.h"
+#include "NumberText.h"
+#include "XmlDocument.h"
+
+namespace {
+
+constexpr char ArtistsPath[] = "/root/artist";
+constexpr char AlbumsPath[] = "/root/album";
+constexpr char SongsPath[] = "/root/song";
+constexpr char NameChild[] = "name";
+constexpr char SongsChild[] = "songs";
+constexpr char TracksChild[] = "tracks";
+constexpr char ArtistChild[] = "artist";
+constexpr char TitleChild[] = "title";
+constexpr char IdAttribute[] = "id";
+
+// The element's text as UTF-8; the common single-text case costs no copy.
+std::string_view textOf(pugi::xml_node node, std::string& scratch) {
+    const pugi::xml_node first = node.first_child();
+    if (!first.next_sibling() &&
+        (first.type() == pugi::node_pcdata || first.type() == pugi::node_cdata))
+        return first.value();
+    scratch.clear();
+    XmlDocument::appendText(node, scratch);
+    return scratch;
+}
+
+} // namespace
+
+pugi::xpath_node_set ReplyReader::artists(const XmlDocument& reply) {
+    return reply.selectNodes(ArtistsPath);
+}
+
+pugi::xpath_node_set ReplyReader::albums(const XmlDocument& reply) {
+    return reply.selectNodes(AlbumsPath);
+}
+
+void ReplyReader::addArtists(const pugi::xpath_node_set& artists, CatalogueBuilder& catalogue) {
+    std::string name, songs;
+    for (const pugi::xpath_node& found : artists) {
+        const pugi::xml_node artist = found.node();
+        const pugi::xml_node nameNode = artist.child(NameChild);
+        const pugi::xml_attribute id = artist.attribute(IdAttribute);
+        if (!nameNode || !id)
+            continue;
+        catalogue.addArtist(id.value(), textOf(nameNode, name),
+                            textOf(artist.child(SongsChild), songs));
+    }
+}
+
+void ReplyReader::addAlbums(const pugi::xpath_node_set& albums, CatalogueBuilder& catalogue) {
+    catalogue.reserveAlbums(albums.size());
+    std::string name, tracks;
+    for (const pugi::xpath_node& found : albums) {
+        const pugi::xml_node album = found.node();
+        const pugi::xml_node nameNode = album.child(NameChild);
+        const pugi::xml_attribute id = album.attribute(IdAttribute);
+        if (!nameNode || !id)
+            continue;
+        const pugi::xml_attribute artistId = album.child(ArtistChild).attribute(IdAttribute);
+        catalogue.addAlbum(id.value(), textOf(nameNode, name),
+                           textOf(album.child(TracksChild), tracks),
+                           artistId ? std::optional<std::string_view>(artistId.value())
+                                    : std::nullopt);
+    }
+}
+
+ReplyReader::Outcome ReplyReader::songs(const XmlDocument& reply, bool withArtist,
+                                        std::vector<SongListModel::Entry>& entries) {
+    const pugi::xpath_node_set songs = reply.selectNodes(SongsPath);
+    entries.reserve(songs.size());
+    for (const pugi::xpath_node& found : songs) {
+        const pugi::xml_node song = found.node();
+        const pugi::xml_node title = song.child(TitleChild);
+        const pugi::xml_node artist = song.child(ArtistChild);
+        const std::optional<QString> id = XmlDocument::attribute(song, IdAttribute);
+        if (!title || !id || (withArtist && !artist))
+            return Outcome::Malformed;
+        QString text = XmlDocument::text(title);
+        if (withArtist)
+            text += QLatin1String(" - ") + XmlDocument::text(artist);
+        entries.push_back({std::move(text), NumberText::wholeNumber(*id)});
+    }
+    return Outcome::Complete;
+}

@@ -1,0 +1,75 @@
+// The password never leaves the settings dialog: only its digest is kept and sent on, and the
+// token and passphrase are never shown to the user.
+#include "ClientFixture.h"
+#include "PlaylistController.h"
+#include "frmSettings.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include <sys/stat.h>
+
+namespace {
+
+using Credentials = ClientFixture;
+
+TEST_F(Credentials, ThePasswordAppearsNowhereAndTheFileStaysOwnerOnly) {
+    const QString password = QStringLiteral("pässwörd-Secret-123");
+    SonaricTestServer::Options options;
+    options.password = password.toStdString();
+    TestServer secretServer(Catalogue::demo(), options);
+    makeWindow();
+    QtMessageHandler previous = qInstallMessageHandler(nullptr);
+    static QStringList logged;
+    logged.clear();
+    qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& text) {
+        logged << text;
+    });
+
+    for (int save = 0; save < 2; ++save) {
+        frmSettings dialog(*window, dialogs);
+        dialog.findChild<QLineEdit*>("txtServername")->setText(secretServer.url());
+        dialog.findChild<QLineEdit*>("txtUsername")->setText("demo");
+        dialog.findChild<QLineEdit*>("txtPassword")->setText(save == 0 ? password : QString());
+        dialogs.answerYes = true;
+        QTest::mouseClick(dialog.findChild<QPushButton*>("cmdSave"), Qt::LeftButton);
+        struct stat info {};
+        ASSERT_EQ(::stat(QFile::encodeName(SettingsFile::filePath()).constData(), &info), 0);
+        EXPECT_EQ(info.st_mode & 0777, 0600u);
+    }
+    window->library().search("dawn");
+    window->playlist().addSong(1);
+    secretServer->setFault(SonaricTestServer::Fault::NotFound, "search_songs");
+    window->library().search("x");
+    window->setHashKey("wrong");
+    window->RefreshLibrary();
+    qInstallMessageHandler(previous);
+
+    ASSERT_FALSE(window->authToken().isEmpty());
+    const QByteArray file = appData.settingsBytes();
+    EXPECT_FALSE(file.contains(password.toUtf8()));
+    EXPECT_TRUE(file.contains(CSHA256().SHA256(password).toUtf8()));
+    const auto requests = secretServer->requests();
+    ASSERT_GE(requests.size(), 6u);
+    std::vector<std::string> passphrases;
+    for (const auto& r : requests)
+        for (const auto& [name, value] : r.parameters) {
+            EXPECT_EQ(value.find(password.toStdString()), std::string::npos) << name;
+            if (r.action == "handshake" && name == "auth")
+                passphrases.push_back(value);
+        }
+    QStringList shown = logged;
+    for (const auto& s : dialogs.shown)
+        shown << s.title << s.text;
+    shown << window->findChild<QLabel*>("StatusBarPanel1")->text();
+    for (const QString& text : shown) {
+        EXPECT_FALSE(text.contains(password)) << text.toStdString();
+        EXPECT_FALSE(text.contains(window->authToken())) << text.toStdString();
+        for (const std::string& p : passphrases)
+            EXPECT_FALSE(text.contains(QString::fromStdString(p))) << text.toStdString();
+    }
+}
+
+} // namespace

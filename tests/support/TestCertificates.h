@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QProcess>
+#include <QSslCertificate>
+#include <QSslConfiguration>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+// A certificate authority and two server certificates it signed, made with openssl for one test:
+// one for 127.0.0.1, one for another host name.
+class TestCertificates {
+public:
+    TestCertificates() {
+        run({"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2", "-subj",
+             "/CN=Sonaric Test CA", "-keyout", path("ca.key"), "-out", path("ca.pem")});
+        issue("server", "subjectAltName=IP:127.0.0.1,DNS:localhost");
+        issue("wronghost", "subjectAltName=DNS:wrong.example");
+    }
+
+    QString path(const QString& name) const { return m_dir.filePath(name); }
+    std::string file(const QString& name) const { return path(name).toStdString(); }
+
+    // Makes QtNetwork trust the test authority until the returned guard goes.
+    struct Trust {
+        QSslConfiguration previous = QSslConfiguration::defaultConfiguration();
+        ~Trust() { QSslConfiguration::setDefaultConfiguration(previous); }
+    };
+    std::unique_ptr<Trust> trust() const {
+        auto guard = std::make_unique<Trust>();
+        QSslConfiguration config = guard->previous;
+        config.addCaCertificates(QSslCertificate::fromPath(path("ca.pem")));
+        QSslConfiguration::setDefaultConfiguration(config);
+        return guard;
+    }
+
+private:
+    void issue(const QString& name, const QString& extension) {
+        QFile ext(path(name + ".ext"));
+        ASSERT_TRUE(ext.open(QIODevice::WriteOnly));
+        ext.write(extension.toUtf8() + "\n");
+        ext.close();
+        run({"req", "-newkey", "rsa:2048", "-nodes", "-subj", "/CN=" + name, "-keyout",
+             path(name + ".key"), "-out", path(name + ".csr")});
+        run({"x509", "-req", "-in", path(name + ".csr"), "-CA", path("ca.pem"), "-CAkey",
+             path("ca.key"), "-CAcreateserial", "-days", "2", "-extfile", path(name + ".ext"),
+             "-out", path(name + ".pem")});
+    }
+
+    void run(const QStringList& arguments) {
+        QProcess openssl;
+        openssl.start("openssl", arguments);
+        ASSERT_TRUE(openssl.waitForFinished(30000));
+        ASSERT_EQ(openssl.exitCode(), 0) << openssl.readAllStandardError().toStdString();
+    }
+
+    QTemporaryDir m_dir;
+};
