@@ -33,22 +33,27 @@ CatalogueModel::Node CatalogueBuilder::makeNode(std::string_view id, std::string
 
 bool CatalogueBuilder::addArtist(std::string_view id, std::string_view name,
                                  std::string_view songs) {
-    if (m_artistIds.find(id) >= 0)
-        return false;
+    const std::size_t textSize = m_contents.text.size();
     m_contents.artists.push_back(makeNode(id, name, songs));
-    m_artistIds.insert(static_cast<std::uint32_t>(m_contents.artists.size() - 1));
-    return true;
+    if (m_artistIds.insert(static_cast<std::uint32_t>(m_contents.artists.size() - 1)))
+        return true;
+    m_contents.artists.pop_back();
+    m_contents.text.resize(textSize);
+    return false;
 }
 
 bool CatalogueBuilder::addAlbum(std::string_view id, std::string_view name,
                                 std::string_view tracks,
                                 std::optional<std::string_view> artistId) {
-    if (m_albumIds.find(id) >= 0)
-        return false;
-    const std::int64_t artist = artistId ? m_artistIds.find(*artistId) : -1;
+    const std::size_t textSize = m_contents.text.size();
     const auto node = static_cast<std::uint32_t>(m_albumNodes.size());
     m_albumNodes.push_back(makeNode(id, name, tracks));
-    m_albumIds.insert(node);
+    if (!m_albumIds.insert(node)) {
+        m_albumNodes.pop_back();
+        m_contents.text.resize(textSize);
+        return false;
+    }
+    const std::int64_t artist = artistId ? m_artistIds.find(*artistId) : -1;
     m_albums.push_back({artist < 0 ? 0 : static_cast<std::uint32_t>(artist), node});
     return true;
 }

@@ -4,6 +4,8 @@
 #include "NumberText.h"
 #include "XmlDocument.h"
 
+#include <cstring>
+
 namespace {
 
 constexpr char ArtistsPath[] = "/root/artist";
@@ -55,13 +57,24 @@ void ReplyReader::addAlbums(const pugi::xpath_node_set& albums, CatalogueBuilder
     std::string name, tracks;
     for (const pugi::xpath_node& found : albums) {
         const pugi::xml_node album = found.node();
-        const pugi::xml_node nameNode = album.child(NameChild);
         const pugi::xml_attribute id = album.attribute(IdAttribute);
-        if (!nameNode || !id)
+        if (!id)
             continue;
-        const pugi::xml_attribute artistId = album.child(ArtistChild).attribute(IdAttribute);
-        catalogue.addAlbum(id.value(), textOf(nameNode, name),
-                           textOf(album.child(TracksChild), tracks),
+        // One pass over the children: the first of each name counts, as a lookup would find.
+        pugi::xml_node nameNode, tracksNode, artistNode;
+        for (pugi::xml_node child = album.first_child(); child; child = child.next_sibling()) {
+            const char* tag = child.name();
+            if (!nameNode && std::strcmp(tag, NameChild) == 0)
+                nameNode = child;
+            else if (!tracksNode && std::strcmp(tag, TracksChild) == 0)
+                tracksNode = child;
+            else if (!artistNode && std::strcmp(tag, ArtistChild) == 0)
+                artistNode = child;
+        }
+        if (!nameNode)
+            continue;
+        const pugi::xml_attribute artistId = artistNode.attribute(IdAttribute);
+        catalogue.addAlbum(id.value(), textOf(nameNode, name), textOf(tracksNode, tracks),
                            artistId ? std::optional<std::string_view>(artistId.value())
                                     : std::nullopt);
     }

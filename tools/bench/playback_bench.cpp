@@ -1,6 +1,7 @@
 // Times a song's double-click to the moment playback starts, and the gap between two
 // consecutive songs, against the test server on loopback with libmpv's null audio output.
 #include "BenchDialogs.h"
+#include "BenchTable.h"
 #include "CSHA256.h"
 #include "MediaPlayer.h"
 #include "PlaylistController.h"
@@ -100,9 +101,7 @@ int main(int argc, char* argv[]) {
         QObject::disconnect(&engine, &MpvPlayer::entryEnded, &window, nullptr);
     }
 
-    std::printf("double-click to playback started %8.1f ms   (median of %zu; target <= 150 ms)\n",
-                median(starts), starts.size());
-    std::printf("gap between consecutive songs    %8.1f ms   (median of %zu)\n", median(gaps),
-                gaps.size());
+    benchRow("double-click to playback started (median)", median(starts), "ms", "<= 150 ms");
+    benchRow("gap between consecutive songs (median)", median(gaps), "ms", "");
     return 0;
 }
