@@ -18,6 +18,10 @@ PlayerControlBar::PlayerControlBar(QWidget* parent) : QWidget(parent) {
     m_playPause = button("playerPlayPause", tr("Play"), &PlayerControlBar::playPauseRequested);
     m_stop = button("playerStop", tr("Stop"), &PlayerControlBar::stopRequested);
     m_next = button("playerNext", tr("Next"), &PlayerControlBar::nextRequested);
+    m_previous->setAccessibleDescription(tr("Plays the previous song of the playlist"));
+    m_playPause->setAccessibleDescription(tr("Plays or pauses the current song"));
+    m_stop->setAccessibleDescription(tr("Stops playing and keeps the playlist"));
+    m_next->setAccessibleDescription(tr("Plays the next song of the playlist"));
     m_previous->setIcon(style()->standardIcon(QStyle::SP_MediaSkipBackward));
     m_playPause->setIcon(style()->standardIcon(QStyle::SP_MediaPlay));
     m_stop->setIcon(style()->standardIcon(QStyle::SP_MediaStop));
@@ -28,15 +32,22 @@ PlayerControlBar::PlayerControlBar(QWidget* parent) : QWidget(parent) {
     m_seek = new QSlider(Qt::Horizontal, this);
     m_seek->setObjectName(QStringLiteral("playerSeek"));
     m_seek->setAccessibleName(tr("Position"));
+    m_seek->setAccessibleDescription(tr("Where the current song is; move it to seek"));
+    m_elapsed->setAccessibleName(tr("Elapsed time"));
+    m_elapsed->setAccessibleDescription(tr("Time played of the current song"));
     m_seek->setRange(0, 0);
     m_total = new QLabel(timeText(0), this);
     m_total->setObjectName(QStringLiteral("playerTotal"));
+    m_total->setAccessibleName(tr("Total time"));
+    m_total->setAccessibleDescription(tr("Length of the current song"));
 
     m_mute = button("playerMute", tr("Mute"), nullptr);
     m_mute->setIcon(style()->standardIcon(QStyle::SP_MediaVolume));
+    m_mute->setAccessibleDescription(tr("Silences playback or brings the sound back"));
     m_volume = new QSlider(Qt::Horizontal, this);
     m_volume->setObjectName(QStringLiteral("playerVolume"));
     m_volume->setAccessibleName(tr("Volume"));
+    m_volume->setAccessibleDescription(tr("Loudness of playback"));
     m_volume->setRange(0, 100);
     m_volume->setValue(50);
     m_volume->setMaximumWidth(60);

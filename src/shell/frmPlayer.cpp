@@ -48,6 +48,7 @@ frmPlayer::frmPlayer(UserDialogs& dialogs, Options options, QWidget* parent)
     createControls();
     connectLibrary();
     connectPlayback();
+    describeControls();
 
     const double tpp = twipsPerPixel();
     setMinimumSize(static_cast<int>(std::ceil(ControlLayout::MinimumOuterWidth / tpp)),
@@ -64,18 +65,18 @@ QString frmPlayer::applicationTitle() { return QStringLiteral("Windows Sonaric C
 QString frmPlayer::ProgramName() const { return applicationTitle(); }
 
 void frmPlayer::createMenu() {
-    QMenu* library = menuBar()->addMenu(tr("Library"));
+    QMenu* library = menuBar()->addMenu(tr("&Library"));
     library->setObjectName(QStringLiteral("mnuLibrary"));
-    QAction* refresh = library->addAction(tr("Refresh Library"));
+    QAction* refresh = library->addAction(tr("&Refresh Library"));
     refresh->setObjectName(QStringLiteral("mnuRefreshLibrary"));
     library->addSeparator()->setObjectName(QStringLiteral("sep1"));
-    QAction* settings = library->addAction(tr("Settings..."));
+    QAction* settings = library->addAction(tr("&Settings..."));
     settings->setObjectName(QStringLiteral("mnuSettings"));
     library->addSeparator()->setObjectName(QStringLiteral("sep2"));
-    QAction* about = library->addAction(tr("About"));
+    QAction* about = library->addAction(tr("&About"));
     about->setObjectName(QStringLiteral("mnuAbout"));
     library->addSeparator()->setObjectName(QStringLiteral("sep3"));
-    QAction* exit = library->addAction(tr("Exit"));
+    QAction* exit = library->addAction(tr("E&xit"));
     exit->setObjectName(QStringLiteral("mnuExit"));
 
     connect(refresh, &QAction::triggered, this, &frmPlayer::RefreshLibrary);
@@ -174,6 +175,45 @@ void frmPlayer::createControls() {
     });
 }
 
+// Names and descriptions for screen readers; buttons and tabs also read their captions.
+void frmPlayer::describeControls() {
+    const struct {
+        QWidget* widget;
+        const char* name;
+        const char* description;
+    } controls[] = {
+        {m_nowPlaying, QT_TR_NOOP("Now playing"),
+         QT_TR_NOOP("Title, artist and album of the current song")},
+        {m_player, QT_TR_NOOP("Player"), QT_TR_NOOP("Controls of the playing song")},
+        {m_playlist, QT_TR_NOOP("Playlist"),
+         QT_TR_NOOP("Songs to play; Enter plays the selected one, Delete removes it")},
+        {m_deleteItem, QT_TR_NOOP("Delete Item"),
+         QT_TR_NOOP("Removes the selected song from the playlist")},
+        {m_clearPlaylist, QT_TR_NOOP("Clear Playlist"), QT_TR_NOOP("Empties the playlist")},
+        {m_tabBar, QT_TR_NOOP("Library and search"), QT_TR_NOOP("Chooses the page below")},
+        {m_tree, QT_TR_NOOP("Library"),
+         QT_TR_NOOP("Artists and their albums; choose one to list its songs")},
+        {m_songs[0], QT_TR_NOOP("Library songs"),
+         QT_TR_NOOP("Songs of the chosen artist or album; Enter adds one to the playlist")},
+        {m_songs[1], QT_TR_NOOP("Search results"),
+         QT_TR_NOOP("Songs found; Enter adds one to the playlist")},
+        {m_searchFrame, QT_TR_NOOP("Basic Search"), QT_TR_NOOP("Search for songs by text")},
+        {m_searchText, QT_TR_NOOP("Search text"),
+         QT_TR_NOOP("Text to look for in titles, artists and albums")},
+        {m_searchButton, QT_TR_NOOP("Search"), QT_TR_NOOP("Searches the server for the text")},
+        {m_statusPanel1, QT_TR_NOOP("Status"), QT_TR_NOOP("What the program is doing")},
+        {m_statusPanel2, QT_TR_NOOP("Artist count"),
+         QT_TR_NOOP("Number of artists in the library")},
+    };
+    for (const auto& c : controls) {
+        c.widget->setAccessibleName(tr(c.name));
+        c.widget->setAccessibleDescription(tr(c.description));
+    }
+    // Screen readers describe each tab by its tool tip.
+    m_tabBar->setTabToolTip(0, tr("Artists and albums, and the songs of the one chosen"));
+    m_tabBar->setTabToolTip(1, tr("Search for songs by text"));
+}
+
 void frmPlayer::connectLibrary() {
     connect(m_library.get(), &LibraryBrowser::statusTextChanged, m_statusPanel1, &QLabel::setText);
     connect(m_library.get(), &LibraryBrowser::artistCountTextChanged, m_statusPanel2,
@@ -211,6 +251,27 @@ void frmPlayer::connectPlayback() {
     connect(engine, &MpvPlayer::durationChanged, m_player, &PlayerControlBar::setDuration);
     connect(engine, &MpvPlayer::volumeChanged, m_player, &PlayerControlBar::setVolume);
     connect(engine, &MpvPlayer::mutedChanged, m_player, &PlayerControlBar::setMuted);
+
+    // Enter on a song adds it, Enter on a playlist line plays it, as a double-click does.
+    auto onEnter = [this](QWidget* widget, auto&& action) {
+        for (QKeySequence key : {QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)}) {
+            auto* shortcut = new QShortcut(key, widget);
+            shortcut->setContext(Qt::WidgetShortcut);
+            connect(shortcut, &QShortcut::activated, this, action);
+        }
+    };
+    onEnter(m_songs[0], [this] { lstSongs_DblClick(0); });
+    onEnter(m_songs[1], [this] { lstSongs_DblClick(1); });
+    onEnter(m_playlist, [this] { lstPlaylist_DblClick(); });
+    auto* find = new QShortcut(QKeySequence::Find, this);
+    connect(find, &QShortcut::activated, this, [this] {
+        m_tabBar->setCurrentIndex(1);
+        m_searchText->setFocus(Qt::ShortcutFocusReason);
+        m_searchText->selectAll();
+    });
+    // Beside the menu item, which itself has no shortcut.
+    auto* refresh = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_R), this);
+    connect(refresh, &QShortcut::activated, this, &frmPlayer::RefreshLibrary);
 
     // Space pauses and resumes; text boxes keep it for typing.
     auto* space = new QShortcut(QKeySequence(Qt::Key_Space), this);

@@ -77,6 +77,7 @@ private:
     void createMenu();
     void createControls();
     void connectLibrary();
+    void describeControls();
     void ResizeControls();
     void applyLayout();
     void SSTab_Click(int previousTab);

@@ -1,8 +1,12 @@
 #include "ClientFixture.h"
+#include "MediaPlayer.h"
 #include "QtUserDialogs.h"
 #include "frmAbout.h"
 
+#include <QAccessible>
 #include <QAction>
+#include <QLineEdit>
+#include <QTest>
 #include <QCoreApplication>
 #include <QLabel>
 #include <QListView>
@@ -84,10 +88,11 @@ TEST_F(MainWindow, HasItsTitleMenuAndControls) {
     EXPECT_EQ(window->ProgramName(), "Windows Sonaric Client");
     QMenu* menu = control<QMenu>("mnuLibrary");
     ASSERT_NE(menu, nullptr);
-    EXPECT_EQ(menu->title(), "Library");
+    // Mnemonics underline a letter; the captions read the same.
+    EXPECT_EQ(menu->title().remove('&'), "Library");
     QStringList items;
     for (QAction* a : menu->actions())
-        items << (a->isSeparator() ? "-" : a->text());
+        items << (a->isSeparator() ? "-" : a->text().remove('&'));
     EXPECT_EQ(items, (QStringList{"Refresh Library", "-", "Settings...", "-", "About", "-", "Exit"}));
     for (QAction* a : menu->actions())
         EXPECT_TRUE(a->shortcut().isEmpty());
@@ -123,6 +128,72 @@ TEST_F(MainWindow, MenuOpensSettingsAndAbout) {
     ASSERT_EQ(dialogs.shown.size(), 2u);
     EXPECT_EQ(dialogs.shown[0].kind, "settings");
     EXPECT_EQ(dialogs.shown[1].kind, "about");
+}
+
+TEST_F(MainWindow, EveryControlHasAnAccessibleNameAndDescription) {
+    openWindow();
+    window->show();
+    int checked = 0;
+    for (QWidget* w : window->findChildren<QWidget*>()) {
+        const bool control = w->focusPolicy() != Qt::NoFocus || qobject_cast<QLabel*>(w) ||
+                             w->objectName() == "WindowsMediaPlayer1";
+        // The tab bar's own scroll buttons are Qt's, not ours.
+        if (!control || w->objectName().isEmpty() || w->objectName().startsWith("qt_") ||
+            w->objectName().startsWith("SSTabPage") || qobject_cast<QTabBar*>(w->parent()))
+            continue;
+        QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
+        if (qobject_cast<QTabBar*>(w)) {
+            int tabs = 0;
+            for (int i = 0; i < a->childCount(); ++i) {
+                if (a->child(i)->role() != QAccessible::PageTab)
+                    continue;
+                EXPECT_FALSE(a->child(i)->text(QAccessible::Name).isEmpty());
+                EXPECT_FALSE(a->child(i)->text(QAccessible::Description).isEmpty());
+                ++tabs;
+            }
+            EXPECT_EQ(tabs, 2);
+            continue;
+        }
+        ASSERT_NE(a, nullptr) << w->objectName().toStdString();
+        EXPECT_FALSE(a->text(QAccessible::Name).isEmpty()) << w->objectName().toStdString();
+        EXPECT_FALSE(a->text(QAccessible::Description).isEmpty()) << w->objectName().toStdString();
+        ++checked;
+    }
+    EXPECT_GE(checked, 20);
+}
+
+TEST_F(MainWindow, EveryCommandHasAKey) {
+    openWindow();
+    window->show();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    QTest::keyClick(window.get(), Qt::Key_R, Qt::ControlModifier);
+    EXPECT_EQ(server.requestsOf("handshake").size(), 1u);
+
+    QTest::keyClick(window.get(), Qt::Key_F, Qt::ControlModifier);
+    EXPECT_EQ(control<QTabBar>("SSTabBar")->currentIndex(), 1);
+    auto* search = control<QLineEdit>("txtBasicSearch");
+    EXPECT_TRUE(search->hasFocus());
+    QTest::keyClicks(search, "dawn");
+    QTest::keyClick(search, Qt::Key_Return);
+    auto* results = control<QListView>("lstSongs1");
+    ASSERT_EQ(results->model()->rowCount(), 1);
+
+    results->setFocus();
+    results->setCurrentIndex(results->model()->index(0, 0));
+    QTest::keyClick(results, Qt::Key_Return);
+    auto* playlist = control<QListView>("lstPlaylist");
+    ASSERT_EQ(playlist->model()->rowCount(), 1);
+
+    playlist->setFocus();
+    QTest::keyClick(playlist, Qt::Key_Return);
+    QTRY_VERIFY_WITH_TIMEOUT(!window->mediaPlayer().engine().isIdle(), 5000);
+    QTest::keyClick(playlist, Qt::Key_Space);
+    QTRY_VERIFY_WITH_TIMEOUT(window->mediaPlayer().engine().isPaused(), 5000);
+    QTest::keyClick(search, Qt::Key_Space); // typing, not pausing
+    EXPECT_EQ(search->text(), "dawn ");
+    QTest::keyClick(playlist, Qt::Key_Delete);
+    EXPECT_EQ(playlist->model()->rowCount(), 0);
 }
 
 TEST_F(MainWindow, ASecondAboutCommandRaisesTheOpenWindow) {
