@@ -16,6 +16,8 @@ packages=(
   xvfb
   xauth
   openssl
+  desktop-file-utils
+  dbus
   clang
   libclang-rt-14-dev
 )

@@ -131,6 +131,8 @@ protected:
                                  : "<root><song><name>no id, title or url</name></song></root>");
             break;
         case Case::Huge:
+            // Tens of megabytes on a loaded machine: give the transfer the program's own limit.
+            window->httpClient().setStallTimeout(HttpClient::DefaultStallTimeout);
             if (op() == Op::Refresh) {
                 std::string albums = "<root>";
                 for (int i = 1; i <= 1'000'000; ++i)
