@@ -3,6 +3,8 @@
 #include "HttpClient.h"
 #include "LibraryBrowser.h"
 #include "MediaPlayer.h"
+#include "MprisService.h"
+#include "TrackNotifier.h"
 #include "PlayerControlBar.h"
 #include "PlaylistController.h"
 #include "SettingsFile.h"
@@ -49,6 +51,7 @@ frmPlayer::frmPlayer(UserDialogs& dialogs, Options options, QWidget* parent)
     connectLibrary();
     connectPlayback();
     describeControls();
+    connectDesktop(options.bus ? *options.bus : QDBusConnection::sessionBus());
 
     const double tpp = twipsPerPixel();
     setMinimumSize(static_cast<int>(std::ceil(ControlLayout::MinimumOuterWidth / tpp)),
@@ -279,6 +282,18 @@ void frmPlayer::connectPlayback() {
     auto* remove = new QShortcut(QKeySequence::Delete, m_playlist);
     remove->setContext(Qt::WidgetShortcut);
     connect(remove, &QShortcut::activated, this, &frmPlayer::cmdDeleteItem_Click);
+}
+
+// Media keys, the shell's media controls and notifications, where the desktop offers them.
+void frmPlayer::connectDesktop(const QDBusConnection& bus) {
+    auto* mpris = new MprisService(*m_mediaPlayer, this);
+    connect(mpris, &MprisService::raiseRequested, this, [this] {
+        showNormal();
+        raise();
+        activateWindow();
+    });
+    mpris->registerOn(bus);
+    new TrackNotifier(*m_mediaPlayer, bus, [this] { return isActiveWindow(); }, this);
 }
 
 int frmPlayer::playlistSelection() const {

@@ -5,10 +5,12 @@
 #include "SessionSettings.h"
 #include "SessionState.h"
 
+#include <QDBusConnection>
 #include <QMainWindow>
 
 #include <array>
 #include <memory>
+#include <optional>
 
 class HttpClient;
 class LibraryBrowser;
@@ -35,6 +37,7 @@ public:
         UnixClock clock = systemUnixClock();
         bool nullAudio = false; // play to no sound device (tests)
         QByteArray tlsCaFile;   // certificate authorities for https streams besides the system's
+        std::optional<QDBusConnection> bus; // for media keys and notifications; default: session
     };
 
     explicit frmPlayer(UserDialogs& dialogs, QWidget* parent = nullptr);
@@ -88,6 +91,7 @@ private:
     void cmdDeleteItem_Click();
     void cmdClearPlaylist_Click();
     void connectPlayback();
+    void connectDesktop(const QDBusConnection& bus);
     int playlistSelection() const;
     void selectPlaylistLine(int line);
     void mnuExit_Click();

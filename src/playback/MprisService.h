@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QDBusConnection>
+#include <QObject>
+#include <QVariantMap>
+
+#include <memory>
+
+class MediaItem;
+class MediaPlayer;
+
+// Offers the player to the desktop as an MPRIS media player on a D-Bus connection, so that media
+// keys and the shell's media controls drive it and show what is playing.
+class MprisService : public QObject {
+    Q_OBJECT
+
+public:
+    static constexpr char ObjectPath[] = "/org/mpris/MediaPlayer2";
+
+    explicit MprisService(MediaPlayer& player, QObject* parent = nullptr);
+    ~MprisService() override;
+
+    // Takes the player's well-known name on this bus; false when the bus is not there.
+    bool registerOn(QDBusConnection connection);
+    QString serviceName() const { return m_serviceName; }
+
+    MediaPlayer& player() { return m_player; }
+    QString playbackStatus() const;
+    QVariantMap metadata() const;
+    qint64 positionMicroseconds() const;
+
+signals:
+    void raiseRequested();
+
+private:
+    void propertiesChanged(const QVariantMap& changed);
+
+    MediaPlayer& m_player;
+    QDBusConnection m_connection{QString()};
+    QString m_serviceName;
+};

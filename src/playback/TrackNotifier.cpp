@@ -1,0 +1,44 @@
+#include "TrackNotifier.h"
+
+#include "MediaPlayer.h"
+
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
+
+namespace {
+constexpr char Service[] = "org.freedesktop.Notifications";
+constexpr char Path[] = "/org/freedesktop/Notifications";
+constexpr int ShowForMs = 5000;
+} // namespace
+
+TrackNotifier::TrackNotifier(MediaPlayer& player, QDBusConnection connection,
+                             std::function<bool()> windowIsActive, QObject* parent)
+    : QObject(parent), m_connection(std::move(connection)),
+      m_windowIsActive(std::move(windowIsActive)) {
+    connect(&player, &MediaPlayer::CurrentItemChange, this, &TrackNotifier::notify);
+}
+
+void TrackNotifier::notify(const std::shared_ptr<MediaItem>& item) {
+    if (!item || m_windowIsActive() || !m_connection.isConnected() ||
+        !m_connection.interface()->isServiceRegistered(QLatin1String(Service)))
+        return;
+    QDBusMessage call = QDBusMessage::createMethodCall(QLatin1String(Service), QLatin1String(Path),
+                                                       QLatin1String(Service),
+                                                       QStringLiteral("Notify"));
+    // Each song replaces the previous song's bubble instead of stacking up.
+    call << QStringLiteral("Windows Sonaric Client") << m_lastId
+         << QStringLiteral("sonaric-client") << item->getItemInfo(QStringLiteral("SNR/Title"))
+         << item->getItemInfo(QStringLiteral("SNR/Artist")) + QLatin1Char('\n') +
+                item->getItemInfo(QStringLiteral("SNR/Album"))
+         << QStringList() << QVariantMap() << ShowForMs;
+    auto* watcher = new QDBusPendingCallWatcher(m_connection.asyncCall(call), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this,
+            [this](QDBusPendingCallWatcher* finished) {
+                const QDBusPendingReply<uint> reply = *finished;
+                if (!reply.isError())
+                    m_lastId = reply.value();
+                finished->deleteLater();
+            });
+}

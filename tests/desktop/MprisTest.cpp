@@ -1,0 +1,164 @@
+#include "ClientFixture.h"
+#include "MediaPlayer.h"
+#include "MprisService.h"
+#include "PlaylistController.h"
+#include "PrivateBus.h"
+
+#include <QDBusArgument>
+#include <QDBusMessage>
+#include <QDBusMetaType>
+#include <QDBusObjectPath>
+#include <QDBusVariant>
+#include <QSignalSpy>
+#include <QTest>
+
+namespace {
+
+constexpr char Player[] = "org.mpris.MediaPlayer2.Player";
+constexpr char Root[] = "org.mpris.MediaPlayer2";
+
+// Stands in for the desktop's notification service and keeps what it was asked to show.
+class FakeNotifications : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
+
+public:
+    QStringList summaries;
+    QStringList bodies;
+
+public slots:
+    uint Notify(const QString&, uint, const QString&, const QString& summary, const QString& body,
+                const QStringList&, const QVariantMap&, int) {
+        summaries << summary;
+        bodies << body;
+        return static_cast<uint>(summaries.size());
+    }
+};
+
+class Desktop : public ClientFixture {
+protected:
+    PrivateBus bus;
+    QDBusConnection client = bus.connect("client");
+    QString service;
+
+    void SetUp() override {
+        frmPlayer::Options options;
+        options.nullAudio = true;
+        options.bus = bus.connect("player");
+        window = std::make_unique<frmPlayer>(dialogs, options);
+        window->setServername(server.url());
+        window->setUsername("demo");
+        window->setHashKey(CSHA256().SHA256(QStringLiteral("demo")));
+        window->RefreshLibrary();
+        service = window->findChild<MprisService*>()->serviceName();
+        ASSERT_EQ(service, "org.mpris.MediaPlayer2.sonaric_client");
+    }
+
+    QDBusMessage call(const char* interface, const QString& method, QVariantList args = {}) {
+        QDBusMessage message =
+            QDBusMessage::createMethodCall(service, MprisService::ObjectPath, interface, method);
+        message.setArguments(args);
+        return client.call(message, QDBus::BlockWithGui, 5000);
+    }
+    QVariant property(const char* interface, const char* name) {
+        const QDBusMessage reply = QDBusMessage(call("org.freedesktop.DBus.Properties", "Get",
+                                                      {QString(interface), QString(name)}));
+        EXPECT_EQ(reply.type(), QDBusMessage::ReplyMessage) << reply.errorMessage().toStdString();
+        return reply.arguments().value(0).value<QDBusVariant>().variant();
+    }
+    MpvPlayer& engine() { return window->mediaPlayer().engine(); }
+};
+
+TEST_F(Desktop, TheRootInterfaceNamesThePlayer) {
+    EXPECT_EQ(property(Root, "Identity").toString(), "Windows Sonaric Client");
+    EXPECT_EQ(property(Root, "DesktopEntry").toString(), "sonaric-client");
+    EXPECT_TRUE(property(Root, "CanRaise").toBool());
+    EXPECT_FALSE(property(Root, "CanQuit").toBool());
+    window->showMinimized();
+    call(Root, "Raise");
+    QTRY_VERIFY_WITH_TIMEOUT(!window->isMinimized(), 2000);
+}
+
+TEST_F(Desktop, MediaKeysDriveTheRealPlayer) {
+    window->playlist().addSong(1);
+    window->playlist().addSong(2);
+    EXPECT_EQ(property(Player, "PlaybackStatus").toString(), "Stopped");
+
+    call(Player, "Play");
+    QTRY_COMPARE_WITH_TIMEOUT(property(Player, "PlaybackStatus").toString(), QString("Playing"),
+                              5000);
+    const QVariantMap metadata = qdbus_cast<QVariantMap>(property(Player, "Metadata"));
+    EXPECT_EQ(metadata.value("xesam:title").toString(), "Dawn");
+    EXPECT_EQ(metadata.value("xesam:artist").toStringList(), QStringList{"The Quiet Ones"});
+    EXPECT_EQ(metadata.value("xesam:album").toString(), "Morning Light");
+
+    call(Player, "PlayPause");
+    QTRY_VERIFY_WITH_TIMEOUT(engine().isPaused(), 5000);
+    EXPECT_EQ(property(Player, "PlaybackStatus").toString(), "Paused");
+    call(Player, "PlayPause");
+    QTRY_VERIFY_WITH_TIMEOUT(!engine().isPaused(), 5000);
+
+    call(Player, "Next");
+    QTRY_COMPARE_WITH_TIMEOUT(engine().playlistPos(), 1, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(
+        qdbus_cast<QVariantMap>(property(Player, "Metadata")).value("xesam:title").toString(),
+        QString("Noon"), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(engine().duration() > 0, 5000);
+    EXPECT_GT(qdbus_cast<QVariantMap>(property(Player, "Metadata"))
+                  .value("mpris:length")
+                  .toLongLong(),
+              3'000'000);
+    call(Player, "Previous");
+    QTRY_COMPARE_WITH_TIMEOUT(engine().playlistPos(), 0, 5000);
+
+    QDBusMessage set = QDBusMessage::createMethodCall(service, MprisService::ObjectPath,
+                                                      "org.freedesktop.DBus.Properties", "Set");
+    set << QString(Player) << QString("Volume") << QVariant::fromValue(QDBusVariant(0.3));
+    client.call(set, QDBus::BlockWithGui, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(engine().volume(), 30, 5000);
+
+    QTRY_VERIFY_WITH_TIMEOUT(engine().position() > 0.2, 5000);
+    EXPECT_GT(property(Player, "Position").toLongLong(), 200'000);
+    call(Player, "Seek", {QVariant::fromValue<qlonglong>(1'500'000)});
+    QTRY_VERIFY_WITH_TIMEOUT(engine().position() > 1.6, 5000);
+
+    call(Player, "Stop");
+    QTRY_COMPARE_WITH_TIMEOUT(property(Player, "PlaybackStatus").toString(), QString("Stopped"),
+                              5000);
+    EXPECT_EQ(window->playlist().count(), 2);
+}
+
+TEST_F(Desktop, ANewSongIsAnnouncedOnlyWhileTheWindowIsInactive) {
+    QDBusConnection notifier = bus.connect("notifier");
+    FakeNotifications notifications;
+    ASSERT_TRUE(notifier.registerObject("/org/freedesktop/Notifications", &notifications,
+                                        QDBusConnection::ExportAllSlots));
+    ASSERT_TRUE(notifier.registerService("org.freedesktop.Notifications"));
+
+    window->playlist().addSong(1);
+    window->playlist().jumpTo(0);
+    QTRY_COMPARE_WITH_TIMEOUT(notifications.summaries.size(), 1, 5000);
+    EXPECT_EQ(notifications.summaries[0], "Dawn");
+    EXPECT_EQ(notifications.bodies[0], "The Quiet Ones\nMorning Light");
+
+    window->show();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    window->playlist().addSong(2);
+    window->playlist().jumpTo(1);
+    QTRY_COMPARE_WITH_TIMEOUT(engine().playlistPos(), 1, 5000);
+    QTest::qWait(200);
+    EXPECT_EQ(notifications.summaries.size(), 1);
+}
+
+TEST_F(Desktop, WithoutANotificationServiceNothingGoesWrong) {
+    window->playlist().addSong(1);
+    QSignalSpy started(&engine(), &MpvPlayer::playbackStarted);
+    window->playlist().jumpTo(0);
+    ASSERT_TRUE(started.wait(5000));
+    EXPECT_TRUE(dialogs.shown.empty());
+}
+
+} // namespace
+
+#include "MprisTest.moc"
