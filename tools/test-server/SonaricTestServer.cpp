@@ -124,7 +124,11 @@ bool SonaricTestServer::start(const std::string& host, int port) {
         m_stopped = false;
     }
     m_thread = std::thread([this] { m_server->listen_after_bind(); });
-    return true;
+    // A stop() that came before the thread had begun listening would be lost, and join() would
+    // then wait forever: return only once the server runs.
+    for (int waited = 0; !m_server->is_running() && waited < 5000; ++waited)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    return m_server->is_running();
 }
 
 void SonaricTestServer::stop() {
