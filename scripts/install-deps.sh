@@ -15,9 +15,11 @@ packages=(
   libgtest-dev
   xvfb
   xauth
+  fonts-dejavu-core
   openssl
   desktop-file-utils
-  dbus
+  dbus-daemon
+  dpkg-dev
   clang
   libclang-rt-14-dev
 )
