@@ -42,8 +42,7 @@ bool CatalogueBuilder::addArtist(std::string_view id, std::string_view name,
     return false;
 }
 
-bool CatalogueBuilder::addAlbum(std::string_view id, std::string_view name,
-                                std::string_view tracks,
+bool CatalogueBuilder::addAlbum(std::string_view id, std::string_view name, std::string_view tracks,
                                 std::optional<std::string_view> artistId) {
     const std::size_t textSize = m_contents.text.size();
     const auto node = static_cast<std::uint32_t>(m_albumNodes.size());

@@ -1,6 +1,8 @@
 #include "CatalogueModel.h"
 
-void CatalogueModel::clear() { setContents({}); }
+void CatalogueModel::clear() {
+    setContents({});
+}
 
 void CatalogueModel::setContents(Contents contents) {
     beginResetModel();
@@ -28,8 +30,8 @@ QModelIndex CatalogueModel::index(int row, int column, const QModelIndex& parent
         return row < artistCount() ? createIndex(row, 0, nullptr) : QModelIndex();
     if (parent.internalPointer() != nullptr || row >= albumCount(parent.row()))
         return {};
-    return createIndex(row, 0,
-                       const_cast<Node*>(&m_contents.artists[static_cast<std::size_t>(parent.row())]));
+    return createIndex(
+        row, 0, const_cast<Node*>(&m_contents.artists[static_cast<std::size_t>(parent.row())]));
 }
 
 QModelIndex CatalogueModel::parent(const QModelIndex& child) const {
@@ -47,7 +49,9 @@ int CatalogueModel::rowCount(const QModelIndex& parent) const {
     return albumCount(parent.row());
 }
 
-int CatalogueModel::columnCount(const QModelIndex&) const { return 1; }
+int CatalogueModel::columnCount(const QModelIndex&) const {
+    return 1;
+}
 
 QVariant CatalogueModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::ToolTipRole && role != KeyRole))
@@ -59,8 +63,9 @@ QVariant CatalogueModel::data(const QModelIndex& index, int role) const {
     } else {
         const auto* artist = static_cast<const Node*>(index.internalPointer());
         const auto artistRow = static_cast<std::size_t>(artist - m_contents.artists.data());
-        node = &m_contents.albums[m_contents.firstAlbum[artistRow] +
-                                  static_cast<std::size_t>(index.row())];
+        node =
+            &m_contents
+                 .albums[m_contents.firstAlbum[artistRow] + static_cast<std::size_t>(index.row())];
         album = true;
     }
     if (role == KeyRole)

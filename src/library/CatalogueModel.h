@@ -24,10 +24,11 @@ public:
         std::uint32_t textSize = 0;
     };
     struct Contents {
-        std::string text;                 // every id and node text, back to back
-        std::vector<Node> artists;        // top level, in order
-        std::vector<Node> albums;         // grouped by artist, each group in order
-        std::vector<std::uint32_t> firstAlbum; // artist i owns albums [firstAlbum[i], firstAlbum[i+1])
+        std::string text;          // every id and node text, back to back
+        std::vector<Node> artists; // top level, in order
+        std::vector<Node> albums;  // grouped by artist, each group in order
+        std::vector<std::uint32_t>
+            firstAlbum; // artist i owns albums [firstAlbum[i], firstAlbum[i+1])
     };
 
     using QAbstractItemModel::QAbstractItemModel;

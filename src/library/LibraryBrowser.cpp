@@ -19,7 +19,8 @@ constexpr char ArtistPrefix[] = "artist";
 LibraryBrowser::LibraryBrowser(SessionState& session, HttpClient& http, UnixClock clock,
                                QObject* parent)
     : QObject(parent), m_session(session), m_http(http), m_clock(std::move(clock)),
-      m_catalogue(this), m_librarySongs(this), m_searchSongs(this) {}
+      m_catalogue(this), m_librarySongs(this), m_searchSongs(this) {
+}
 
 void LibraryBrowser::setStatusText(const QString& text) {
     m_statusText = text;

@@ -1,6 +1,8 @@
 #include "SongListModel.h"
 
-void SongListModel::clear() { setEntries({}); }
+void SongListModel::clear() {
+    setEntries({});
+}
 
 void SongListModel::setEntries(std::vector<Entry> entries) {
     beginResetModel();

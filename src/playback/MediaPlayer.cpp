@@ -29,7 +29,9 @@ void MediaPlayer::onPlaylistPos(int index) {
     emit CurrentItemChange(m_current);
 }
 
-bool MediaPlayer::isPlaying() const { return m_mpv.hasActiveEntry() && !m_mpv.isPaused(); }
+bool MediaPlayer::isPlaying() const {
+    return m_mpv.hasActiveEntry() && !m_mpv.isPaused();
+}
 
 void MediaPlayer::play() {
     if (m_playlist.count() == 0)
@@ -41,7 +43,9 @@ void MediaPlayer::play() {
     m_mpv.playIndex(std::max(0, m_playlist.indexOf(m_current)));
 }
 
-void MediaPlayer::pause() { m_mpv.setPaused(true); }
+void MediaPlayer::pause() {
+    m_mpv.setPaused(true);
+}
 
 void MediaPlayer::togglePause() {
     if (isPlaying())
@@ -50,12 +54,24 @@ void MediaPlayer::togglePause() {
         play();
 }
 
-void MediaPlayer::stop() { m_mpv.stopKeepingPlaylist(); }
-void MediaPlayer::previous() { m_mpv.previous(); }
-void MediaPlayer::next() { m_mpv.next(); }
-void MediaPlayer::seek(double seconds) { m_mpv.seek(seconds); }
-void MediaPlayer::setVolume(int volume) { m_mpv.setVolume(volume); }
-void MediaPlayer::setMuted(bool muted) { m_mpv.setMuted(muted); }
+void MediaPlayer::stop() {
+    m_mpv.stopKeepingPlaylist();
+}
+void MediaPlayer::previous() {
+    m_mpv.previous();
+}
+void MediaPlayer::next() {
+    m_mpv.next();
+}
+void MediaPlayer::seek(double seconds) {
+    m_mpv.seek(seconds);
+}
+void MediaPlayer::setVolume(int volume) {
+    m_mpv.setVolume(volume);
+}
+void MediaPlayer::setMuted(bool muted) {
+    m_mpv.setMuted(muted);
+}
 
 void MediaPlayer::setCurrentItem(const std::shared_ptr<MediaItem>& item) {
     m_mpv.playIndex(m_playlist.indexOf(item));

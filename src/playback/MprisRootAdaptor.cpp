@@ -3,6 +3,9 @@
 #include "MprisService.h"
 
 MprisRootAdaptor::MprisRootAdaptor(MprisService* service)
-    : QDBusAbstractAdaptor(service), m_service(service) {}
+    : QDBusAbstractAdaptor(service), m_service(service) {
+}
 
-void MprisRootAdaptor::Raise() { emit m_service->raiseRequested(); }
+void MprisRootAdaptor::Raise() {
+    emit m_service->raiseRequested();
+}

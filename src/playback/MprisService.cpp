@@ -18,12 +18,15 @@ MprisService::MprisService(MediaPlayer& player, QObject* parent)
     : QObject(parent), m_player(player) {
     new MprisRootAdaptor(this);
     new MprisPlayerAdaptor(this);
-    connect(&m_player, &MediaPlayer::playingChanged, this,
-            [this] { propertiesChanged({{QStringLiteral("PlaybackStatus"), playbackStatus()}}); });
-    connect(&m_player, &MediaPlayer::CurrentItemChange, this,
-            [this] { propertiesChanged({{QStringLiteral("Metadata"), metadata()}}); });
-    connect(&m_player.engine(), &MpvPlayer::durationChanged, this,
-            [this] { propertiesChanged({{QStringLiteral("Metadata"), metadata()}}); });
+    connect(&m_player, &MediaPlayer::playingChanged, this, [this] {
+        propertiesChanged({{QStringLiteral("PlaybackStatus"), playbackStatus()}});
+    });
+    connect(&m_player, &MediaPlayer::CurrentItemChange, this, [this] {
+        propertiesChanged({{QStringLiteral("Metadata"), metadata()}});
+    });
+    connect(&m_player.engine(), &MpvPlayer::durationChanged, this, [this] {
+        propertiesChanged({{QStringLiteral("Metadata"), metadata()}});
+    });
     connect(&m_player.engine(), &MpvPlayer::volumeChanged, this, [this](int volume) {
         propertiesChanged({{QStringLiteral("Volume"), volume / 100.0}});
     });
@@ -54,22 +57,25 @@ bool MprisService::registerOn(QDBusConnection connection) {
 QString MprisService::playbackStatus() const {
     if (m_player.isPlaying())
         return QStringLiteral("Playing");
-    return m_player.engine().hasActiveEntry() ? QStringLiteral("Paused") : QStringLiteral("Stopped");
+    return m_player.engine().hasActiveEntry() ? QStringLiteral("Paused")
+                                              : QStringLiteral("Stopped");
 }
 
 QVariantMap MprisService::metadata() const {
     const std::shared_ptr<MediaItem> item = m_player.currentMedia();
     if (!item)
-        return {{QStringLiteral("mpris:trackid"),
-                 QVariant::fromValue(QDBusObjectPath("/org/mpris/MediaPlayer2/TrackList/NoTrack"))}};
+        return {
+            {QStringLiteral("mpris:trackid"),
+             QVariant::fromValue(QDBusObjectPath("/org/mpris/MediaPlayer2/TrackList/NoTrack"))}};
     const auto id = reinterpret_cast<quintptr>(item.get());
     return {
         {QStringLiteral("mpris:trackid"),
          QVariant::fromValue(QDBusObjectPath(QStringLiteral("/org/sonaric/track/%1").arg(id)))},
-        {QStringLiteral("mpris:length"),
-         QVariant::fromValue<qlonglong>(static_cast<qlonglong>(m_player.engine().duration() * 1e6))},
+        {QStringLiteral("mpris:length"), QVariant::fromValue<qlonglong>(static_cast<qlonglong>(
+                                             m_player.engine().duration() * 1e6))},
         {QStringLiteral("xesam:title"), item->getItemInfo(QStringLiteral("SNR/Title"))},
-        {QStringLiteral("xesam:artist"), QStringList{item->getItemInfo(QStringLiteral("SNR/Artist"))}},
+        {QStringLiteral("xesam:artist"),
+         QStringList{item->getItemInfo(QStringLiteral("SNR/Artist"))}},
         {QStringLiteral("xesam:album"), item->getItemInfo(QStringLiteral("SNR/Album"))},
     };
 }
@@ -81,9 +87,9 @@ qint64 MprisService::positionMicroseconds() const {
 void MprisService::propertiesChanged(const QVariantMap& changed) {
     if (m_serviceName.isEmpty())
         return;
-    QDBusMessage signal = QDBusMessage::createSignal(QLatin1String(ObjectPath),
-                                                     QStringLiteral("org.freedesktop.DBus.Properties"),
-                                                     QStringLiteral("PropertiesChanged"));
+    QDBusMessage signal = QDBusMessage::createSignal(
+        QLatin1String(ObjectPath), QStringLiteral("org.freedesktop.DBus.Properties"),
+        QStringLiteral("PropertiesChanged"));
     signal << QLatin1String(PlayerInterface) << changed << QStringList();
     m_connection.send(signal);
 }

@@ -6,14 +6,23 @@
 
 namespace {
 
-enum Observed : std::uint64_t { PlaylistPos = 1, Pause, IdleActive, TimePos, Duration, Volume, Mute };
+enum Observed : std::uint64_t {
+    PlaylistPos = 1,
+    Pause,
+    IdleActive,
+    TimePos,
+    Duration,
+    Volume,
+    Mute
+};
 
 } // namespace
 
-void MpvPlayer::Destroy::operator()(mpv_handle* handle) const { mpv_terminate_destroy(handle); }
+void MpvPlayer::Destroy::operator()(mpv_handle* handle) const {
+    mpv_terminate_destroy(handle);
+}
 
-MpvPlayer::MpvPlayer(Options options, QObject* parent)
-    : QObject(parent), m_handle(mpv_create()) {
+MpvPlayer::MpvPlayer(Options options, QObject* parent) : QObject(parent), m_handle(mpv_create()) {
     if (!m_handle) {
         qWarning("libmpv could not be started (LC_NUMERIC must be \"C\")");
         return;
@@ -92,7 +101,8 @@ void MpvPlayer::handle(const mpv_event& event) {
         const bool known = property->format != MPV_FORMAT_NONE && property->data;
         switch (event.reply_userdata) {
         case PlaylistPos:
-            m_playlistPos = known ? static_cast<int>(*static_cast<std::int64_t*>(property->data)) : -1;
+            m_playlistPos =
+                known ? static_cast<int>(*static_cast<std::int64_t*>(property->data)) : -1;
             emit playlistPosChanged(m_playlistPos);
             break;
         case Pause:
@@ -211,8 +221,12 @@ void MpvPlayer::previous() {
     command({"playlist-prev", "force"});
     m_active = true;
 }
-void MpvPlayer::setPaused(bool paused) { setFlag("pause", paused); }
-void MpvPlayer::setMuted(bool muted) { setFlag("mute", muted); }
+void MpvPlayer::setPaused(bool paused) {
+    setFlag("pause", paused);
+}
+void MpvPlayer::setMuted(bool muted) {
+    setFlag("mute", muted);
+}
 
 void MpvPlayer::seek(double seconds) {
     command({"seek", QByteArray::number(seconds, 'f', 3), "absolute"});

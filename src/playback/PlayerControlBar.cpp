@@ -91,8 +91,12 @@ QString PlayerControlBar::timeText(double seconds) {
     return QStringLiteral("%1:%2").arg(whole / 60).arg(whole % 60, 2, 10, QLatin1Char('0'));
 }
 
-QString PlayerControlBar::elapsedText() const { return m_elapsed->text(); }
-QString PlayerControlBar::totalText() const { return m_total->text(); }
+QString PlayerControlBar::elapsedText() const {
+    return m_elapsed->text();
+}
+QString PlayerControlBar::totalText() const {
+    return m_total->text();
+}
 
 void PlayerControlBar::setPlaying(bool playing) {
     m_playing = playing;

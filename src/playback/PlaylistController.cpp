@@ -18,8 +18,8 @@ const QString AlbumInfo = QStringLiteral("SNR/Album");
 
 } // namespace
 
-PlaylistController::PlaylistController(SessionState& session, HttpClient& http,
-                                       MediaPlayer& player, QObject* parent)
+PlaylistController::PlaylistController(SessionState& session, HttpClient& http, MediaPlayer& player,
+                                       QObject* parent)
     : QObject(parent), m_session(session), m_http(http), m_player(player) {
     connect(&m_player, &MediaPlayer::CurrentItemChange, this, &PlaylistController::showCurrentItem);
     connect(&m_player, &MediaPlayer::itemFailed, this,
@@ -48,9 +48,8 @@ void PlaylistController::setNowPlaying(const QString& text) {
 void PlaylistController::showCurrentItem(const std::shared_ptr<MediaItem>& item) {
     if (!item)
         return;
-    setNowPlaying(item->getItemInfo(TitleInfo) + QLatin1Char('\n') +
-                  item->getItemInfo(ArtistInfo) + QLatin1Char('\n') +
-                  item->getItemInfo(AlbumInfo));
+    setNowPlaying(item->getItemInfo(TitleInfo) + QLatin1Char('\n') + item->getItemInfo(ArtistInfo) +
+                  QLatin1Char('\n') + item->getItemInfo(AlbumInfo));
 }
 
 void PlaylistController::addSong(std::int64_t songId) {

@@ -24,12 +24,12 @@ void TrackNotifier::notify(const std::shared_ptr<MediaItem>& item) {
     if (!item || m_windowIsActive() || !m_connection.isConnected() ||
         !m_connection.interface()->isServiceRegistered(QLatin1String(Service)))
         return;
-    QDBusMessage call = QDBusMessage::createMethodCall(QLatin1String(Service), QLatin1String(Path),
-                                                       QLatin1String(Service),
-                                                       QStringLiteral("Notify"));
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(QLatin1String(Service), QLatin1String(Path),
+                                       QLatin1String(Service), QStringLiteral("Notify"));
     // Each song replaces the previous song's bubble instead of stacking up.
-    call << QStringLiteral("Windows Sonaric Client") << m_lastId
-         << QStringLiteral("sonaric-client") << item->getItemInfo(QStringLiteral("SNR/Title"))
+    call << QStringLiteral("Windows Sonaric Client") << m_lastId << QStringLiteral("sonaric-client")
+         << item->getItemInfo(QStringLiteral("SNR/Title"))
          << item->getItemInfo(QStringLiteral("SNR/Artist")) + QLatin1Char('\n') +
                 item->getItemInfo(QStringLiteral("SNR/Album"))
          << QStringList() << QVariantMap() << ShowForMs;

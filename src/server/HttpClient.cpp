@@ -36,8 +36,8 @@ FetchError classify(QNetworkReply::NetworkError error) {
 // Qt's error texts can quote the whole URL, whose query carries the passphrase or the token.
 QString withoutQuery(QString text, const QUrl& url) {
     const QString bare = url.toString(QUrl::RemoveQuery);
-    for (const QString& form : {url.toString(), QString::fromUtf8(url.toEncoded()),
-                                url.toDisplayString()})
+    for (const QString& form :
+         {url.toString(), QString::fromUtf8(url.toEncoded()), url.toDisplayString()})
         text.replace(form, bare);
     return text;
 }

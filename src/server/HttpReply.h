@@ -5,11 +5,11 @@
 
 enum class FetchError {
     None,
-    Busy,         // another request of this client is still running
-    Unreachable,  // refused, unknown host, dropped connection
-    TimedOut,     // the transfer stalled for longer than the stall time-out
-    HttpStatus,   // the server answered with an error status
-    Tls,          // the certificate or the TLS handshake was refused
+    Busy,        // another request of this client is still running
+    Unreachable, // refused, unknown host, dropped connection
+    TimedOut,    // the transfer stalled for longer than the stall time-out
+    HttpStatus,  // the server answered with an error status
+    Tls,         // the certificate or the TLS handshake was refused
     EmptyBody,
     Other,
 };

@@ -4,7 +4,9 @@ namespace {
 
 constexpr char ScriptPath[] = "/server/xml.server.php?action=";
 
-QString encoded(const QString& value) { return QString::fromLatin1(QUrl::toPercentEncoding(value)); }
+QString encoded(const QString& value) {
+    return QString::fromLatin1(QUrl::toPercentEncoding(value));
+}
 
 } // namespace
 
@@ -45,8 +47,7 @@ QUrl RequestUrl::artistSongs(const QString& servername, const QString& token,
     return build(servername, "artist_songs", token, filter(artistId));
 }
 
-QUrl RequestUrl::searchSongs(const QString& servername, const QString& token,
-                             const QString& text) {
+QUrl RequestUrl::searchSongs(const QString& servername, const QString& token, const QString& text) {
     return build(servername, "search_songs", token, filter(text));
 }
 

@@ -10,7 +10,9 @@
 
 namespace {
 
-QString tr(const char* text) { return QCoreApplication::translate("XmlDocument", text); }
+QString tr(const char* text) {
+    return QCoreApplication::translate("XmlDocument", text);
+}
 
 bool isText(pugi::xml_node node) {
     return node.type() == pugi::node_pcdata || node.type() == pugi::node_cdata;
@@ -59,9 +61,9 @@ bool XmlDocument::loadBytes(QByteArray bytes) {
     m_buffer = std::move(bytes);
     // Checked before parsing, which rewrites the buffer.
     const bool trailingText = hasTrailingText(m_buffer);
-    const pugi::xml_parse_result parsed = m_document.load_buffer_inplace(
-        m_buffer.data(), static_cast<std::size_t>(m_buffer.size()), pugi::parse_default,
-        pugi::encoding_auto);
+    const pugi::xml_parse_result parsed =
+        m_document.load_buffer_inplace(m_buffer.data(), static_cast<std::size_t>(m_buffer.size()),
+                                       pugi::parse_default, pugi::encoding_auto);
     if (!parsed) {
         fail(tr("The reply is not well-formed XML (%1 at byte %2).")
                  .arg(QString::fromUtf8(parsed.description()))

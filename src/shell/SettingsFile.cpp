@@ -19,7 +19,9 @@ constexpr char PasswordPath[] = "settings/password";
 constexpr char AutoRefreshPath[] = "settings/autorefresh";
 constexpr char AutoPlayPath[] = "settings/autoplay";
 
-QString tr(const char* text) { return QCoreApplication::translate("SettingsFile", text); }
+QString tr(const char* text) {
+    return QCoreApplication::translate("SettingsFile", text);
+}
 
 QByteArray escaped(const QString& value) {
     QByteArray out;
@@ -55,9 +57,13 @@ QString configHome() {
 
 } // namespace
 
-QString SettingsFile::folderPath() { return configHome() + QLatin1Char('/') + QLatin1String(FolderName); }
+QString SettingsFile::folderPath() {
+    return configHome() + QLatin1Char('/') + QLatin1String(FolderName);
+}
 
-QString SettingsFile::filePath() { return folderPath() + QLatin1Char('/') + QLatin1String(FileName); }
+QString SettingsFile::filePath() {
+    return folderPath() + QLatin1Char('/') + QLatin1String(FileName);
+}
 
 bool SettingsFile::toBool(const QString& text) {
     const QString trimmed = text.trimmed();

@@ -4,10 +4,10 @@
 #include "LibraryBrowser.h"
 #include "MediaPlayer.h"
 #include "MprisService.h"
-#include "TrackNotifier.h"
 #include "PlayerControlBar.h"
 #include "PlaylistController.h"
 #include "SettingsFile.h"
+#include "TrackNotifier.h"
 #include "UserDialogs.h"
 
 #include <QApplication>
@@ -32,16 +32,23 @@ template <typename Widget> Widget* named(Widget* widget, const char* name) {
     return widget;
 }
 
+MpvPlayer::Options playerOptions(const frmPlayer::Options& options) {
+    MpvPlayer::Options player;
+    player.nullAudio = options.nullAudio;
+    player.tlsCaFile = options.tlsCaFile;
+    return player;
+}
+
 } // namespace
 
 frmPlayer::frmPlayer(UserDialogs& dialogs, QWidget* parent)
-    : frmPlayer(dialogs, Options{}, parent) {}
+    : frmPlayer(dialogs, Options{}, parent) {
+}
 
 frmPlayer::frmPlayer(UserDialogs& dialogs, Options options, QWidget* parent)
     : QMainWindow(parent), m_dialogs(dialogs), m_http(std::make_unique<HttpClient>()),
       m_library(std::make_unique<LibraryBrowser>(m_session, *m_http, std::move(options.clock))),
-      m_mediaPlayer(std::make_unique<MediaPlayer>(
-          MpvPlayer::Options{options.nullAudio, 30, options.tlsCaFile})),
+      m_mediaPlayer(std::make_unique<MediaPlayer>(playerOptions(options))),
       m_playlistController(
           std::make_unique<PlaylistController>(m_session, *m_http, *m_mediaPlayer)) {
     setObjectName(QStringLiteral("frmPlayer"));
@@ -63,9 +70,13 @@ frmPlayer::frmPlayer(UserDialogs& dialogs, Options options, QWidget* parent)
 
 frmPlayer::~frmPlayer() = default;
 
-QString frmPlayer::applicationTitle() { return QStringLiteral("Windows Sonaric Client"); }
+QString frmPlayer::applicationTitle() {
+    return QStringLiteral("Windows Sonaric Client");
+}
 
-QString frmPlayer::ProgramName() const { return applicationTitle(); }
+QString frmPlayer::ProgramName() const {
+    return applicationTitle();
+}
 
 void frmPlayer::createMenu() {
     QMenu* library = menuBar()->addMenu(tr("&Library"));
@@ -293,7 +304,8 @@ void frmPlayer::connectDesktop(const QDBusConnection& bus) {
         activateWindow();
     });
     mpris->registerOn(bus);
-    new TrackNotifier(*m_mediaPlayer, bus, [this] { return isActiveWindow(); }, this);
+    new TrackNotifier(
+        *m_mediaPlayer, bus, [this] { return isActiveWindow(); }, this);
 }
 
 int frmPlayer::playlistSelection() const {
@@ -317,11 +329,17 @@ void frmPlayer::lstSongs_DblClick(int index) {
     m_playlistController->addSong(selected.first().data(SongListModel::IdRole).toLongLong());
 }
 
-void frmPlayer::lstPlaylist_DblClick() { m_playlistController->jumpTo(playlistSelection()); }
+void frmPlayer::lstPlaylist_DblClick() {
+    m_playlistController->jumpTo(playlistSelection());
+}
 
-void frmPlayer::cmdDeleteItem_Click() { m_playlistController->deleteLine(playlistSelection()); }
+void frmPlayer::cmdDeleteItem_Click() {
+    m_playlistController->deleteLine(playlistSelection());
+}
 
-void frmPlayer::cmdClearPlaylist_Click() { m_playlistController->clear(); }
+void frmPlayer::cmdClearPlaylist_Click() {
+    m_playlistController->clear();
+}
 
 void frmPlayer::Form_Load() {
     ResizeControls();
@@ -339,7 +357,9 @@ void frmPlayer::Form_Load() {
         RefreshLibrary();
 }
 
-void frmPlayer::RefreshLibrary() { m_library->refreshLibrary(); }
+void frmPlayer::RefreshLibrary() {
+    m_library->refreshLibrary();
+}
 
 void frmPlayer::mnuExit_Click() {
     if (m_dialogs.askYesNo(this, ProgramName(), tr("Are you sure you want to exit?"),
@@ -351,7 +371,9 @@ void frmPlayer::tvMusic_NodeClick(const QModelIndex& index) {
     m_library->showTracks(index.data(CatalogueModel::KeyRole).toString());
 }
 
-void frmPlayer::cmdBasicSearch_Click() { m_library->search(m_searchText->text()); }
+void frmPlayer::cmdBasicSearch_Click() {
+    m_library->search(m_searchText->text());
+}
 
 void frmPlayer::SSTab_Click(int previousTab) {
     m_songs[static_cast<std::size_t>(previousTab)]->setVisible(false);
@@ -384,7 +406,9 @@ void frmPlayer::closeEvent(QCloseEvent* event) {
     QMainWindow::closeEvent(event);
 }
 
-double frmPlayer::twipsPerPixel() const { return 1440.0 / logicalDpiX(); }
+double frmPlayer::twipsPerPixel() const {
+    return 1440.0 / logicalDpiX();
+}
 
 void frmPlayer::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);

@@ -61,8 +61,8 @@ protected:
         return client.call(message, QDBus::BlockWithGui, 5000);
     }
     QVariant property(const char* interface, const char* name) {
-        const QDBusMessage reply = QDBusMessage(call("org.freedesktop.DBus.Properties", "Get",
-                                                      {QString(interface), QString(name)}));
+        const QDBusMessage reply = QDBusMessage(
+            call("org.freedesktop.DBus.Properties", "Get", {QString(interface), QString(name)}));
         EXPECT_EQ(reply.type(), QDBusMessage::ReplyMessage) << reply.errorMessage().toStdString();
         return reply.arguments().value(0).value<QDBusVariant>().variant();
     }
@@ -104,10 +104,9 @@ TEST_F(Desktop, MediaKeysDriveTheRealPlayer) {
         qdbus_cast<QVariantMap>(property(Player, "Metadata")).value("xesam:title").toString(),
         QString("Noon"), 5000);
     QTRY_VERIFY_WITH_TIMEOUT(engine().duration() > 0, 5000);
-    EXPECT_GT(qdbus_cast<QVariantMap>(property(Player, "Metadata"))
-                  .value("mpris:length")
-                  .toLongLong(),
-              3'000'000);
+    EXPECT_GT(
+        qdbus_cast<QVariantMap>(property(Player, "Metadata")).value("mpris:length").toLongLong(),
+        3'000'000);
     call(Player, "Previous");
     QTRY_COMPARE_WITH_TIMEOUT(engine().playlistPos(), 0, 5000);
 

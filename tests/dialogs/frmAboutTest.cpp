@@ -1,6 +1,6 @@
+#include "frmAbout.h"
 #include "ScriptedDialogs.h"
 #include "SystemInfo.h"
-#include "frmAbout.h"
 
 #include <QApplication>
 #include <QLabel>

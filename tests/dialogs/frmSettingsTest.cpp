@@ -1,5 +1,5 @@
-#include "ClientFixture.h"
 #include "frmSettings.h"
+#include "ClientFixture.h"
 
 #include <QCheckBox>
 #include <QLineEdit>

@@ -89,17 +89,16 @@ TEST_F(Library, RefreshShowsEachStepAndTheBusyPointer) {
     openWindow();
     QSignalSpy statuses(&library(), &LibraryBrowser::statusTextChanged);
     QStringList cursors;
-    QObject::connect(&library(), &LibraryBrowser::statusTextChanged, window.get(), [&] {
-        cursors << (QApplication::overrideCursor() ? "busy" : "idle");
-    });
+    QObject::connect(&library(), &LibraryBrowser::statusTextChanged, window.get(),
+                     [&] { cursors << (QApplication::overrideCursor() ? "busy" : "idle"); });
     window->RefreshLibrary();
     QStringList seen;
     for (const QList<QVariant>& s : statuses)
         seen << s.at(0).toString();
-    EXPECT_EQ(seen, (QStringList{"Contacting server (" + server.url() + ")...",
-                                 "Fetching artist list...", "Cataloguing artists...",
-                                 "Fetching albums...", "Cataloguing albums...",
-                                 "Library refreshed"}));
+    EXPECT_EQ(seen,
+              (QStringList{"Contacting server (" + server.url() + ")...", "Fetching artist list...",
+                           "Cataloguing artists...", "Fetching albums...", "Cataloguing albums...",
+                           "Library refreshed"}));
     EXPECT_EQ(cursors.count("busy"), 6);
     expectIdle();
 }
@@ -152,9 +151,9 @@ TEST_F(Library, TransportFailuresGiveTheFixedPrompt) {
         const char* action;
         int nodesLeft;
     } cases[] = {
-        {Fault::Http500, "handshake", 0},      {Fault::HtmlBody, "handshake", 0},
-        {Fault::TruncatedBody, "artists", 0},  {Fault::CloseMidReply, "artists", 0},
-        {Fault::TruncatedBody, "albums", 8},   {Fault::Delay, "albums", 8},
+        {Fault::Http500, "handshake", 0},     {Fault::HtmlBody, "handshake", 0},
+        {Fault::TruncatedBody, "artists", 0}, {Fault::CloseMidReply, "artists", 0},
+        {Fault::TruncatedBody, "albums", 8},  {Fault::Delay, "albums", 8},
     };
     for (const auto& c : cases) {
         dialogs.shown.clear();
@@ -225,16 +224,17 @@ TEST_F(Library, BrokenElementsAreLeftOutAndOrphansGoUnderVarious) {
     EXPECT_TRUE(dialogs.shown.empty());
     EXPECT_EQ(status(), "Library refreshed");
     EXPECT_EQ(artistCount(), "6 artists");
-    EXPECT_EQ(tree(), (QStringList{"artist0=Various", "  album2=Orphan (2)",
-                                   "  album3=No artist (3)", "  album5=Various own (6)",
-                                   "artist5=Five (1)", "  album1=Mine (1)",
-                                   "artist8=No count ()"}));
+    EXPECT_EQ(tree(),
+              (QStringList{"artist0=Various", "  album2=Orphan (2)", "  album3=No artist (3)",
+                           "  album5=Various own (6)", "artist5=Five (1)", "  album1=Mine (1)",
+                           "artist8=No count ()"}));
 }
 
 TEST_F(Library, ASecondRefreshReplacesTheTree) {
     openWindow();
     window->RefreshLibrary();
-    server->setReply("artists", R"(<root><artist id="77"><name>New</name><songs>1</songs></artist></root>)");
+    server->setReply("artists",
+                     R"(<root><artist id="77"><name>New</name><songs>1</songs></artist></root>)");
     server->setReply("albums", "<root/>");
     window->RefreshLibrary();
     EXPECT_EQ(tree(), (QStringList{"artist0=Various", "artist77=New (1)"}));
@@ -317,9 +317,9 @@ TEST_F(Library, TrackListFailures) {
 TEST_F(Library, SearchSendsTheTextExactlyAsTyped) {
     openWindow();
     window->RefreshLibrary();
-    for (const QString& text : {QStringLiteral("Rock & Roll #1"), QStringLiteral("  two  blanks "),
-                                QStringLiteral("夜の音"), QStringLiteral("a+b=c?d%20"),
-                                QString()}) {
+    for (const QString& text :
+         {QStringLiteral("Rock & Roll #1"), QStringLiteral("  two  blanks "),
+          QStringLiteral("夜の音"), QStringLiteral("a+b=c?d%20"), QString()}) {
         library().search(text);
         EXPECT_EQ(QString::fromStdString(filterOf("search_songs")), text);
     }

@@ -17,8 +17,8 @@ TEST(PlayerControlBar, ButtonsSayWhatTheUserAsks) {
     QSignalSpy previous(&bar, &PlayerControlBar::previousRequested);
     QSignalSpy stop(&bar, &PlayerControlBar::stopRequested);
     QSignalSpy mute(&bar, &PlayerControlBar::muteRequested);
-    for (const char* name : {"playerPlayPause", "playerNext", "playerPrevious", "playerStop",
-                             "playerMute"})
+    for (const char* name :
+         {"playerPlayPause", "playerNext", "playerPrevious", "playerStop", "playerMute"})
         QTest::mouseClick(bar.findChild<QToolButton*>(name), Qt::LeftButton);
     EXPECT_EQ(play.size(), 1);
     EXPECT_EQ(next.size(), 1);

@@ -24,9 +24,8 @@ TEST_F(Credentials, ThePasswordAppearsNowhereAndTheFileStaysOwnerOnly) {
     QtMessageHandler previous = qInstallMessageHandler(nullptr);
     static QStringList logged;
     logged.clear();
-    qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& text) {
-        logged << text;
-    });
+    qInstallMessageHandler(
+        [](QtMsgType, const QMessageLogContext&, const QString& text) { logged << text; });
 
     for (int save = 0; save < 2; ++save) {
         frmSettings dialog(*window, dialogs);

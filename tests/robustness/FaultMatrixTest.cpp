@@ -12,31 +12,55 @@ namespace {
 using Fault = SonaricTestServer::Fault;
 
 enum class Op { Refresh, TrackList, Search, AddSong };
-enum class Case { Refused, Stall, Http500, Html, Truncated, ClosedMidReply, ErrorReply, WrongShape,
-                  Huge, AwkwardText };
+enum class Case {
+    Refused,
+    Stall,
+    Http500,
+    Html,
+    Truncated,
+    ClosedMidReply,
+    ErrorReply,
+    WrongShape,
+    Huge,
+    AwkwardText
+};
 
 const char* name(Op op) {
     switch (op) {
-    case Op::Refresh: return "Refresh";
-    case Op::TrackList: return "TrackList";
-    case Op::Search: return "Search";
-    case Op::AddSong: return "AddSong";
+    case Op::Refresh:
+        return "Refresh";
+    case Op::TrackList:
+        return "TrackList";
+    case Op::Search:
+        return "Search";
+    case Op::AddSong:
+        return "AddSong";
     }
     return "";
 }
 
 const char* name(Case c) {
     switch (c) {
-    case Case::Refused: return "Refused";
-    case Case::Stall: return "Stall";
-    case Case::Http500: return "Http500";
-    case Case::Html: return "Html";
-    case Case::Truncated: return "Truncated";
-    case Case::ClosedMidReply: return "ClosedMidReply";
-    case Case::ErrorReply: return "ErrorReply";
-    case Case::WrongShape: return "WrongShape";
-    case Case::Huge: return "Huge";
-    case Case::AwkwardText: return "AwkwardText";
+    case Case::Refused:
+        return "Refused";
+    case Case::Stall:
+        return "Stall";
+    case Case::Http500:
+        return "Http500";
+    case Case::Html:
+        return "Html";
+    case Case::Truncated:
+        return "Truncated";
+    case Case::ClosedMidReply:
+        return "ClosedMidReply";
+    case Case::ErrorReply:
+        return "ErrorReply";
+    case Case::WrongShape:
+        return "WrongShape";
+    case Case::Huge:
+        return "Huge";
+    case Case::AwkwardText:
+        return "AwkwardText";
     }
     return "";
 }
@@ -48,11 +72,16 @@ const QString awkward = QStringLiteral("Ä & <b> \"q\" 'a' > ünï 東");
 std::string awkwardXml() {
     std::string out;
     for (QChar c : awkward) {
-        if (c == u'&') out += "&amp;";
-        else if (c == u'<') out += "&lt;";
-        else if (c == u'>') out += "&gt;";
-        else if (c == u'"') out += "&quot;";
-        else out += QString(c).toStdString();
+        if (c == u'&')
+            out += "&amp;";
+        else if (c == u'<')
+            out += "&lt;";
+        else if (c == u'>')
+            out += "&gt;";
+        else if (c == u'"')
+            out += "&quot;";
+        else
+            out += QString(c).toStdString();
     }
     return out;
 }
@@ -63,8 +92,10 @@ const std::string& hugeSongs() {
         xml.reserve(70'000'000);
         for (int i = 1; i <= 1'000'000; ++i) {
             const std::string n = std::to_string(i);
-            xml += "<song id=\"" + n + "\"><title>S" + n + "</title><artist>A</artist><album>B"
-                   "</album><url>http://127.0.0.1:1/play/" + n + ".wav</url></song>";
+            xml += "<song id=\"" + n + "\"><title>S" + n +
+                   "</title><artist>A</artist><album>B"
+                   "</album><url>http://127.0.0.1:1/play/" +
+                   n + ".wav</url></song>";
         }
         return xml + "</root>";
     }();
@@ -79,10 +110,14 @@ protected:
 
     std::string action() const {
         switch (op()) {
-        case Op::Refresh: return "handshake";
-        case Op::TrackList: return "album_songs";
-        case Op::Search: return "search_songs";
-        case Op::AddSong: return "song";
+        case Op::Refresh:
+            return "handshake";
+        case Op::TrackList:
+            return "album_songs";
+        case Op::Search:
+            return "search_songs";
+        case Op::AddSong:
+            return "song";
         }
         return "";
     }
@@ -136,7 +171,8 @@ protected:
             if (op() == Op::Refresh) {
                 std::string albums = "<root>";
                 for (int i = 1; i <= 1'000'000; ++i)
-                    albums += "<album id=\"" + std::to_string(i) + "\"><name>N</name><tracks>1"
+                    albums += "<album id=\"" + std::to_string(i) +
+                              "\"><name>N</name><tracks>1"
                               "</tracks><artist id=\"1\"/></album>";
                 server->setReply("albums", albums + "</root>");
             } else {
@@ -152,10 +188,10 @@ protected:
                                                "</name><tracks>" + t + "</tracks><artist id=\"" +
                                                t + "\"/></album></root>");
             } else {
-                server->setReply(action(),
-                                 "<root><song id=\"5\"><title>" + t + "</title><artist>" + t +
-                                     "</artist><album>" + t + "</album><url>http://127.0.0.1:1/"
-                                     "play/5.wav</url></song></root>");
+                server->setReply(action(), "<root><song id=\"5\"><title>" + t + "</title><artist>" +
+                                               t + "</artist><album>" + t +
+                                               "</album><url>http://127.0.0.1:1/"
+                                               "play/5.wav</url></song></root>");
             }
             break;
         }
@@ -164,25 +200,38 @@ protected:
 
     void run() {
         switch (op()) {
-        case Op::Refresh: window->RefreshLibrary(); break;
-        case Op::TrackList: library().showTracks("album10"); break;
-        case Op::Search: library().search("o"); break;
-        case Op::AddSong: window->playlist().addSong(3); break;
+        case Op::Refresh:
+            window->RefreshLibrary();
+            break;
+        case Op::TrackList:
+            library().showTracks("album10");
+            break;
+        case Op::Search:
+            library().search("o");
+            break;
+        case Op::AddSong:
+            window->playlist().addSong(3);
+            break;
         }
     }
 
     // The message the user sees, or "" for none.
     QString expectedMessage() const {
         switch (faultCase()) {
-        case Case::Refused: case Case::Stall: case Case::Http500: case Case::Html:
-        case Case::Truncated: case Case::ClosedMidReply:
+        case Case::Refused:
+        case Case::Stall:
+        case Case::Http500:
+        case Case::Html:
+        case Case::Truncated:
+        case Case::ClosedMidReply:
             return unableToRefresh;
         case Case::ErrorReply:
             return op() == Op::Refresh || op() == Op::AddSong ? "Access denied[Sonaric Error: 403]"
                                                               : QString();
         case Case::WrongShape:
             return op() == Op::Refresh ? QString() : "could not be read";
-        case Case::Huge: case Case::AwkwardText:
+        case Case::Huge:
+        case Case::AwkwardText:
             return {};
         }
         return {};

@@ -70,7 +70,8 @@ TEST_F(Tls, AnUntrustedCertificateIsRefusedAndNamed) {
     window->RefreshLibrary();
     ASSERT_EQ(dialogs.texts("critical").size(), 1);
     const QString message = dialogs.texts("critical")[0];
-    EXPECT_TRUE(message.startsWith("The server's certificate was refused:")) << message.toStdString();
+    EXPECT_TRUE(message.startsWith("The server's certificate was refused:"))
+        << message.toStdString();
     EXPECT_TRUE(server->requestsOf("handshake").empty());
     EXPECT_TRUE(window->authToken().isEmpty());
 }

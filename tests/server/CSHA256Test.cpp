@@ -7,7 +7,9 @@
 
 namespace {
 
-QString digest(const QString& text) { return CSHA256().SHA256(text); }
+QString digest(const QString& text) {
+    return CSHA256().SHA256(text);
+}
 
 TEST(CSHA256, StandardVectors) {
     EXPECT_EQ(digest(""), "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");

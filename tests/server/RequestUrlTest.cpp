@@ -1,5 +1,5 @@
-#include "Handshake.h"
 #include "RequestUrl.h"
+#include "Handshake.h"
 
 #include <QUrlQuery>
 
@@ -27,9 +27,9 @@ TEST(RequestUrl, BuildsEachActionAfterTheBaseUrlAsTyped) {
 }
 
 TEST(RequestUrl, ParameterValuesSurviveDelimitersAndNonAscii) {
-    for (const QString& text : {QStringLiteral("Rock & Roll"), QStringLiteral("#1 hit?"),
-                                QStringLiteral("a+b=c"), QStringLiteral("Žluťoučký 夜"),
-                                QStringLiteral("100%"), QStringLiteral(" ")}) {
+    for (const QString& text :
+         {QStringLiteral("Rock & Roll"), QStringLiteral("#1 hit?"), QStringLiteral("a+b=c"),
+          QStringLiteral("Žluťoučký 夜"), QStringLiteral("100%"), QStringLiteral(" ")}) {
         const QUrl url = RequestUrl::searchSongs("http://h", "t", text);
         const QUrlQuery query(url);
         EXPECT_EQ(query.queryItemValue("filter", QUrl::FullyDecoded), text);

@@ -1,6 +1,6 @@
+#include "XmlDocument.h"
 #include "HttpClient.h"
 #include "TestServer.h"
-#include "XmlDocument.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -11,7 +11,9 @@
 
 namespace {
 
-bool loads(const char* bytes) { return XmlDocument().loadBytes(QByteArray(bytes)); }
+bool loads(const char* bytes) {
+    return XmlDocument().loadBytes(QByteArray(bytes));
+}
 
 TEST(XmlDocumentBytes, AcceptsExactlyOneWellFormedDocument) {
     EXPECT_TRUE(loads("<root/>"));

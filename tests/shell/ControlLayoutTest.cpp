@@ -47,8 +47,8 @@ TEST(ControlLayout, TheMinimumSizeKeepsEverySizePositive) {
     ControlLayout l;
     l.resizeControls(ControlLayout::MinimumOuterWidth, ControlLayout::MinimumOuterHeight,
                      WindowState::Normal);
-    for (const TwipRect* r : {&l.nowPlaying, &l.player, &l.playlist, &l.tabs, &l.tree,
-                              &l.songs[0], &l.songs[1], &l.searchFrame, &l.searchText}) {
+    for (const TwipRect* r : {&l.nowPlaying, &l.player, &l.playlist, &l.tabs, &l.tree, &l.songs[0],
+                              &l.songs[1], &l.searchFrame, &l.searchText}) {
         EXPECT_GT(r->width, 0);
         EXPECT_GT(r->height, 0);
     }

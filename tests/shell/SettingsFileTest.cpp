@@ -11,8 +11,8 @@
 
 namespace {
 
-const StoredSettings sample{"http://a&b<c>d/sonaric", "Ann & <Bob>", QString(64, QChar('f')),
-                            true, false};
+const StoredSettings sample{"http://a&b<c>d/sonaric", "Ann & <Bob>", QString(64, QChar('f')), true,
+                            false};
 
 TEST(SettingsFile, WritesExactlySevenCrlfLines) {
     TempAppData appData;
@@ -31,10 +31,9 @@ TEST(SettingsFile, WritesExactlySevenCrlfLines) {
 
 TEST(SettingsFile, ReadsBackWhatItWrote) {
     TempAppData appData;
-    for (const StoredSettings& s :
-         {sample, StoredSettings{"", "", "", false, true},
-          StoredSettings{QStringLiteral("http://ünï/cödé"), QStringLiteral("Żółw"), "", true,
-                         true}}) {
+    for (const StoredSettings& s : {sample, StoredSettings{"", "", "", false, true},
+                                    StoredSettings{QStringLiteral("http://ünï/cödé"),
+                                                   QStringLiteral("Żółw"), "", true, true}}) {
         ASSERT_EQ(SettingsFile::write(s), std::nullopt);
         EXPECT_EQ(SettingsFile::read(), s);
     }
@@ -73,9 +72,9 @@ TEST(SettingsFile, MissingElementsAndOddOptionsReadAsEmptyOrOff) {
     const struct {
         const char* text;
         bool on;
-    } options[] = {{"1", true},     {"0", false},  {"2", true},     {"-1", true},
-                   {"True", true},  {"tRUE", true}, {"false", false}, {"", false},
-                   {"yes", false},  {"0.0", false}, {" 1 ", true}};
+    } options[] = {{"1", true},    {"0", false},   {"2", true},      {"-1", true},
+                   {"True", true}, {"tRUE", true}, {"false", false}, {"", false},
+                   {"yes", false}, {"0.0", false}, {" 1 ", true}};
     for (const auto& o : options) {
         appData.writeSettings(QByteArray("<settings><autorefresh>") + o.text +
                               "</autorefresh><autoplay>" + o.text + "</autoplay></settings>");

@@ -5,15 +5,15 @@
 
 #include <QAccessible>
 #include <QAction>
-#include <QLineEdit>
-#include <QTest>
 #include <QCoreApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListView>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTabBar>
+#include <QTest>
 #include <QTreeView>
 
 namespace {
@@ -93,7 +93,8 @@ TEST_F(MainWindow, HasItsTitleMenuAndControls) {
     QStringList items;
     for (QAction* a : menu->actions())
         items << (a->isSeparator() ? "-" : a->text().remove('&'));
-    EXPECT_EQ(items, (QStringList{"Refresh Library", "-", "Settings...", "-", "About", "-", "Exit"}));
+    EXPECT_EQ(items,
+              (QStringList{"Refresh Library", "-", "Settings...", "-", "About", "-", "Exit"}));
     for (QAction* a : menu->actions())
         EXPECT_TRUE(a->shortcut().isEmpty());
     EXPECT_FALSE(control<QPushButton>("cmdBasicSearch")->isEnabled());

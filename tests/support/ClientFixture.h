@@ -3,10 +3,10 @@
 #include "CSHA256.h"
 #include "HttpClient.h"
 #include "LibraryBrowser.h"
+#include "QtPrinters.h"
 #include "ScriptedDialogs.h"
 #include "TempAppData.h"
 #include "TestServer.h"
-#include "QtPrinters.h"
 #include "frmPlayer.h"
 
 #include <gtest/gtest.h>

@@ -16,9 +16,13 @@ void ScriptedDialogs::showSettings(frmPlayer& player) {
         onSettings(player);
 }
 
-void ScriptedDialogs::showAbout(frmPlayer&) { shown.push_back({QStringLiteral("about"), {}, {}}); }
+void ScriptedDialogs::showAbout(frmPlayer&) {
+    shown.push_back({QStringLiteral("about"), {}, {}});
+}
 
-void ScriptedDialogs::quit() { ++quitCount; }
+void ScriptedDialogs::quit() {
+    ++quitCount;
+}
 
 QStringList ScriptedDialogs::texts(const QString& kind) const {
     QStringList out;

@@ -2,10 +2,10 @@
 // its floor (the same GETs plus a bare XML parse of the same bytes), and the filling of long
 // track and search lists.
 #include "BenchDialogs.h"
+#include "BenchTable.h"
 #include "CSHA256.h"
 #include "HttpClient.h"
 #include "LibraryBrowser.h"
-#include "BenchTable.h"
 #include "ServerProcess.h"
 #include "frmPlayer.h"
 
@@ -78,7 +78,8 @@ int main(int argc, char* argv[]) {
     }
 
     BenchDialogs dialogs;
-    double refreshHttp = 0, endToEnd = 0, fetchArtists = 0, treeArtists = 0, fetchAlbums = 0, treeAlbums = 0;
+    double refreshHttp = 0, endToEnd = 0, fetchArtists = 0, treeArtists = 0, fetchAlbums = 0,
+           treeAlbums = 0;
     Floor floor;
     {
         frmPlayer window(dialogs);
@@ -121,8 +122,7 @@ int main(int argc, char* argv[]) {
                              qPrintable(marks.join(" | ")));
                 return 1;
             }
-            const Floor f = measureFloor(window.httpClient(),
-                                         big.url(), window.authToken());
+            const Floor f = measureFloor(window.httpClient(), big.url(), window.authToken());
             if (round < warmUp)
                 continue;
             auto span = [&](int from, int to) {
@@ -174,8 +174,8 @@ int main(int argc, char* argv[]) {
         searchMs = timed([&] { window.library().search("Song"); });
         searchLines = window.library().songs(1)->count();
         searchGetMs = timed([&] {
-            window.httpClient().get(
-                QUrl(base + "/server/xml.server.php?action=search_songs&filter=Song&auth=" + token));
+            window.httpClient().get(QUrl(
+                base + "/server/xml.server.php?action=search_songs&filter=Song&auth=" + token));
         });
     }
 

@@ -72,9 +72,9 @@ int main(int argc, char* argv[]) {
         clock.start();
         window.playlist().addSong(1 + round % 3);
         if (!waitFor(&engine, &MpvPlayer::playbackStarted, 5000)) {
-            std::fprintf(stderr, "playback did not start (valid %d, entries %d, idle %d, lines %d)\n",
-                         engine.isValid(), engine.count(), engine.isIdle(),
-                         window.playlist().count());
+            std::fprintf(
+                stderr, "playback did not start (valid %d, entries %d, idle %d, lines %d)\n",
+                engine.isValid(), engine.count(), engine.isIdle(), window.playlist().count());
             return 1;
         }
         if (round > 0) // the first one warms up libmpv's demuxers

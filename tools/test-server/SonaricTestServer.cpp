@@ -67,7 +67,8 @@ void appendLittleEndian(std::string& out, std::uint32_t value, int bytes) {
 } // namespace
 
 SonaricTestServer::SonaricTestServer(Catalogue catalogue)
-    : SonaricTestServer(std::move(catalogue), Options{}) {}
+    : SonaricTestServer(std::move(catalogue), Options{}) {
+}
 
 SonaricTestServer::SonaricTestServer(Catalogue catalogue, Options options)
     : m_catalogue(std::move(catalogue)), m_options(std::move(options)) {
@@ -93,7 +94,9 @@ SonaricTestServer::SonaricTestServer(Catalogue catalogue, Options options)
     m_albumsReply += "</root>\n";
 }
 
-SonaricTestServer::~SonaricTestServer() { stop(); }
+SonaricTestServer::~SonaricTestServer() {
+    stop();
+}
 
 bool SonaricTestServer::start(const std::string& host, int port) {
     if (m_options.certificateFile.empty())
@@ -116,7 +119,8 @@ bool SonaricTestServer::start(const std::string& host, int port) {
                       handleStream(request, response);
                   });
     m_host = host;
-    m_port = port == 0 ? m_server->bind_to_any_port(host) : (m_server->bind_to_port(host, port) ? port : -1);
+    m_port = port == 0 ? m_server->bind_to_any_port(host)
+                       : (m_server->bind_to_port(host, port) ? port : -1);
     if (m_port <= 0)
         return false;
     {
@@ -307,8 +311,7 @@ std::string SonaricTestServer::handshake(const httplib::Request& request) {
 
     static thread_local std::mt19937_64 random{std::random_device{}()};
     char token[33];
-    std::snprintf(token, sizeof token, "%016llx%016llx",
-                  static_cast<unsigned long long>(random()),
+    std::snprintf(token, sizeof token, "%016llx%016llx", static_cast<unsigned long long>(random()),
                   static_cast<unsigned long long>(random()));
     {
         std::lock_guard lock(m_mutex);
@@ -366,8 +369,8 @@ std::string SonaricTestServer::answer(const std::string& action, const httplib::
             if (std::to_string(s.id) != filter)
                 continue;
             const std::string scheme = m_options.certificateFile.empty() ? "http://" : "https://";
-            const std::string url = scheme + request.get_header_value("Host") + prefix +
-                                    "/play/" + std::to_string(s.id) + ".wav";
+            const std::string url = scheme + request.get_header_value("Host") + prefix + "/play/" +
+                                    std::to_string(s.id) + ".wav";
             return std::string(Prolog) + "<root><song id=\"" + std::to_string(s.id) + "\">" +
                    element("title", s.title) + element("artist", s.artist) +
                    element("album", s.album) + element("url", url) + "</song></root>\n";
@@ -395,8 +398,8 @@ std::string SonaricTestServer::toneWav(std::int64_t songId, int seconds, int sam
     constexpr double twoPi = 6.283185307179586;
     for (std::uint32_t i = 0; i < samples; ++i) {
         const double sample = 0.3 * std::sin(twoPi * frequency * i / sampleRate);
-        appendLittleEndian(wav, static_cast<std::uint16_t>(static_cast<std::int16_t>(sample * 32767)),
-                           2);
+        appendLittleEndian(
+            wav, static_cast<std::uint16_t>(static_cast<std::int16_t>(sample * 32767)), 2);
     }
     return wav;
 }

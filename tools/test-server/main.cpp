@@ -12,7 +12,9 @@ namespace {
 
 volatile std::sig_atomic_t g_stop = 0;
 
-void onSignal(int) { g_stop = 1; }
+void onSignal(int) {
+    g_stop = 1;
+}
 
 void usage() {
     std::puts("usage: sonaric-test-server [--host H] [--port N] [--user U] [--password P]\n"
@@ -60,9 +62,8 @@ int main(int argc, char* argv[]) {
         }
         ++i;
     }
-    SonaricTestServer server(artists >= 0 ? Catalogue::generated(artists, albums, songs)
-                                          : Catalogue::demo(),
-                             options);
+    SonaricTestServer server(
+        artists >= 0 ? Catalogue::generated(artists, albums, songs) : Catalogue::demo(), options);
     if (delayMs > 0)
         server.setFault(SonaricTestServer::Fault::Delay, "", delayMs);
     if (!server.start(host, port)) {

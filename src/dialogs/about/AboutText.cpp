@@ -3,12 +3,18 @@
 #include <QCoreApplication>
 
 namespace {
-QString tr(const char* text) { return QCoreApplication::translate("AboutText", text); }
+QString tr(const char* text) {
+    return QCoreApplication::translate("AboutText", text);
+}
 } // namespace
 
-QString AboutText::caption() { return QStringLiteral("About Windows Sonaric Client"); }
+QString AboutText::caption() {
+    return QStringLiteral("About Windows Sonaric Client");
+}
 
-QString AboutText::title() { return QStringLiteral("Windows Sonaric Client"); }
+QString AboutText::title() {
+    return QStringLiteral("Windows Sonaric Client");
+}
 
 QString AboutText::version(int major, int minor, int revision) {
     return QStringLiteral("Version %1.%2.%3").arg(major).arg(minor).arg(revision);

@@ -15,7 +15,7 @@ public:
 
     struct Value {
         std::uint32_t type = 0;
-        QByteArray data;          // as read into a 1024-byte buffer
+        QByteArray data;             // as read into a 1024-byte buffer
         std::uint32_t byteCount = 0; // as the registry reports it
     };
 

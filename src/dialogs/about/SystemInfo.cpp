@@ -12,7 +12,8 @@ constexpr char ToolFile[] = "\\MSINFO32.EXE";
 
 SystemInfo::SystemInfo(const Registry& registry, FileExists fileExists, StartProgram startProgram)
     : m_registry(registry), m_fileExists(std::move(fileExists)),
-      m_startProgram(std::move(startProgram)) {}
+      m_startProgram(std::move(startProgram)) {
+}
 
 QString SystemInfo::unavailableMessage() {
     return QStringLiteral("System Information Is Unavailable At This Time");
@@ -27,7 +28,8 @@ bool SystemInfo::GetKeyValue(std::uint32_t keyRoot, const QString& keyName,
     }
     // A string's byte count includes its terminating NUL; a value without one stays whole.
     QByteArray text = value->data.left(static_cast<qsizetype>(value->byteCount));
-    if (value->byteCount > 0 && value->byteCount <= static_cast<std::uint32_t>(value->data.size()) &&
+    if (value->byteCount > 0 &&
+        value->byteCount <= static_cast<std::uint32_t>(value->data.size()) &&
         value->data.at(static_cast<qsizetype>(value->byteCount) - 1) == '\0')
         text.chop(1);
     if (value->type == Registry::StringValue) {
@@ -44,8 +46,7 @@ bool SystemInfo::GetKeyValue(std::uint32_t keyRoot, const QString& keyName,
 
 bool SystemInfo::StartSysInfo() const {
     QString path;
-    if (GetKeyValue(Registry::LocalMachine, QLatin1String(ToolKey), QLatin1String(ToolValue),
-                    path))
+    if (GetKeyValue(Registry::LocalMachine, QLatin1String(ToolKey), QLatin1String(ToolValue), path))
         return m_startProgram(path);
     if (GetKeyValue(Registry::LocalMachine, QLatin1String(FolderKey), QLatin1String(FolderValue),
                     path)) {

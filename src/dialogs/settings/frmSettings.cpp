@@ -43,9 +43,9 @@ frmSettings::frmSettings(SessionSettings& mainWindow, UserDialogs& dialogs, QWid
     m_passwordLabel = named(new QLabel(tr("Password"), m_serverFrame), "Label3");
     m_usernameLabel = named(new QLabel(tr("Username"), m_serverFrame), "Label2");
     m_optionsFrame = named(new QGroupBox(tr("Options"), this), "fraOptions");
-    m_autoRefresh = named(
-        new QCheckBox(tr("Automatically refresh the library on load"), m_optionsFrame),
-        "chkAutoRefresh");
+    m_autoRefresh =
+        named(new QCheckBox(tr("Automatically refresh the library on load"), m_optionsFrame),
+              "chkAutoRefresh");
     m_autoPlay = named(new QCheckBox(tr("Automatically start playing when a song is added to the "
                                         "playlist"),
                                      m_optionsFrame),
@@ -140,7 +140,9 @@ void frmSettings::cmdSave_Click() {
     accept();
 }
 
-void frmSettings::cmdCancel_Click() { reject(); }
+void frmSettings::cmdCancel_Click() {
+    reject();
+}
 
 // No button answers Escape; only Cancel or the close box leave without saving.
 void frmSettings::keyPressEvent(QKeyEvent* event) {
