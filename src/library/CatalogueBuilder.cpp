@@ -13,6 +13,8 @@ std::string_view CatalogueBuilder::NodeId::operator()(std::uint32_t entry) const
 }
 
 void CatalogueBuilder::reserveAlbums(std::size_t count) {
+    // Room for an id and a short name per album, so the text buffer rarely moves.
+    m_contents.text.reserve(m_contents.text.size() + count * 32);
     m_albums.reserve(count);
     m_albumNodes.reserve(count);
     m_albumIds.reserve(count);

@@ -89,8 +89,8 @@ void LibraryBrowser::refreshLibrary() {
 bool LibraryBrowser::readArtists(const XmlDocument& reply, CatalogueBuilder& catalogue) {
     if (!reply.hasDocumentElement())
         return false;
-    const pugi::xpath_node_set artists = ReplyReader::artists(reply);
-    m_artistCountText = QString::number(artists.size()) + QLatin1String(" artists");
+    const ReplyReader::Elements artists = ReplyReader::artists(reply);
+    m_artistCountText = QString::number(ReplyReader::count(artists)) + QLatin1String(" artists");
     emit artistCountTextChanged(m_artistCountText);
     setStatusText(tr("Cataloguing artists..."));
     ReplyReader::addArtists(artists, catalogue);

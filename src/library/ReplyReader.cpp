@@ -8,8 +8,9 @@
 
 namespace {
 
-constexpr char ArtistsPath[] = "/root/artist";
-constexpr char AlbumsPath[] = "/root/album";
+constexpr char RootElement[] = "root";
+constexpr char ArtistElement[] = "artist";
+constexpr char AlbumElement[] = "album";
 constexpr char SongsPath[] = "/root/song";
 constexpr char NameChild[] = "name";
 constexpr char SongsChild[] = "songs";
@@ -31,18 +32,32 @@ std::string_view textOf(pugi::xml_node node, std::string& scratch) {
 
 } // namespace
 
-pugi::xpath_node_set ReplyReader::artists(const XmlDocument& reply) {
-    return reply.selectNodes(ArtistsPath);
+namespace {
+
+ReplyReader::Elements childrenOfRoot(const XmlDocument& reply, const char* name) {
+    pugi::xml_node root = reply.documentElement();
+    if (std::strcmp(root.name(), RootElement) != 0)
+        root = pugi::xml_node();
+    return root.children(name);
 }
 
-pugi::xpath_node_set ReplyReader::albums(const XmlDocument& reply) {
-    return reply.selectNodes(AlbumsPath);
+} // namespace
+
+ReplyReader::Elements ReplyReader::artists(const XmlDocument& reply) {
+    return childrenOfRoot(reply, ArtistElement);
 }
 
-void ReplyReader::addArtists(const pugi::xpath_node_set& artists, CatalogueBuilder& catalogue) {
+ReplyReader::Elements ReplyReader::albums(const XmlDocument& reply) {
+    return childrenOfRoot(reply, AlbumElement);
+}
+
+std::size_t ReplyReader::count(const Elements& elements) {
+    return static_cast<std::size_t>(std::distance(elements.begin(), elements.end()));
+}
+
+void ReplyReader::addArtists(const Elements& artists, CatalogueBuilder& catalogue) {
     std::string name, songs;
-    for (const pugi::xpath_node& found : artists) {
-        const pugi::xml_node artist = found.node();
+    for (const pugi::xml_node artist : artists) {
         const pugi::xml_node nameNode = artist.child(NameChild);
         const pugi::xml_attribute id = artist.attribute(IdAttribute);
         if (!nameNode || !id)
@@ -52,11 +67,10 @@ void ReplyReader::addArtists(const pugi::xpath_node_set& artists, CatalogueBuild
     }
 }
 
-void ReplyReader::addAlbums(const pugi::xpath_node_set& albums, CatalogueBuilder& catalogue) {
-    catalogue.reserveAlbums(albums.size());
+void ReplyReader::addAlbums(const Elements& albums, CatalogueBuilder& catalogue) {
+    catalogue.reserveAlbums(count(albums));
     std::string name, tracks;
-    for (const pugi::xpath_node& found : albums) {
-        const pugi::xml_node album = found.node();
+    for (const pugi::xml_node album : albums) {
         const pugi::xml_attribute id = album.attribute(IdAttribute);
         if (!id)
             continue;
