@@ -4,6 +4,7 @@
 #include "SonaricVersion.h"
 #include "SystemInfo.h"
 #include "UserDialogs.h"
+#include "WindowsRegistry.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -17,7 +18,7 @@
 frmAbout::frmAbout(UserDialogs& dialogs, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
-      m_dialogs(dialogs), m_registry(std::make_unique<NoRegistry>()) {
+      m_dialogs(dialogs), m_registry(systemRegistry()) {
     setObjectName(QStringLiteral("frmAbout"));
     setAttribute(Qt::WA_DeleteOnClose);
     m_systemInfo = std::make_unique<SystemInfo>(
