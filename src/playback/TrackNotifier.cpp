@@ -2,7 +2,7 @@
 
 #include "MediaPlayer.h"
 
-#include <QDBusConnectionInterface>
+#include <QDBusError>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
@@ -21,13 +21,13 @@ TrackNotifier::TrackNotifier(MediaPlayer& player, QDBusConnection connection,
 }
 
 void TrackNotifier::notify(const std::shared_ptr<MediaItem>& item) {
-    if (!item || m_windowIsActive() || !m_connection.isConnected() ||
-        !m_connection.interface()->isServiceRegistered(QLatin1String(Service)))
+    if (!item || m_windowIsActive() || !m_connection.isConnected())
         return;
     QDBusMessage call =
         QDBusMessage::createMethodCall(QLatin1String(Service), QLatin1String(Path),
                                        QLatin1String(Service), QStringLiteral("Notify"));
-    // Each song replaces the previous song's bubble instead of stacking up.
+    // Asynchronous, so a slow or missing service never holds up the window. Each song replaces
+    // the previous song's bubble instead of stacking up.
     call << QStringLiteral("Windows Sonaric Client") << m_lastId << QStringLiteral("sonaric-client")
          << item->getItemInfo(QStringLiteral("SNR/Title"))
          << item->getItemInfo(QStringLiteral("SNR/Artist")) + QLatin1Char('\n') +
@@ -39,6 +39,9 @@ void TrackNotifier::notify(const std::shared_ptr<MediaItem>& item) {
                 const QDBusPendingReply<uint> reply = *finished;
                 if (!reply.isError())
                     m_lastId = reply.value();
+                // A desktop without a notification service is normal; anything else is not.
+                else if (reply.error().type() != QDBusError::ServiceUnknown)
+                    qWarning("song notification failed: %s", qPrintable(reply.error().message()));
                 finished->deleteLater();
             });
 }
