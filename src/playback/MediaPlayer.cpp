@@ -40,7 +40,15 @@ void MediaPlayer::play() {
         m_mpv.setPaused(false);
         return;
     }
-    m_mpv.playIndex(std::max(0, m_playlist.indexOf(m_current)));
+    startAt(std::max(0, m_playlist.indexOf(m_current)));
+}
+
+// The item asked for is current from the moment it is asked for: libmpv reports its new playlist
+// position only later, and until then the player would be playing with nothing to show for it.
+void MediaPlayer::startAt(int index) {
+    m_mpv.playIndex(index);
+    if (m_mpv.hasActiveEntry())
+        onPlaylistPos(index);
 }
 
 void MediaPlayer::pause() {
@@ -74,5 +82,5 @@ void MediaPlayer::setMuted(bool muted) {
 }
 
 void MediaPlayer::setCurrentItem(const std::shared_ptr<MediaItem>& item) {
-    m_mpv.playIndex(m_playlist.indexOf(item));
+    startAt(m_playlist.indexOf(item));
 }

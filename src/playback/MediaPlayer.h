@@ -43,6 +43,7 @@ signals:
 
 private:
     void onPlaylistPos(int index);
+    void startAt(int index);
 
     MpvPlayer m_mpv;
     MediaPlaylist m_playlist{m_mpv};
