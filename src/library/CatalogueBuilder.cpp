@@ -12,6 +12,11 @@ std::string_view CatalogueBuilder::NodeId::operator()(std::uint32_t entry) const
     return std::string_view(builder->m_contents.text).substr(node.idAt, node.idSize);
 }
 
+void CatalogueBuilder::reserveArtists(std::size_t count) {
+    m_contents.artists.reserve(m_contents.artists.size() + count);
+    m_artistIds.reserve(m_contents.artists.size() + count);
+}
+
 void CatalogueBuilder::reserveAlbums(std::size_t count) {
     // Room for an id and a short name per album, so the text buffer rarely moves.
     m_contents.text.reserve(m_contents.text.size() + count * 32);

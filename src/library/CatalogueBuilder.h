@@ -23,6 +23,7 @@ public:
     bool addAlbum(std::string_view id, std::string_view name, std::string_view tracks,
                   std::optional<std::string_view> artistId);
 
+    void reserveArtists(std::size_t count);
     void reserveAlbums(std::size_t count);
     CatalogueModel::Contents take();
 

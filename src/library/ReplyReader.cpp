@@ -4,8 +4,6 @@
 #include "NumberText.h"
 #include "XmlDocument.h"
 
-#include <cstring>
-
 namespace {
 
 constexpr char RootElement[] = "root";
@@ -34,14 +32,45 @@ std::string_view textOf(pugi::xml_node node, std::string& scratch) {
 
 namespace {
 
-ReplyReader::Elements childrenOfRoot(const XmlDocument& reply, const char* name) {
+ReplyReader::Elements childrenOfRoot(const XmlDocument& reply, std::string_view name) {
     pugi::xml_node root = reply.documentElement();
-    if (std::strcmp(root.name(), RootElement) != 0)
+    if (!ReplyReader::isNamed(root, RootElement))
         root = pugi::xml_node();
-    return root.children(name);
+    return {root, name};
 }
 
 } // namespace
+
+// The loop stops at the first difference, so a shorter name is never read past its end.
+bool ReplyReader::isNamed(pugi::xml_node node, std::string_view name) {
+    const char* own = node.name();
+    for (const char c : name)
+        if (*own++ != c)
+            return false;
+    return *own == '\0';
+}
+
+ReplyReader::Elements::iterator::iterator(pugi::xml_node node, std::string_view name)
+    : m_node(node), m_name(name) {
+    skipOthers();
+}
+
+ReplyReader::Elements::iterator& ReplyReader::Elements::iterator::operator++() {
+    m_node = m_node.next_sibling();
+    skipOthers();
+    return *this;
+}
+
+ReplyReader::Elements::iterator ReplyReader::Elements::iterator::operator++(int) {
+    iterator before = *this;
+    ++*this;
+    return before;
+}
+
+void ReplyReader::Elements::iterator::skipOthers() {
+    while (m_node && (!isNamed(m_node, m_name) || m_node.type() != pugi::node_element))
+        m_node = m_node.next_sibling();
+}
 
 ReplyReader::Elements ReplyReader::artists(const XmlDocument& reply) {
     return childrenOfRoot(reply, ArtistElement);
@@ -56,6 +85,7 @@ std::size_t ReplyReader::count(const Elements& elements) {
 }
 
 void ReplyReader::addArtists(const Elements& artists, CatalogueBuilder& catalogue) {
+    catalogue.reserveArtists(count(artists));
     std::string name, songs;
     for (const pugi::xml_node artist : artists) {
         const pugi::xml_node nameNode = artist.child(NameChild);
@@ -77,12 +107,11 @@ void ReplyReader::addAlbums(const Elements& albums, CatalogueBuilder& catalogue)
         // One pass over the children: the first of each name counts, as a lookup would find.
         pugi::xml_node nameNode, tracksNode, artistNode;
         for (pugi::xml_node child = album.first_child(); child; child = child.next_sibling()) {
-            const char* tag = child.name();
-            if (!nameNode && std::strcmp(tag, NameChild) == 0)
+            if (!nameNode && isNamed(child, NameChild))
                 nameNode = child;
-            else if (!tracksNode && std::strcmp(tag, TracksChild) == 0)
+            else if (!tracksNode && isNamed(child, TracksChild))
                 tracksNode = child;
-            else if (!artistNode && std::strcmp(tag, ArtistChild) == 0)
+            else if (!artistNode && isNamed(child, ArtistChild))
                 artistNode = child;
         }
         if (!nameNode)

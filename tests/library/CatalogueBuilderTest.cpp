@@ -1,0 +1,110 @@
+#include "CatalogueBuilder.h"
+#include "CatalogueModel.h"
+#include "ReplyReader.h"
+#include "XmlDocument.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// The tree that an artists reply and an albums reply make: "key=text" per node, albums indented.
+QStringList treeOf(const char* artists, const char* albums) {
+    XmlDocument artistsReply, albumsReply;
+    EXPECT_TRUE(artistsReply.loadBytes(artists));
+    EXPECT_TRUE(albumsReply.loadBytes(albums));
+    CatalogueBuilder builder;
+    ReplyReader::addArtists(ReplyReader::artists(artistsReply), builder);
+    ReplyReader::addAlbums(ReplyReader::albums(albumsReply), builder);
+    CatalogueModel model;
+    model.setContents(builder.take());
+    QStringList out;
+    for (int row = 0; row < model.rowCount(); ++row) {
+        const QModelIndex artist = model.index(row, 0);
+        out << artist.data(CatalogueModel::KeyRole).toString() + "=" + artist.data().toString();
+        for (int child = 0; child < model.rowCount(artist); ++child) {
+            const QModelIndex album = model.index(child, 0, artist);
+            out << "  " + album.data(CatalogueModel::KeyRole).toString() + "=" +
+                       album.data().toString();
+        }
+    }
+    return out;
+}
+
+TEST(CatalogueBuilder, IdsAreTextWhateverTheyLookLike) {
+    // Small numbers, their other spellings, numbers too big for a table, and words are all ids
+    // of their own; a second use of any of them is left out, and albums find their artist by
+    // the exact text.
+    const char* artists = "<root>"
+                          "<artist id='7'><name>Seven</name><songs>1</songs></artist>"
+                          "<artist id='07'><name>Oh Seven</name><songs>2</songs></artist>"
+                          "<artist id='4294967303'><name>Huge</name><songs>3</songs></artist>"
+                          "<artist id='x7'><name>Word</name><songs>4</songs></artist>"
+                          "<artist id='7'><name>Seven again</name><songs>5</songs></artist>"
+                          "<artist id='07'><name>Oh Seven again</name></artist>"
+                          "<artist id='4294967303'><name>Huge again</name></artist>"
+                          "<artist id='0'><name>Not Various</name></artist>"
+                          "</root>";
+    const char* albums = "<root>"
+                         "<album id='1'><name>A</name><artist id='07'/><tracks>9</tracks></album>"
+                         "<album id='01'><name>B</name><artist id='7'/><tracks>8</tracks></album>"
+                         "<album id='1'><name>A again</name><artist id='7'/></album>"
+                         "<album id='2'><name>C</name><artist id='4294967303'/></album>"
+                         "<album id='3'><name>D</name><artist id='x7'/></album>"
+                         "<album id='4'><name>E</name><artist id='8'/></album>"
+                         "<album id='5'><name>F</name><artist id='7 '/></album>"
+                         "<album id='6'><name>G</name><artist id='0'/></album>"
+                         "</root>";
+    EXPECT_EQ(treeOf(artists, albums), (QStringList{
+                                           "artist0=Various",
+                                           "  album4=E ()",
+                                           "  album5=F ()",
+                                           "  album6=G ()",
+                                           "artist7=Seven (1)",
+                                           "  album01=B (8)",
+                                           "artist07=Oh Seven (2)",
+                                           "  album1=A (9)",
+                                           "artist4294967303=Huge (3)",
+                                           "  album2=C ()",
+                                           "artistx7=Word (4)",
+                                           "  album3=D ()",
+                                       }));
+}
+
+TEST(CatalogueBuilder, OnlyElementsOfTheExactNameAreRead) {
+    const char* artists = "<root>text<artists id='1'><name>Plural</name></artists>"
+                          "<artis id='2'><name>Short</name></artis>"
+                          "<!-- artist --><artist id='3'><name>Real</name></artist>"
+                          "<group><artist id='4'><name>Nested</name></artist></group></root>";
+    const char* albums = "<root><album id='1'><names>No</names><name>Yes</name>"
+                         "<artist id='3'/><tracksx>1</tracksx><tracks>2</tracks></album>"
+                         "<albumx id='2'><name>No</name></albumx></root>";
+    EXPECT_EQ(treeOf(artists, albums),
+              (QStringList{"artist0=Various", "artist3=Real ()", "  album1=Yes (2)"}));
+    EXPECT_EQ(treeOf("<list><artist id='1'><name>A</name></artist></list>", "<root/>"),
+              QStringList{"artist0=Various"});
+}
+
+TEST(CatalogueBuilder, ALongCatalogueInAnyOrderKeepsEveryNode) {
+    // Ids far apart and out of order land partly in the table and partly in the hash set.
+    QByteArray artists = "<root>", albums = "<root>";
+    for (int i = 3000; i >= 1; --i) {
+        const QByteArray id = QByteArray::number(i % 2 ? i : i * 100003);
+        artists += "<artist id='" + id + "'><name>N" + id + "</name></artist>";
+        albums +=
+            "<album id='" + id + "'><name>M" + id + "</name><artist id='" + id + "'/></album>";
+        if (i % 500 == 0)
+            albums += "<album id='" + id + "'><name>Twice</name><artist id='" + id + "'/></album>";
+    }
+    artists += "</root>";
+    albums += "</root>";
+    const QStringList tree = treeOf(artists, albums);
+    ASSERT_EQ(tree.size(), 1 + 2 * 3000);
+    EXPECT_EQ(tree[1].toStdString(), "artist300009000=N300009000 ()");
+    EXPECT_EQ(tree[2].toStdString(), "  album300009000=M300009000 ()");
+    EXPECT_EQ(tree[3].toStdString(), "artist2999=N2999 ()");
+    EXPECT_EQ(tree[4].toStdString(), "  album2999=M2999 ()");
+    EXPECT_EQ(tree.last().toStdString(), "  album1=M1 ()");
+    EXPECT_FALSE(tree.join('|').contains("Twice"));
+}
+
+} // namespace
