@@ -47,8 +47,7 @@ void MediaPlayer::play() {
 // position only later, and until then the player would be playing with nothing to show for it.
 void MediaPlayer::startAt(int index) {
     m_mpv.playIndex(index);
-    if (m_mpv.hasActiveEntry())
-        onPlaylistPos(index);
+    onPlaylistPos(index);
 }
 
 void MediaPlayer::pause() {
