@@ -28,10 +28,6 @@ std::string_view textOf(pugi::xml_node node, std::string& scratch) {
     return scratch;
 }
 
-} // namespace
-
-namespace {
-
 ReplyReader::Elements childrenOfRoot(const XmlDocument& reply, std::string_view name) {
     pugi::xml_node root = reply.documentElement();
     if (!ReplyReader::isNamed(root, RootElement))
