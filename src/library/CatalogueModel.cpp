@@ -4,6 +4,15 @@ void CatalogueModel::clear() {
     setContents({});
 }
 
+CatalogueModel::Contents CatalogueModel::takeContents() {
+    beginResetModel();
+    Contents taken = std::move(m_contents);
+    m_contents = Contents{};
+    m_contents.firstAlbum.assign(1, 0);
+    endResetModel();
+    return taken;
+}
+
 void CatalogueModel::setContents(Contents contents) {
     beginResetModel();
     m_contents = std::move(contents);

@@ -36,6 +36,8 @@ public:
     void clear();
     // Replaces the whole tree.
     void setContents(Contents contents);
+    // Empties the tree, handing back what it held.
+    Contents takeContents();
 
     int artistCount() const { return static_cast<int>(m_contents.artists.size()); }
 

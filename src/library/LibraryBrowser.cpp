@@ -40,6 +40,29 @@ void LibraryBrowser::reportFailure(const QString& message, const QString& status
     setBusy(false);
 }
 
+void LibraryBrowser::setArtistCountText(const QString& text) {
+    m_artistCountText = text;
+    emit artistCountTextChanged(text);
+}
+
+bool LibraryBrowser::endIfCancelled(const XmlDocument& reply, Undo& undo) {
+    if (reply.fetchError() != FetchError::Cancelled)
+        return false;
+    if (undo.catalogue)
+        m_catalogue.setContents(std::move(*undo.catalogue));
+    if (undo.librarySongs)
+        m_librarySongs.setEntries(std::move(*undo.librarySongs));
+    if (undo.searchSongs)
+        m_searchSongs.setEntries(std::move(*undo.searchSongs));
+    if (undo.token)
+        m_session.authToken = *undo.token;
+    if (undo.artistCountText && *undo.artistCountText != m_artistCountText)
+        setArtistCountText(*undo.artistCountText);
+    setStatusText(tr("Cancelled"));
+    setBusy(false);
+    return true;
+}
+
 void LibraryBrowser::refreshLibrary() {
     if (m_running)
         return;
@@ -49,14 +72,15 @@ void LibraryBrowser::refreshLibrary() {
     setBusy(true);
     const Handshake handshake = Handshake::at(m_clock(), m_session.hashKey);
     XmlDocument reply;
-    m_catalogue.clear();
-    m_librarySongs.clear();
-    m_searchSongs.clear();
+    Undo undo{m_catalogue.takeContents(), m_librarySongs.takeEntries(), m_searchSongs.takeEntries(),
+              m_session.authToken, m_artistCountText};
     const QString failed = tr("Library refresh failed");
 
     setStatusText(QLatin1String("Contacting server (") + m_session.servername +
                   QLatin1String(")..."));
     reply.load(handshake.url(m_session.servername, m_session.username), m_http);
+    if (endIfCancelled(reply, undo))
+        return;
     const std::optional<QString> token = Handshake::token(reply);
     if (!token)
         return reportFailure(ServerFailure::message(reply), failed);
@@ -65,12 +89,16 @@ void LibraryBrowser::refreshLibrary() {
     CatalogueBuilder catalogue;
     setStatusText(tr("Fetching artist list..."));
     reply.load(RequestUrl::artists(m_session.servername, m_session.authToken), m_http);
+    if (endIfCancelled(reply, undo))
+        return;
     if (!readArtists(reply, catalogue))
         return reportFailure(ServerFailure::message(reply), failed);
 
     // The tree is filled once, at the end: a failure after the artists still shows them.
     setStatusText(tr("Fetching albums..."));
     reply.load(RequestUrl::albums(m_session.servername, m_session.authToken), m_http);
+    if (endIfCancelled(reply, undo))
+        return;
     const bool albumsRead = readAlbums(reply, catalogue);
     m_catalogue.setContents(catalogue.take());
     if (!albumsRead)
@@ -90,19 +118,17 @@ bool LibraryBrowser::readArtists(const XmlDocument& reply, CatalogueBuilder& cat
     if (!reply.hasDocumentElement())
         return false;
     const ReplyReader::Elements artists = ReplyReader::artists(reply);
-    m_artistCountText = QString::number(ReplyReader::count(artists)) + QLatin1String(" artists");
-    emit artistCountTextChanged(m_artistCountText);
+    setArtistCountText(QString::number(ReplyReader::count(artists)) + QLatin1String(" artists"));
     setStatusText(tr("Cataloguing artists..."));
-    ReplyReader::addArtists(artists, catalogue);
-    return true;
+    return ReplyReader::addArtists(artists, catalogue) == ReplyReader::Outcome::Complete;
 }
 
 bool LibraryBrowser::readAlbums(const XmlDocument& reply, CatalogueBuilder& catalogue) {
     if (!reply.hasDocumentElement())
         return false;
     setStatusText(tr("Cataloguing albums..."));
-    ReplyReader::addAlbums(ReplyReader::albums(reply), catalogue);
-    return true;
+    return ReplyReader::addAlbums(ReplyReader::albums(reply), catalogue) ==
+           ReplyReader::Outcome::Complete;
 }
 
 void LibraryBrowser::showTracks(const QString& nodeKey) {
@@ -113,7 +139,8 @@ void LibraryBrowser::showTracks(const QString& nodeKey) {
 
     XmlDocument reply;
     setBusy(true);
-    m_librarySongs.clear();
+    Undo undo;
+    undo.librarySongs = m_librarySongs.takeEntries();
     QUrl url;
     if (nodeKey.startsWith(QLatin1String(AlbumPrefix))) {
         setStatusText(tr("Fetching album tracks..."));
@@ -126,6 +153,8 @@ void LibraryBrowser::showTracks(const QString& nodeKey) {
     }
     if (!url.isEmpty()) {
         reply.load(url, m_http);
+        if (endIfCancelled(reply, undo))
+            return;
         if (!reply.hasDocumentElement())
             return reportFailure(ServerFailure::message(reply), QString());
         std::vector<SongListModel::Entry> entries;
@@ -146,9 +175,12 @@ void LibraryBrowser::search(const QString& text) {
 
     XmlDocument reply;
     setStatusText(tr("Searching..."));
-    m_searchSongs.clear();
+    Undo undo;
+    undo.searchSongs = m_searchSongs.takeEntries();
     setBusy(true);
     reply.load(RequestUrl::searchSongs(m_session.servername, m_session.authToken, text), m_http);
+    if (endIfCancelled(reply, undo))
+        return;
     if (!reply.hasDocumentElement())
         return reportFailure(ServerFailure::message(reply), QString());
     std::vector<SongListModel::Entry> entries;

@@ -7,6 +7,9 @@
 #include <QObject>
 #include <QString>
 
+#include <optional>
+#include <vector>
+
 class CatalogueBuilder;
 class HttpClient;
 class XmlDocument;
@@ -14,7 +17,8 @@ struct SessionState;
 
 // Signs in, builds the catalogue tree, fetches track lists and searches. Each command runs to its
 // end before it returns; progress, the busy state and failures come out as signals that the
-// window shows. A command that arrives while another runs is ignored.
+// window shows. A command that arrives while another runs is ignored. A command whose request the
+// user cancels puts back what it had changed and says "Cancelled".
 class LibraryBrowser : public QObject {
     Q_OBJECT
 
@@ -45,8 +49,21 @@ signals:
     void failureReported(const QString& message);
 
 private:
+    // What a command put aside when it started, given back when the user cancels it, so that a
+    // cancelled command leaves everything as it was.
+    struct Undo {
+        std::optional<CatalogueModel::Contents> catalogue;
+        std::optional<std::vector<SongListModel::Entry>> librarySongs;
+        std::optional<std::vector<SongListModel::Entry>> searchSongs;
+        std::optional<QString> token;
+        std::optional<QString> artistCountText;
+    };
+
+    // Ends the command as cancelled when the user cancelled its last request.
+    bool endIfCancelled(const XmlDocument& reply, Undo& undo);
     void setStatusText(const QString& text);
     void setBusy(bool busy);
+    void setArtistCountText(const QString& text);
     bool readArtists(const XmlDocument& reply, CatalogueBuilder& catalogue);
     bool readAlbums(const XmlDocument& reply, CatalogueBuilder& catalogue);
     void reportFailure(const QString& message, const QString& statusText);

@@ -2,6 +2,7 @@
 
 #include "CatalogueBuilder.h"
 #include "NumberText.h"
+#include "ReplyText.h"
 #include "XmlDocument.h"
 
 namespace {
@@ -17,15 +18,21 @@ constexpr char ArtistChild[] = "artist";
 constexpr char TitleChild[] = "title";
 constexpr char IdAttribute[] = "id";
 
-// The element's text as UTF-8; the common single-text case costs no copy.
-std::string_view textOf(pugi::xml_node node, std::string& scratch) {
+// The element's text as UTF-8, cut to a readable length; the common single-text case costs no
+// copy.
+struct TextBuffer {
+    std::string whole;
+    std::string cut;
+};
+
+std::string_view textOf(pugi::xml_node node, TextBuffer& buffer) {
     const pugi::xml_node first = node.first_child();
     if (!first.next_sibling() &&
         (first.type() == pugi::node_pcdata || first.type() == pugi::node_cdata))
-        return first.value();
-    scratch.clear();
-    XmlDocument::appendText(node, scratch);
-    return scratch;
+        return ReplyText::bounded(first.value(), buffer.cut);
+    buffer.whole.clear();
+    XmlDocument::appendText(node, buffer.whole);
+    return ReplyText::bounded(buffer.whole, buffer.cut);
 }
 
 ReplyReader::Elements childrenOfRoot(const XmlDocument& reply, std::string_view name) {
@@ -80,26 +87,31 @@ std::size_t ReplyReader::count(const Elements& elements) {
     return static_cast<std::size_t>(std::distance(elements.begin(), elements.end()));
 }
 
-void ReplyReader::addArtists(const Elements& artists, CatalogueBuilder& catalogue) {
+ReplyReader::Outcome ReplyReader::addArtists(const Elements& artists, CatalogueBuilder& catalogue) {
     catalogue.reserveArtists(count(artists));
-    std::string name, songs;
+    TextBuffer name, songs;
     for (const pugi::xml_node artist : artists) {
         const pugi::xml_node nameNode = artist.child(NameChild);
         const pugi::xml_attribute id = artist.attribute(IdAttribute);
         if (!nameNode || !id)
             continue;
+        if (!ReplyText::isAcceptableId(std::string_view(id.value())))
+            return Outcome::Malformed;
         catalogue.addArtist(id.value(), textOf(nameNode, name),
                             textOf(artist.child(SongsChild), songs));
     }
+    return Outcome::Complete;
 }
 
-void ReplyReader::addAlbums(const Elements& albums, CatalogueBuilder& catalogue) {
+ReplyReader::Outcome ReplyReader::addAlbums(const Elements& albums, CatalogueBuilder& catalogue) {
     catalogue.reserveAlbums(count(albums));
-    std::string name, tracks;
+    TextBuffer name, tracks;
     for (const pugi::xml_node album : albums) {
         const pugi::xml_attribute id = album.attribute(IdAttribute);
         if (!id)
             continue;
+        if (!ReplyText::isAcceptableId(std::string_view(id.value())))
+            return Outcome::Malformed;
         // One pass over the children: the first of each name counts, as a lookup would find.
         pugi::xml_node nameNode, tracksNode, artistNode;
         for (pugi::xml_node child = album.first_child(); child; child = child.next_sibling()) {
@@ -113,10 +125,13 @@ void ReplyReader::addAlbums(const Elements& albums, CatalogueBuilder& catalogue)
         if (!nameNode)
             continue;
         const pugi::xml_attribute artistId = artistNode.attribute(IdAttribute);
+        if (artistId && !ReplyText::isAcceptableId(std::string_view(artistId.value())))
+            return Outcome::Malformed;
         catalogue.addAlbum(id.value(), textOf(nameNode, name), textOf(tracksNode, tracks),
                            artistId ? std::optional<std::string_view>(artistId.value())
                                     : std::nullopt);
     }
+    return Outcome::Complete;
 }
 
 ReplyReader::Outcome ReplyReader::songs(const XmlDocument& reply, bool withArtist,
@@ -128,11 +143,11 @@ ReplyReader::Outcome ReplyReader::songs(const XmlDocument& reply, bool withArtis
         const pugi::xml_node title = song.child(TitleChild);
         const pugi::xml_node artist = song.child(ArtistChild);
         const std::optional<QString> id = XmlDocument::attribute(song, IdAttribute);
-        if (!title || !id || (withArtist && !artist))
+        if (!title || !id || (withArtist && !artist) || !ReplyText::isAcceptableId(*id))
             return Outcome::Malformed;
-        QString text = XmlDocument::text(title);
+        QString text = ReplyText::of(title);
         if (withArtist)
-            text += QLatin1String(" - ") + XmlDocument::text(artist);
+            text += QLatin1String(" - ") + ReplyText::of(artist);
         entries.push_back({std::move(text), NumberText::wholeNumber(*id)});
     }
     return Outcome::Complete;

@@ -59,12 +59,14 @@ public:
     static Elements artists(const XmlDocument& reply);
     static Elements albums(const XmlDocument& reply);
     static std::size_t count(const Elements& elements);
-    // Elements without an id or a name cannot become nodes and are left out.
-    static void addArtists(const Elements& artists, CatalogueBuilder& catalogue);
-    static void addAlbums(const Elements& albums, CatalogueBuilder& catalogue);
+    // Elements without an id or a name cannot become nodes and are left out. An overlong id
+    // makes the reply malformed: reading stops there, keeping what came before. Texts are cut
+    // to a readable length.
+    static Outcome addArtists(const Elements& artists, CatalogueBuilder& catalogue);
+    static Outcome addAlbums(const Elements& albums, CatalogueBuilder& catalogue);
 
     // One entry per song, in reply order; stops at the first song without a title, an id or
-    // (with the artist) an artist, keeping the entries before it.
+    // (with the artist) an artist, or with an overlong id, keeping the entries before it.
     static Outcome songs(const XmlDocument& reply, bool withArtist,
                          std::vector<SongListModel::Entry>& entries);
 };

@@ -10,6 +10,14 @@ void SongListModel::setEntries(std::vector<Entry> entries) {
     endResetModel();
 }
 
+std::vector<SongListModel::Entry> SongListModel::takeEntries() {
+    beginResetModel();
+    std::vector<Entry> taken = std::move(m_entries);
+    m_entries.clear();
+    endResetModel();
+    return taken;
+}
+
 int SongListModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : count();
 }

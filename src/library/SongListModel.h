@@ -22,6 +22,8 @@ public:
 
     void clear();
     void setEntries(std::vector<Entry> entries);
+    // Empties the list, handing back what it held.
+    std::vector<Entry> takeEntries();
 
     int count() const { return static_cast<int>(m_entries.size()); }
     const Entry& entry(int row) const { return m_entries[static_cast<std::size_t>(row)]; }

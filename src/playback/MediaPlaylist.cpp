@@ -15,9 +15,11 @@ int MediaPlaylist::indexOf(const std::shared_ptr<MediaItem>& item) const {
     return -1;
 }
 
-void MediaPlaylist::appendItem(std::shared_ptr<MediaItem> item) {
-    m_mpv.append(item->sourceURL().toEncoded());
+bool MediaPlaylist::appendItem(std::shared_ptr<MediaItem> item) {
+    if (!m_mpv.append(item->sourceURL().toEncoded()))
+        return false;
     m_items.push_back(std::move(item));
+    return true;
 }
 
 void MediaPlaylist::removeItem(const std::shared_ptr<MediaItem>& item) {

@@ -17,7 +17,8 @@ public:
     std::shared_ptr<MediaItem> Item(int index) const;
     int indexOf(const std::shared_ptr<MediaItem>& item) const;
 
-    void appendItem(std::shared_ptr<MediaItem> item);
+    // False, and nothing added, when the player refuses the item's address.
+    bool appendItem(std::shared_ptr<MediaItem> item);
     void removeItem(const std::shared_ptr<MediaItem>& item);
     void clear();
 

@@ -6,6 +6,8 @@
 
 namespace {
 
+constexpr char AllowedProtocols[] = "http,https,tcp,tls";
+
 enum Observed : std::uint64_t {
     PlaylistPos = 1,
     Pause,
@@ -17,6 +19,37 @@ enum Observed : std::uint64_t {
 };
 
 } // namespace
+
+bool MpvPlayer::setOptionMap(const char* name,
+                             std::initializer_list<std::pair<const char*, const char*>> values) {
+    std::vector<char*> keys;
+    std::vector<mpv_node> nodes;
+    for (const auto& [key, value] : values) {
+        keys.push_back(const_cast<char*>(key));
+        mpv_node node{};
+        node.format = MPV_FORMAT_STRING;
+        node.u.string = const_cast<char*>(value);
+        nodes.push_back(node);
+    }
+    mpv_node_list list{static_cast<int>(nodes.size()), nodes.data(), keys.data()};
+    mpv_node map{};
+    map.format = MPV_FORMAT_NODE_MAP;
+    map.u.list = &list;
+    if (mpv_set_option(m_handle.get(), name, MPV_FORMAT_NODE, &map) >= 0)
+        return true;
+    qWarning("libmpv refused the option %s", name);
+    return false;
+}
+
+QByteArray MpvPlayer::option(const char* name) const {
+    if (!m_handle)
+        return {};
+    char* value =
+        mpv_get_property_string(m_handle.get(), (QByteArray("options/") + name).constData());
+    const QByteArray out(value);
+    mpv_free(value);
+    return out;
+}
 
 void MpvPlayer::Destroy::operator()(mpv_handle* handle) const {
     mpv_terminate_destroy(handle);
@@ -34,8 +67,6 @@ MpvPlayer::MpvPlayer(Options options, QObject* parent) : QObject(parent), m_hand
         {"video", "no"},
         {"idle", "yes"},
         {"terminal", "no"},
-        {"ytdl", "no"},
-        {"input-default-bindings", "no"},
         {"prefetch-playlist", "yes"},
         {"audio-fallback-to-null", "yes"},
         {"volume", "50"},
@@ -43,13 +74,42 @@ MpvPlayer::MpvPlayer(Options options, QObject* parent) : QObject(parent), m_hand
         // https streams are checked against the certificate authorities, never taken on trust.
         {"tls-verify", "yes"},
         {"tls-ca-file", options.tlsCaFile},
-        // A dropped connection reconnects and resumes from where it stopped (HTTP ranges).
-        {"stream-lavf-o", "reconnect=1,reconnect_on_network_error=1,reconnect_delay_max=2"},
         {"ao", options.nullAudio ? QByteArray("null") : QByteArray()},
+        // Nothing of the user's mpv set-up, and nothing that runs code or takes keys.
+        {"config", "no"},
+        {"load-scripts", "no"},
+        {"ytdl", "no"},
+        {"osc", "no"},
+        {"load-stats-overlay", "no"},
+        {"load-osd-console", "no"},
+        {"load-auto-profiles", "no"},
+        {"input-default-bindings", "no"},
+        {"input-builtin-bindings", "no"},
+        {"input-vo-keyboard", "no"},
+        {"resume-playback", "no"},
+        {"save-position-on-quit", "no"},
+        // What a stream says must not make the player open anything else: no playlists, cue
+        // sheets or edit lists expanded (only libavformat demuxes), no references followed, no
+        // files looked for beside the stream.
+        {"demuxer", "lavf"},
+        {"load-unsafe-playlists", "no"},
+        {"access-references", "no"},
+        {"ordered-chapters", "no"},
+        {"audio-file-auto", "no"},
+        {"cover-art-auto", "no"},
     };
     for (const auto& [name, value] : settings)
-        if (!value.isEmpty())
-            mpv_set_option_string(mpv, name, value.constData());
+        if (!value.isEmpty() && mpv_set_option_string(mpv, name, value.constData()) < 0)
+            qWarning("libmpv refused the option %s=%s", name, value.constData());
+    // The streams libavformat opens, the one asked for, its redirects and anything a demuxer
+    // opens from it, may only be http or https.
+    setOptionMap("stream-lavf-o",
+                 {{"protocol_whitelist", AllowedProtocols},
+                  // A dropped connection reconnects and resumes from where it stopped.
+                  {"reconnect", "1"},
+                  {"reconnect_on_network_error", "1"},
+                  {"reconnect_delay_max", "2"}});
+    setOptionMap("demuxer-lavf-o", {{"protocol_whitelist", AllowedProtocols}});
     if (mpv_initialize(mpv) < 0) {
         qWarning("libmpv could not be initialised");
         m_handle.reset();
@@ -173,16 +233,23 @@ void MpvPlayer::setFlag(const char* name, bool value) {
     mpv_set_property(m_handle.get(), name, MPV_FORMAT_FLAG, &flag);
 }
 
-void MpvPlayer::append(const QByteArray& url) {
+bool MpvPlayer::append(const QByteArray& url) {
+    // The last check before libmpv, which would open far more than http.
+    const QByteArray scheme = url.left(url.indexOf(':')).toLower();
+    if (scheme != "http" && scheme != "https") {
+        qWarning("refused to play a stream address that is not http or https");
+        return false;
+    }
     if (!m_handle) {
         m_entryIds.push_back(-1);
-        return;
+        return true;
     }
     command({"loadfile", url, "append"});
     std::int64_t id = -1;
     const QByteArray property = "playlist/" + QByteArray::number(count()) + "/id";
     mpv_get_property(m_handle.get(), property.constData(), MPV_FORMAT_INT64, &id);
     m_entryIds.push_back(id);
+    return true;
 }
 
 void MpvPlayer::remove(int index) {

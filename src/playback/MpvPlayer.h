@@ -4,6 +4,7 @@
 #include <QObject>
 
 #include <cstdint>
+#include <initializer_list>
 #include <memory>
 #include <vector>
 
@@ -28,8 +29,11 @@ public:
     ~MpvPlayer() override;
 
     bool isValid() const { return m_handle != nullptr; }
+    // The value libmpv holds for one of its options, as text.
+    QByteArray option(const char* name) const;
 
-    void append(const QByteArray& url);
+    // Only http and https addresses are taken; false for any other.
+    bool append(const QByteArray& url);
     void remove(int index);
     void clear();
     void playIndex(int index);
@@ -75,6 +79,8 @@ private:
     void handle(const mpv_event& event);
     void command(std::vector<QByteArray> arguments);
     void setFlag(const char* name, bool value);
+    bool setOptionMap(const char* name,
+                      std::initializer_list<std::pair<const char*, const char*>> values);
     int indexOfEntry(std::int64_t entryId) const;
 
     std::unique_ptr<mpv_handle, Destroy> m_handle;

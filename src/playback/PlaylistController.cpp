@@ -6,6 +6,7 @@
 #include "ServerFailure.h"
 #include "SessionState.h"
 #include "SongDetails.h"
+#include "StreamAddress.h"
 #include "XmlDocument.h"
 
 #include <QScopeGuard>
@@ -15,6 +16,15 @@ namespace {
 const QString TitleInfo = QStringLiteral("SNR/Title");
 const QString ArtistInfo = QStringLiteral("SNR/Artist");
 const QString AlbumInfo = QStringLiteral("SNR/Album");
+
+// One line of the now-playing label, isolated so that direction marks in one field (a
+// right-to-left override in a title, say) cannot reorder the others. Isolate marks of the
+// server's own are dropped: an unmatched one would end or extend the isolate around the field.
+QString isolated(const QString& field) {
+    QString text = field;
+    text.removeIf([](QChar c) { return c.unicode() >= 0x2066 && c.unicode() <= 0x2069; });
+    return QChar(0x2068) + text + QChar(0x2069);
+}
 
 } // namespace
 
@@ -48,8 +58,9 @@ void PlaylistController::setNowPlaying(const QString& text) {
 void PlaylistController::showCurrentItem(const std::shared_ptr<MediaItem>& item) {
     if (!item)
         return;
-    setNowPlaying(item->getItemInfo(TitleInfo) + QLatin1Char('\n') + item->getItemInfo(ArtistInfo) +
-                  QLatin1Char('\n') + item->getItemInfo(AlbumInfo));
+    setNowPlaying(isolated(item->getItemInfo(TitleInfo)) + QLatin1Char('\n') +
+                  isolated(item->getItemInfo(ArtistInfo)) + QLatin1Char('\n') +
+                  isolated(item->getItemInfo(AlbumInfo)));
 }
 
 void PlaylistController::addSong(std::int64_t songId) {
@@ -60,25 +71,49 @@ void PlaylistController::addSong(std::int64_t songId) {
 
     XmlDocument reply;
     reply.load(RequestUrl::song(m_session.servername, m_session.authToken, songId), m_http);
-    // Every field is read before anything changes, so a line never lacks its item.
-    const std::optional<SongDetails> song = SongDetails::read(reply);
-    if (!song) {
-        emit failureReported(ServerFailure::message(reply));
-        emit statusTextChanged(QString());
+    if (reply.fetchError() == FetchError::Cancelled) {
+        emit statusTextChanged(tr("Cancelled"));
         return;
     }
-    std::shared_ptr<MediaItem> item = m_player.newMedia(QUrl(song->url, QUrl::TolerantMode));
+    // Every field is read before anything changes, so a line never lacks its item.
+    const std::optional<SongDetails> song = readSong(reply);
+    if (!song)
+        return;
+    std::shared_ptr<MediaItem> item = m_player.newMedia(StreamAddress::parse(song->url));
     item->setItemInfo(TitleInfo, song->title);
     item->setItemInfo(ArtistInfo, song->artist);
     item->setItemInfo(AlbumInfo, song->album);
-
+    if (!m_player.currentPlaylist().appendItem(std::move(item))) {
+        emit failureReported(notHttpAddress());
+        emit statusTextChanged(QString());
+        return;
+    }
     const int line = count();
     m_lines.insertRows(line, 1);
     m_lines.setData(m_lines.index(line), song->title);
     emit selectRequested(line);
-    m_player.currentPlaylist().appendItem(std::move(item));
     if (m_session.autoPlay && count() == 1)
         m_player.play();
+}
+
+std::optional<SongDetails> PlaylistController::readSong(const XmlDocument& reply) {
+    SongDetails song = SongDetails::read(reply);
+    switch (song.problem) {
+    case SongDetails::Problem::None:
+        return song;
+    case SongDetails::Problem::NotHttpAddress:
+        emit failureReported(notHttpAddress());
+        break;
+    case SongDetails::Problem::Incomplete:
+        emit failureReported(ServerFailure::message(reply));
+        break;
+    }
+    emit statusTextChanged(QString());
+    return std::nullopt;
+}
+
+QString PlaylistController::notHttpAddress() {
+    return tr("The server sent a stream address that is not http or https.");
 }
 
 void PlaylistController::jumpTo(int line) {

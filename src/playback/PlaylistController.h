@@ -1,15 +1,19 @@
 #pragma once
 
+#include "SongDetails.h"
+
 #include <QObject>
 #include <QString>
 #include <QStringListModel>
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 class HttpClient;
 class MediaItem;
 class MediaPlayer;
+class XmlDocument;
 struct SessionState;
 
 // The playlist: a line per entry, and behind line i the player's item i. Every command changes
@@ -34,6 +38,7 @@ public:
     void clear();
 
     static QString statusOfFailedItem(const QString& title);
+    static QString notHttpAddress();
 
 signals:
     void selectRequested(int line);
@@ -46,6 +51,8 @@ private:
     void setBusy(bool busy);
     void setNowPlaying(const QString& text);
     void showCurrentItem(const std::shared_ptr<MediaItem>& item);
+    // The song of a reply, or nothing after reporting why it cannot be added.
+    std::optional<SongDetails> readSong(const XmlDocument& reply);
 
     SessionState& m_session;
     HttpClient& m_http;

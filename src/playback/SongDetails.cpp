@@ -1,5 +1,7 @@
 #include "SongDetails.h"
 
+#include "ReplyText.h"
+#include "StreamAddress.h"
 #include "XmlDocument.h"
 
 namespace {
@@ -9,13 +11,29 @@ constexpr char ArtistPath[] = "/root/song/artist";
 constexpr char AlbumPath[] = "/root/song/album";
 } // namespace
 
-std::optional<SongDetails> SongDetails::read(const XmlDocument& reply) {
+SongDetails SongDetails::read(const XmlDocument& reply) {
     const pugi::xml_node url = reply.selectSingleNode(UrlPath);
     const pugi::xml_node title = reply.selectSingleNode(TitlePath);
     const pugi::xml_node artist = reply.selectSingleNode(ArtistPath);
     const pugi::xml_node album = reply.selectSingleNode(AlbumPath);
-    if (!url || !title || !artist || !album)
-        return std::nullopt;
-    return SongDetails{XmlDocument::text(url), XmlDocument::text(title), XmlDocument::text(artist),
-                       XmlDocument::text(album)};
+    SongDetails song;
+    if (!url || !title || !artist || !album) {
+        song.problem = Problem::Incomplete;
+        return song;
+    }
+    // An address is not cut: a shortened one would lead somewhere else.
+    QString address = XmlDocument::text(url);
+    if (address.size() > ReplyText::MaxLength) {
+        song.problem = Problem::Incomplete;
+        return song;
+    }
+    if (!StreamAddress::isPlayable(address)) {
+        song.problem = Problem::NotHttpAddress;
+        return song;
+    }
+    song.url = std::move(address);
+    song.title = ReplyText::of(title);
+    song.artist = ReplyText::of(artist);
+    song.album = ReplyText::of(album);
+    return song;
 }

@@ -27,12 +27,13 @@ void TrackNotifier::notify(const std::shared_ptr<MediaItem>& item) {
         QDBusMessage::createMethodCall(QLatin1String(Service), QLatin1String(Path),
                                        QLatin1String(Service), QStringLiteral("Notify"));
     // Asynchronous, so a slow or missing service never holds up the window. Each song replaces
-    // the previous song's bubble instead of stacking up.
+    // the previous song's bubble instead of stacking up. Notification services read markup in
+    // the body: the server's texts are escaped there, so they show as they are.
+    const QString body = item->getItemInfo(QStringLiteral("SNR/Artist")) + QLatin1Char('\n') +
+                         item->getItemInfo(QStringLiteral("SNR/Album"));
     call << QStringLiteral("Windows Sonaric Client") << m_lastId << QStringLiteral("sonaric-client")
-         << item->getItemInfo(QStringLiteral("SNR/Title"))
-         << item->getItemInfo(QStringLiteral("SNR/Artist")) + QLatin1Char('\n') +
-                item->getItemInfo(QStringLiteral("SNR/Album"))
-         << QStringList() << QVariantMap() << ShowForMs;
+         << item->getItemInfo(QStringLiteral("SNR/Title")) << body.toHtmlEscaped() << QStringList()
+         << QVariantMap() << ShowForMs;
     auto* watcher = new QDBusPendingCallWatcher(m_connection.asyncCall(call), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this,
             [this](QDBusPendingCallWatcher* finished) {

@@ -1,6 +1,7 @@
 #include "Handshake.h"
 
 #include "CSHA256.h"
+#include "ReplyText.h"
 #include "RequestUrl.h"
 #include "XmlDocument.h"
 
@@ -20,5 +21,9 @@ std::optional<QString> Handshake::token(const XmlDocument& reply) {
     const pugi::xml_node auth = reply.selectSingleNode(AuthPath);
     if (!auth)
         return std::nullopt;
-    return XmlDocument::text(auth);
+    // The token goes back in every request: one of megabytes would make every URL as large.
+    QString token = XmlDocument::text(auth);
+    if (!ReplyText::isAcceptableId(token))
+        return std::nullopt;
+    return token;
 }

@@ -18,6 +18,6 @@ struct Handshake {
     static Handshake at(std::int64_t timestamp, const QString& hashKey);
     QUrl url(const QString& servername, const QString& username) const;
 
-    // The token of a handshake reply, or nothing when the reply holds none.
+    // The token of a handshake reply, or nothing when the reply holds none or an overlong one.
     static std::optional<QString> token(const XmlDocument& reply);
 };

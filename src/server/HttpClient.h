@@ -8,23 +8,50 @@
 
 #include <chrono>
 
+class HttpTransfer;
+
 // A GET that returns to its caller only when the reply is complete or has failed, while the
-// event loop keeps running for painting and timers (but not for user input). Callers can then
-// be written as straight-line code without freezing the window.
+// event loop keeps running, so callers can be written as straight-line code without freezing the
+// window. The window keeps user input away during the wait, apart from its ways out, which end
+// up in cancel().
+//
+// Nothing a server sends is trusted: a reply is bounded in size (checked against the announced
+// length and counted while reading), in time (a stall time-out, and a low-speed limit that a
+// reply trickling in byte by byte cannot keep resetting), and in where it may lead (redirects
+// stay on the server's own origin, so the token in the query never goes anywhere else).
 class HttpClient : public QObject {
     Q_OBJECT
 
 public:
     static constexpr std::chrono::milliseconds DefaultStallTimeout{30000};
+    static constexpr qint64 DefaultMaxReplyBytes = 256LL * 1024 * 1024;
+    static constexpr int MaxRedirects = 5;
+
+    // Less than `bytes` arriving within any `window` ends the request, as curl's low-speed limit.
+    struct LowSpeedLimit {
+        qint64 bytes = 1024;
+        std::chrono::milliseconds window{30000};
+    };
 
     explicit HttpClient(QObject* parent = nullptr);
+    ~HttpClient() override;
 
     std::chrono::milliseconds stallTimeout() const { return m_stallTimeout; }
     void setStallTimeout(std::chrono::milliseconds timeout) { m_stallTimeout = timeout; }
+    qint64 maxReplyBytes() const { return m_maxReplyBytes; }
+    void setMaxReplyBytes(qint64 bytes) { m_maxReplyBytes = bytes; }
+    LowSpeedLimit lowSpeedLimit() const { return m_lowSpeed; }
+    void setLowSpeedLimit(LowSpeedLimit limit) { m_lowSpeed = limit; }
 
     bool isBusy() const { return m_busy; }
 
     HttpReply get(const QUrl& url);
+    // Ends the running request as cancelled; does nothing when none runs.
+    void cancel();
+
+    // Whether a request to `origin` may follow a redirect to `target`: the same scheme, host and
+    // port, or from http to https on the same host.
+    static bool isSameServer(const QUrl& origin, const QUrl& target);
 
 signals:
     void busyChanged(bool busy);
@@ -32,5 +59,8 @@ signals:
 private:
     QNetworkAccessManager m_manager;
     std::chrono::milliseconds m_stallTimeout = DefaultStallTimeout;
+    qint64 m_maxReplyBytes = DefaultMaxReplyBytes;
+    LowSpeedLimit m_lowSpeed;
+    HttpTransfer* m_transfer = nullptr;
     bool m_busy = false;
 };

@@ -1,5 +1,6 @@
 #include "ServerFailure.h"
 
+#include "ReplyText.h"
 #include "XmlDocument.h"
 
 #include <QCoreApplication>
@@ -27,16 +28,18 @@ QString ServerFailure::errorReplyMessage(const XmlDocument& reply) {
     const pugi::xml_node error = reply.selectSingleNode(ErrorPath);
     if (!error)
         return {};
-    return XmlDocument::text(error) + QLatin1String("[Sonaric Error: ") +
-           XmlDocument::attribute(error, CodeAttribute).value_or(QString()) + QLatin1Char(']');
+    return ReplyText::of(error) + QLatin1String("[Sonaric Error: ") +
+           ReplyText::attribute(error, CodeAttribute).value_or(QString()) + QLatin1Char(']');
 }
 
 QString ServerFailure::message(const XmlDocument& lastReply) {
-    // A refused certificate is named: the credentials prompt would send the user the wrong way.
-    if (!lastReply.hasDocumentElement() && lastReply.fetchError() == FetchError::Tls)
-        return lastReply.failureReason();
-    if (!lastReply.hasDocumentElement())
-        return unableToRefresh();
+    // The prompt stays as it always was; what the client knows of the cause follows it, so a
+    // refused certificate or a time-out does not send the user to check the password.
+    if (!lastReply.hasDocumentElement()) {
+        const QString& reason = lastReply.failureReason();
+        return reason.isEmpty() ? unableToRefresh()
+                                : unableToRefresh() + QLatin1Char('\n') + reason;
+    }
     const QString error = errorReplyMessage(lastReply);
     return error.isEmpty() ? unreadableReply() : error;
 }

@@ -10,8 +10,9 @@ public:
     static const QString& unableToRefresh();
     static const QString& unreadableReply();
 
-    // No document: the fixed prompt, or what was wrong with the server's certificate. An error
-    // reply: its text and code. Any other reply: the reply could not be read.
+    // No document: the fixed prompt, and on a line of its own the reason when one is known. An
+    // error reply: its text and code, cut to a readable length. Any other reply: the reply could
+    // not be read.
     static QString message(const XmlDocument& lastReply);
     // The error reply's message, or nothing when the reply holds no error element.
     static QString errorReplyMessage(const XmlDocument& reply);

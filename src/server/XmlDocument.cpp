@@ -26,6 +26,11 @@ bool hasTrailingText(const QByteArray& bytes) {
     return end == 0 || bytes[end - 1] != '>';
 }
 
+// A page of HTML, half a document or two documents: to the user, all the same.
+QString notXml() {
+    return tr("The reply is not XML.");
+}
+
 } // namespace
 
 void XmlDocument::fail(const QString& reason) {
@@ -65,9 +70,7 @@ bool XmlDocument::loadBytes(QByteArray bytes) {
         m_document.load_buffer_inplace(m_buffer.data(), static_cast<std::size_t>(m_buffer.size()),
                                        pugi::parse_default, pugi::encoding_auto);
     if (!parsed) {
-        fail(tr("The reply is not well-formed XML (%1 at byte %2).")
-                 .arg(QString::fromUtf8(parsed.description()))
-                 .arg(parsed.offset));
+        fail(notXml());
         return false;
     }
     // The parser accepts several top-level elements, and drops text after the root; a
@@ -78,7 +81,7 @@ bool XmlDocument::loadBytes(QByteArray bytes) {
     const bool byteEncoding =
         parsed.encoding == pugi::encoding_utf8 || parsed.encoding == pugi::encoding_latin1;
     if (elements != 1 || (byteEncoding && trailingText)) {
-        fail(tr("The reply is not a single XML document."));
+        fail(notXml());
         return false;
     }
     m_loaded = true;

@@ -7,20 +7,26 @@
 #include <QApplication>
 #include <QMessageBox>
 
+// Message texts can carry a server's words: always shown as plain text, never as markup that
+// could load images, draw anything or hold links.
 void QtUserDialogs::critical(QWidget* parent, const QString& title, const QString& text) {
-    QMessageBox::critical(parent, title, text);
+    QMessageBox box(QMessageBox::Critical, title, text, QMessageBox::Ok, parent);
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
 }
 
 bool QtUserDialogs::askYesNo(QWidget* parent, const QString& title, const QString& text,
                              Icon icon) {
     QMessageBox box(icon == Icon::Question ? QMessageBox::Question : QMessageBox::NoIcon, title,
                     text, QMessageBox::Yes | QMessageBox::No, parent);
+    box.setTextFormat(Qt::PlainText);
     box.setDefaultButton(QMessageBox::Yes);
     return box.exec() == QMessageBox::Yes;
 }
 
 void QtUserDialogs::inform(QWidget* parent, const QString& title, const QString& text) {
     QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, parent);
+    box.setTextFormat(Qt::PlainText);
     box.exec();
 }
 

@@ -6,6 +6,7 @@
 #include "MprisService.h"
 #include "PlayerControlBar.h"
 #include "PlaylistController.h"
+#include "RequestInputGate.h"
 #include "SettingsFile.h"
 #include "TrackNotifier.h"
 #include "UserDialogs.h"
@@ -55,6 +56,7 @@ frmPlayer::frmPlayer(UserDialogs& dialogs, Options options, QWidget* parent)
     setWindowTitle(applicationTitle());
     createMenu();
     createControls();
+    connectRequestGate();
     connectLibrary();
     connectPlayback();
     describeControls();
@@ -110,6 +112,8 @@ void frmPlayer::createControls() {
     m_playlist->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_playlist->setSelectionMode(QAbstractItemView::SingleSelection);
     m_nowPlaying = named(new QLabel(m_client), "lblNowPlaying");
+    // The server's texts are shown as they are, never read as markup.
+    m_nowPlaying->setTextFormat(Qt::PlainText);
     m_nowPlaying->setAutoFillBackground(true);
     m_nowPlaying->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     QPalette nowPlaying = m_nowPlaying->palette();
@@ -160,6 +164,8 @@ void frmPlayer::createControls() {
 
     m_statusPanel1 = named(new QLabel(this), "StatusBarPanel1");
     m_statusPanel2 = named(new QLabel(this), "StatusBarPanel2");
+    m_statusPanel1->setTextFormat(Qt::PlainText);
+    m_statusPanel2->setTextFormat(Qt::PlainText);
     statusBar()->setObjectName(QStringLiteral("StatusBar"));
     statusBar()->addWidget(m_statusPanel1, 1);
     statusBar()->addPermanentWidget(m_statusPanel2);
@@ -226,6 +232,13 @@ void frmPlayer::describeControls() {
     // Screen readers describe each tab by its tool tip.
     m_tabBar->setTabToolTip(0, tr("Artists and albums, and the songs of the one chosen"));
     m_tabBar->setTabToolTip(1, tr("Search for songs by text"));
+}
+
+// During a request only Escape and the close box reach the program; both end the request.
+void frmPlayer::connectRequestGate() {
+    m_inputGate = new RequestInputGate(this);
+    connect(m_http.get(), &HttpClient::busyChanged, m_inputGate, &RequestInputGate::setActive);
+    connect(m_inputGate, &RequestInputGate::cancelRequested, m_http.get(), &HttpClient::cancel);
 }
 
 void frmPlayer::connectLibrary() {
@@ -353,8 +366,9 @@ void frmPlayer::Form_Load() {
     m_session.hashKey = stored->passwordDigest;
     m_session.autoRefresh = stored->autoRefresh;
     m_session.autoPlay = stored->autoPlay;
+    // Queued: the window is shown first, so a slow server never keeps it from appearing.
     if (m_session.autoRefresh)
-        RefreshLibrary();
+        QMetaObject::invokeMethod(this, &frmPlayer::RefreshLibrary, Qt::QueuedConnection);
 }
 
 void frmPlayer::RefreshLibrary() {
@@ -395,11 +409,12 @@ void frmPlayer::setBusyPointer(bool busy) {
     }
 }
 
-// A close request that arrives while a command waits for the server is carried out when the
-// command has finished, so the command never runs on a window that is gone.
+// A close request that arrives while a command waits for the server ends that wait, and is
+// carried out when the command has finished, so the command never runs on a window that is gone.
 void frmPlayer::closeEvent(QCloseEvent* event) {
     if (m_library->isBusy() || m_playlistController->isBusy() || m_http->isBusy()) {
         m_closePending = true;
+        m_http->cancel();
         event->ignore();
         return;
     }

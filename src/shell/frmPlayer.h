@@ -23,6 +23,7 @@ class MediaPlayer;
 class PlayerControlBar;
 class PlaylistController;
 class QPushButton;
+class RequestInputGate;
 class QTabBar;
 class QTreeView;
 class UserDialogs;
@@ -44,8 +45,9 @@ public:
     frmPlayer(UserDialogs& dialogs, Options options, QWidget* parent = nullptr);
     ~frmPlayer() override;
 
-    // Lays out, reads the settings file and refreshes the library or asks for settings. Runs
-    // before the window is first shown.
+    // Lays out, reads the settings file and asks for settings when there are none. Runs before
+    // the window is first shown; the library refresh it calls for runs once the event loop
+    // does, after the window has been shown.
     void Form_Load();
 
     void RefreshLibrary() override;
@@ -79,6 +81,7 @@ protected:
 private:
     void createMenu();
     void createControls();
+    void connectRequestGate();
     void connectLibrary();
     void describeControls();
     void ResizeControls();
@@ -106,6 +109,7 @@ private:
     std::unique_ptr<MediaPlayer> m_mediaPlayer;
     std::unique_ptr<PlaylistController> m_playlistController;
 
+    RequestInputGate* m_inputGate = nullptr;
     QWidget* m_client = nullptr;
     PlayerControlBar* m_player = nullptr;
     QListView* m_playlist = nullptr;

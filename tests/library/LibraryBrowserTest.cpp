@@ -15,6 +15,11 @@ using Fault = SonaricTestServer::Fault;
 const QString unableToRefresh = "Unable to refresh library. Please check the server name, "
                                 "username and password are correct.";
 
+// A failure without a reply document: the fixed prompt, and the reason on a line of its own.
+QString failedBecause(const QString& reason) {
+    return unableToRefresh + '\n' + reason;
+}
+
 class Library : public ClientFixture {
 protected:
     // Top-level node texts, each followed by its children's texts indented.
@@ -145,15 +150,19 @@ TEST_F(Library, ARefusedSignInKeepsTheOldTokenAndEmptiesTheTree) {
     expectIdle();
 }
 
-TEST_F(Library, TransportFailuresGiveTheFixedPrompt) {
+TEST_F(Library, TransportFailuresGiveTheFixedPromptAndTheReason) {
     const struct {
         Fault fault;
         const char* action;
         int nodesLeft;
+        QString reason;
     } cases[] = {
-        {Fault::Http500, "handshake", 0},     {Fault::HtmlBody, "handshake", 0},
-        {Fault::TruncatedBody, "artists", 0}, {Fault::CloseMidReply, "artists", 0},
-        {Fault::TruncatedBody, "albums", 8},  {Fault::Delay, "albums", 8},
+        {Fault::Http500, "handshake", 0, "HTTP 500 Internal Server Error"},
+        {Fault::HtmlBody, "handshake", 0, "The reply is not XML."},
+        {Fault::TruncatedBody, "artists", 0, "The reply is not XML."},
+        {Fault::CloseMidReply, "artists", 0, "Connection closed"},
+        {Fault::TruncatedBody, "albums", 8, "The reply is not XML."},
+        {Fault::Delay, "albums", 8, "No answer from the server for 0.3 s."},
     };
     for (const auto& c : cases) {
         dialogs.shown.clear();
@@ -162,7 +171,7 @@ TEST_F(Library, TransportFailuresGiveTheFixedPrompt) {
         openWindow();
         window->httpClient().setStallTimeout(std::chrono::milliseconds(300));
         window->RefreshLibrary();
-        EXPECT_EQ(dialogs.texts("critical"), QStringList{unableToRefresh}) << c.action;
+        EXPECT_EQ(dialogs.texts("critical"), QStringList{failedBecause(c.reason)}) << c.action;
         EXPECT_EQ(status(), "Library refresh failed");
         EXPECT_EQ(tree().size(), c.nodesLeft) << c.action;
         EXPECT_FALSE(control<QPushButton>("cmdBasicSearch")->isEnabled());
@@ -174,7 +183,7 @@ TEST_F(Library, AnUnreachableServerGivesTheFixedPrompt) {
     openWindow();
     window->setServername(refusingUrl());
     window->RefreshLibrary();
-    EXPECT_EQ(dialogs.texts("critical"), QStringList{unableToRefresh});
+    EXPECT_EQ(dialogs.texts("critical"), QStringList{failedBecause("Connection refused")});
     EXPECT_EQ(status(), "Library refresh failed");
     expectIdle();
 }
@@ -301,7 +310,8 @@ TEST_F(Library, TrackListFailures) {
     // A failed fetch is reported and the window returns to idle.
     server->setFault(Fault::Http500, "album_songs");
     library().showTracks("album10");
-    EXPECT_EQ(dialogs.texts("critical"), QStringList{unableToRefresh});
+    EXPECT_EQ(dialogs.texts("critical"),
+              QStringList{failedBecause("HTTP 500 Internal Server Error")});
     EXPECT_EQ(status(), "");
     expectIdle();
     // A song without a title keeps the lines before it and says the reply was unreadable.
@@ -361,7 +371,7 @@ TEST_F(Library, SearchFailures) {
     server->clearOverrides();
     server->setFault(Fault::HtmlBody, "search_songs");
     library().search("dawn");
-    EXPECT_EQ(dialogs.texts("critical"), QStringList{unableToRefresh});
+    EXPECT_EQ(dialogs.texts("critical"), QStringList{failedBecause("The reply is not XML.")});
     EXPECT_EQ(status(), "");
     expectIdle();
 
@@ -376,7 +386,7 @@ TEST_F(Library, SearchFailures) {
 
     window->setServername(refusingUrl());
     library().search("x");
-    EXPECT_EQ(dialogs.texts("critical").last(), unableToRefresh);
+    EXPECT_EQ(dialogs.texts("critical").last(), failedBecause("Connection refused"));
 }
 
 TEST_F(Library, BeforeSigningInRequestsCarryAnEmptyToken) {

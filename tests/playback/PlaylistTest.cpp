@@ -13,6 +13,14 @@ namespace {
 using Fault = SonaricTestServer::Fault;
 constexpr int PlaybackWait = 5000;
 
+// The now-playing label: each field on its own line, isolated for bidirectional text.
+QString labelText(const QString& title, const QString& artist, const QString& album) {
+    const auto isolated = [](const QString& field) {
+        return QChar(0x2068) + field + QChar(0x2069);
+    };
+    return isolated(title) + '\n' + isolated(artist) + '\n' + isolated(album);
+}
+
 class Playlist : public ClientFixture {
 protected:
     void SetUp() override {
@@ -66,7 +74,8 @@ TEST_F(Playlist, DoubleClickingASongAddsItAndAutoPlayStartsIt) {
     ASSERT_TRUE(waitForPlayback(started));
     EXPECT_FALSE(engine().isIdle());
     EXPECT_EQ(engine().playlistPos(), 0);
-    EXPECT_EQ(control<QLabel>("lblNowPlaying")->text(), "Noon\nThe Quiet Ones\nMorning Light");
+    EXPECT_EQ(control<QLabel>("lblNowPlaying")->text(),
+              labelText("Noon", "The Quiet Ones", "Morning Light"));
     expectInStep();
     QTRY_VERIFY_WITH_TIMEOUT(engine().position() > 0.2, PlaybackWait);
 }
@@ -93,7 +102,8 @@ TEST_F(Playlist, OnlyTheFirstAddStartsAndAClearRearmsIt) {
     started.clear();
     playlist().addSong(3);
     ASSERT_TRUE(waitForPlayback(started));
-    EXPECT_EQ(control<QLabel>("lblNowPlaying")->text(), "Dusk\nThe Quiet Ones\nMorning Light");
+    EXPECT_EQ(control<QLabel>("lblNowPlaying")->text(),
+              labelText("Dusk", "The Quiet Ones", "Morning Light"));
 }
 
 TEST_F(Playlist, WithoutAutoPlayNothingStarts) {
@@ -114,7 +124,8 @@ TEST_F(Playlist, DoubleClickingALineJumpsToItAndTheLabelFollows) {
     QTest::mouseDClick(lines()->viewport(), Qt::LeftButton, {}, third);
     ASSERT_TRUE(waitForPlayback(started));
     EXPECT_EQ(engine().playlistPos(), 2);
-    EXPECT_EQ(control<QLabel>("lblNowPlaying")->text(), "Dusk\nThe Quiet Ones\nMorning Light");
+    EXPECT_EQ(control<QLabel>("lblNowPlaying")->text(),
+              labelText("Dusk", "The Quiet Ones", "Morning Light"));
     EXPECT_EQ(selectedLine(), 2);
 }
 
@@ -172,7 +183,7 @@ TEST_F(Playlist, AFailedAddChangesNeitherHalf) {
     playlist().addSong(1);
     EXPECT_EQ(dialogs.texts("critical").last(),
               "Unable to refresh library. Please check the server name, username and password "
-              "are correct.");
+              "are correct.\nConnection refused");
     EXPECT_EQ(playlist().lines()->stringList(), QStringList{"Dawn"});
     EXPECT_EQ(control<QLabel>("StatusBarPanel1")->text(), "");
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
@@ -193,7 +204,8 @@ TEST_F(Playlist, AStreamThatCannotBePlayedIsSkippedWithANote) {
     ASSERT_TRUE(waitForPlayback(started));
     EXPECT_EQ(engine().playlistPos(), 1);
     EXPECT_EQ(control<QLabel>("StatusBarPanel1")->text(), "Could not play \"Dawn\"");
-    EXPECT_EQ(control<QLabel>("lblNowPlaying")->text(), "Noon\nThe Quiet Ones\nMorning Light");
+    EXPECT_EQ(control<QLabel>("lblNowPlaying")->text(),
+              labelText("Noon", "The Quiet Ones", "Morning Light"));
     EXPECT_TRUE(dialogs.shown.empty());
 }
 

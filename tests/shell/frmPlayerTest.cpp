@@ -29,7 +29,7 @@ TEST_F(StartUp, AutoRefreshDecidesWhetherTheLibraryIsFetched) {
         server->clearRequests();
         appData.writeSettings(settingsText(c.autoRefresh));
         makeWindow();
-        window->Form_Load();
+        startUp();
         EXPECT_EQ(window->AutoRefresh(), c.refreshes) << c.autoRefresh.constData();
         EXPECT_EQ(server.requestsOf("handshake").size(), c.refreshes ? 1u : 0u)
             << c.autoRefresh.constData();
@@ -75,7 +75,7 @@ TEST_F(StartUp, WithoutAReadableFileTheSettingsDialogOpensFirst) {
 TEST_F(StartUp, AFailedRefreshReportsAndStartUpGoesOn) {
     appData.writeSettings(settingsText("1", "wrong"));
     makeWindow();
-    window->Form_Load();
+    startUp();
     EXPECT_EQ(dialogs.texts("critical"), QStringList{"Error Authenticating[Sonaric Error: 401]"});
     EXPECT_EQ(control<QLabel>("StatusBarPanel1")->text(), "Library refresh failed");
 }

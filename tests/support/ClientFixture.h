@@ -9,6 +9,8 @@
 #include "TestServer.h"
 #include "frmPlayer.h"
 
+#include <QCoreApplication>
+
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -54,6 +56,14 @@ protected:
         window->setHashKey(CSHA256().SHA256(password));
         window->httpClient().setStallTimeout(std::chrono::milliseconds(2000));
         return *window;
+    }
+
+    // As the program starts: the form loads, the window is shown, and then what start-up queued
+    // (the library refresh) runs.
+    void startUp() {
+        window->Form_Load();
+        window->show();
+        QCoreApplication::sendPostedEvents(window.get(), QEvent::MetaCall);
     }
 
     LibraryBrowser& library() { return window->library(); }

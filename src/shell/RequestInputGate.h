@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QObject>
+
+// While a request waits for the server, the user's input is kept from every window of the
+// program, so that no command starts in the middle of another. Two ways out stay open: Escape
+// asks for the request to be cancelled, and closing a window reaches that window as usual (the
+// main window cancels the request and closes once its command has ended).
+class RequestInputGate : public QObject {
+    Q_OBJECT
+
+public:
+    using QObject::QObject;
+    ~RequestInputGate() override;
+
+    bool isActive() const { return m_active; }
+    void setActive(bool active);
+
+signals:
+    void cancelRequested();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    bool m_active = false;
+};
