@@ -12,6 +12,9 @@ packages=(
   libpugixml-dev
   libmpv-dev
   libcpp-httplib-dev
+  zlib1g-dev
+  libbrotli-dev
+  libzstd-dev
   libgtest-dev
   xvfb
   xauth

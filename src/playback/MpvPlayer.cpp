@@ -41,11 +41,10 @@ bool MpvPlayer::setOptionMap(const char* name,
     return false;
 }
 
-QByteArray MpvPlayer::option(const char* name) const {
+QByteArray MpvPlayer::property(const char* name) const {
     if (!m_handle)
         return {};
-    char* value =
-        mpv_get_property_string(m_handle.get(), (QByteArray("options/") + name).constData());
+    char* value = mpv_get_property_string(m_handle.get(), name);
     const QByteArray out(value);
     mpv_free(value);
     return out;

@@ -29,8 +29,8 @@ public:
     ~MpvPlayer() override;
 
     bool isValid() const { return m_handle != nullptr; }
-    // The value libmpv holds for one of its options, as text.
-    QByteArray option(const char* name) const;
+    // A libmpv property ("playlist-count", "options/demuxer") as text; empty when unknown.
+    QByteArray property(const char* name) const;
 
     // Only http and https addresses are taken; false for any other.
     bool append(const QByteArray& url);

@@ -20,9 +20,6 @@ FetchError classify(QNetworkReply::NetworkError error) {
         return FetchError::None;
     case QNetworkReply::SslHandshakeFailedError:
         return FetchError::Tls;
-    case QNetworkReply::TooManyRedirectsError:
-    case QNetworkReply::InsecureRedirectError:
-        return FetchError::Redirected;
     case QNetworkReply::ConnectionRefusedError:
     case QNetworkReply::RemoteHostClosedError:
     case QNetworkReply::HostNotFoundError:
@@ -31,11 +28,8 @@ FetchError classify(QNetworkReply::NetworkError error) {
     case QNetworkReply::UnknownNetworkError:
         return FetchError::Unreachable;
     default:
-        break;
+        return FetchError::Other;
     }
-    if (error >= QNetworkReply::ContentAccessDenied && error <= QNetworkReply::UnknownServerError)
-        return FetchError::HttpStatus;
-    return FetchError::Other;
 }
 
 // Qt's error texts can quote the whole URL, whose query carries the passphrase or the token.
@@ -62,27 +56,7 @@ QString seconds(std::chrono::milliseconds time) {
 } // namespace
 
 HttpTransfer::HttpTransfer(QNetworkAccessManager& manager, const QUrl& url, Limits limits)
-    : m_url(url), m_limits(limits) {
-    QNetworkRequest request(url);
-    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute,
-                         QNetworkRequest::AlwaysNetwork);
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
-                         QNetworkRequest::UserVerifiedRedirectPolicy);
-    request.setMaximumRedirectsAllowed(HttpClient::MaxRedirects);
-    m_reply.reset(manager.get(request));
-    m_reply->setReadBufferSize(ReadBufferBytes);
-
-    connect(m_reply.get(), &QNetworkReply::finished, &m_loop, &QEventLoop::quit);
-    connect(m_reply.get(), &QNetworkReply::metaDataChanged, this, &HttpTransfer::onMetaData);
-    connect(m_reply.get(), &QNetworkReply::readyRead, this, &HttpTransfer::onReadyRead);
-    connect(m_reply.get(), &QNetworkReply::downloadProgress, this, &HttpTransfer::onProgress);
-    connect(m_reply.get(), &QNetworkReply::redirected, this, &HttpTransfer::onRedirected);
-    // Never ignored: the request fails, and the user is told what was wrong.
-    connect(m_reply.get(), &QNetworkReply::sslErrors, this, [this](const QList<QSslError>& errors) {
-        for (const QSslError& error : errors)
-            m_certificateProblems << error.errorString();
-    });
-
+    : m_manager(manager), m_origin(url), m_url(url), m_limits(limits) {
     m_stall.setSingleShot(true);
     m_stall.setInterval(m_limits.stallTimeout);
     connect(&m_stall, &QTimer::timeout, this, [this] {
@@ -94,14 +68,64 @@ HttpTransfer::HttpTransfer(QNetworkAccessManager& manager, const QUrl& url, Limi
     connect(&m_lowSpeedTick, &QTimer::timeout, this, &HttpTransfer::onLowSpeedTick);
 }
 
+// Redirects are followed here rather than by Qt, so that each one is checked before anything,
+// the token in the query above all, is sent to where it points.
+void HttpTransfer::send() {
+    QNetworkRequest request(m_url);
+    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute,
+                         QNetworkRequest::AlwaysNetwork);
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
+                         QNetworkRequest::ManualRedirectPolicy);
+    m_pieces.clear();
+    m_size = 0;
+    m_reply.reset(m_manager.get(request));
+    m_reply->setReadBufferSize(ReadBufferBytes);
+
+    connect(m_reply.get(), &QNetworkReply::finished, &m_loop, &QEventLoop::quit);
+    connect(m_reply.get(), &QNetworkReply::metaDataChanged, this, &HttpTransfer::onMetaData);
+    connect(m_reply.get(), &QNetworkReply::readyRead, this, &HttpTransfer::onReadyRead);
+    connect(m_reply.get(), &QNetworkReply::downloadProgress, this, &HttpTransfer::onProgress);
+    // Never ignored: the request fails, and the user is told what was wrong.
+    connect(m_reply.get(), &QNetworkReply::sslErrors, this, [this](const QList<QSslError>& errors) {
+        for (const QSslError& error : errors)
+            m_certificateProblems << error.errorString();
+    });
+}
+
+// The next address when the reply is a redirect that may be followed; ends the transfer when it
+// may not.
+std::optional<QUrl> HttpTransfer::redirectTarget() {
+    const int status = m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    const QVariant location = m_reply->attribute(QNetworkRequest::RedirectionTargetAttribute);
+    if (m_ended || m_reply->error() != QNetworkReply::NoError || status < 300 || status >= 400 ||
+        !location.isValid())
+        return std::nullopt;
+    const QUrl target = m_url.resolved(location.toUrl());
+    if (++m_redirects > HttpClient::MaxRedirects)
+        end(FetchError::Redirected, tr("The server redirected the request more than %1 times.")
+                                        .arg(HttpClient::MaxRedirects));
+    else if (!HttpClient::isSameServer(m_origin, target))
+        end(FetchError::Redirected, tr("The server redirected the request to another address."));
+    else
+        return target;
+    return std::nullopt;
+}
+
 HttpTransfer::~HttpTransfer() = default;
 
 HttpReply HttpTransfer::run() {
     m_stall.start();
     m_receivedAtTicks.push_back(0);
     m_lowSpeedTick.start();
-    if (!m_reply->isFinished())
-        m_loop.exec();
+    for (;;) {
+        send();
+        if (!m_reply->isFinished())
+            m_loop.exec();
+        const std::optional<QUrl> next = redirectTarget();
+        if (!next)
+            break;
+        m_url = *next;
+    }
     m_stall.stop();
     m_lowSpeedTick.stop();
     return result();
@@ -116,8 +140,7 @@ void HttpTransfer::end(FetchError error, const QString& reason) {
         return;
     m_ended = error;
     m_endReason = reason;
-    m_body.clear();
-    m_body.squeeze();
+    m_pieces.clear();
     m_reply->abort();
     m_loop.quit();
 }
@@ -136,12 +159,27 @@ void HttpTransfer::onMetaData() {
         end(FetchError::TooLarge, tooLargeReason());
 }
 
+// Kept as the pieces that arrived: growing one buffer would copy it again and again, and for a
+// moment hold it twice.
 void HttpTransfer::onReadyRead() {
     if (m_ended)
         return;
-    m_body += m_reply->readAll();
-    if (m_body.size() > m_limits.maxBytes)
+    QByteArray piece = m_reply->readAll();
+    m_size += piece.size();
+    m_pieces.push_back(std::move(piece));
+    if (m_size > m_limits.maxBytes)
         end(FetchError::TooLarge, tooLargeReason());
+}
+
+QByteArray HttpTransfer::takeBody() {
+    QByteArray body;
+    body.reserve(m_size);
+    for (QByteArray& piece : m_pieces) {
+        body += piece;
+        piece = QByteArray();
+    }
+    m_pieces.clear();
+    return body;
 }
 
 void HttpTransfer::onProgress(qint64 received) {
@@ -149,13 +187,6 @@ void HttpTransfer::onProgress(qint64 received) {
         m_received = received;
         m_stall.start();
     }
-}
-
-void HttpTransfer::onRedirected(const QUrl& target) {
-    if (HttpClient::isSameServer(m_url, m_url.resolved(target)))
-        emit m_reply->redirectAllowed();
-    else
-        end(FetchError::Redirected, tr("The server redirected the request to another address."));
 }
 
 void HttpTransfer::onLowSpeedTick() {
@@ -184,21 +215,27 @@ HttpReply HttpTransfer::result() {
         return result;
     }
     result.error = classify(m_reply->error());
-    if (result.error == FetchError::None && result.httpStatus >= 400)
+    // Only a successful answer counts: an error status, or a redirect without a target, is none.
+    if (result.httpStatus >= 400 ||
+        (result.error == FetchError::None && (result.httpStatus < 200 || result.httpStatus >= 300)))
         result.error = FetchError::HttpStatus;
+    // Qt refuses a body whose expansion looks like a bomb before it takes up memory.
+    if (m_reply->error() == QNetworkReply::UnknownContentError &&
+        m_reply->hasRawHeader("Content-Encoding")) {
+        result.error = FetchError::TooLarge;
+        result.reason = tr("The reply could not be expanded within the client's limits.");
+        return result;
+    }
     switch (result.error) {
     case FetchError::None:
         break;
     case FetchError::HttpStatus:
+        // "HTTP 500 Internal Server Error"
         result.reason =
             (QLatin1String("HTTP ") + QString::number(result.httpStatus) + QLatin1Char(' ') +
              printable(
                  m_reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toByteArray()))
                 .trimmed();
-        return result;
-    case FetchError::Redirected:
-        result.reason = tr("The server redirected the request more than %1 times.")
-                            .arg(HttpClient::MaxRedirects);
         return result;
     default:
         result.reason = withoutQuery(m_reply->errorString(), m_url);
@@ -210,7 +247,7 @@ HttpReply HttpTransfer::result() {
         result.reason = m_endReason;
         return result;
     }
-    result.body = std::move(m_body);
+    result.body = takeBody();
     if (result.body.isEmpty()) {
         result.error = FetchError::EmptyBody;
         result.reason = tr("The server sent an empty reply.");

@@ -13,6 +13,7 @@
 #include <deque>
 #include <memory>
 #include <optional>
+#include <vector>
 
 class QNetworkAccessManager;
 class QNetworkReply;
@@ -37,15 +38,19 @@ public:
     void cancel();
 
 private:
+    void send();
+    std::optional<QUrl> redirectTarget();
     void end(FetchError error, const QString& reason);
     void onMetaData();
     void onReadyRead();
     void onProgress(qint64 received);
-    void onRedirected(const QUrl& target);
     void onLowSpeedTick();
     HttpReply result();
     QString tooLargeReason() const;
+    QByteArray takeBody();
 
+    QNetworkAccessManager& m_manager;
+    QUrl m_origin;
     QUrl m_url;
     Limits m_limits;
     std::unique_ptr<QNetworkReply> m_reply;
@@ -54,7 +59,9 @@ private:
     QTimer m_lowSpeedTick;
     std::deque<qint64> m_receivedAtTicks; // bytes received so far, at each tick of the window
     qint64 m_received = 0;
-    QByteArray m_body;
+    std::vector<QByteArray> m_pieces;
+    qint64 m_size = 0;
+    int m_redirects = 0;
     QStringList m_certificateProblems;
     std::optional<FetchError> m_ended;
     QString m_endReason;

@@ -104,4 +104,18 @@ TEST_F(Tls, ARedirectFromHttpsToHttpIsNotFollowed) {
     EXPECT_TRUE(window->authToken().isEmpty());
 }
 
+// The one redirect to another port that is taken: from http to https on the same host.
+TEST_F(Tls, ARedirectFromHttpToHttpsOnTheSameHostIsFollowed) {
+    const auto trust = certificates.trust();
+    auto secure = httpsServer("server");
+    TestServer plain;
+    plain->setRedirectTarget(secure->url().toStdString());
+    plain->setFault(SonaricTestServer::Fault::Redirect);
+    openWindow(plain.url());
+    window->RefreshLibrary();
+    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_EQ(window->library().catalogue()->artistCount(), 8);
+    EXPECT_EQ(secure->requestsOf("handshake").size(), 1u);
+}
+
 } // namespace

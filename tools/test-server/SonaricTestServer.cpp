@@ -4,6 +4,8 @@
 #include <QCryptographicHash>
 #include <QString>
 
+#include "CompressionBomb.h"
+
 #include <httplib.h>
 
 #include <chrono>
@@ -152,9 +154,29 @@ std::string SonaricTestServer::baseUrl() const {
            std::to_string(m_port);
 }
 
-void SonaricTestServer::setRedirectTarget(std::string baseUrl) {
+void SonaricTestServer::setRedirectTarget(std::string baseUrl, bool keepPath) {
     std::lock_guard lock(m_mutex);
     m_redirectTarget = std::move(baseUrl);
+    m_redirectKeepsPath = keepPath;
+}
+
+void SonaricTestServer::setErrorReply(const std::string& action, const std::string& code,
+                                      const std::string& text) {
+    setReply(action, errorReply(code, text));
+}
+
+void SonaricTestServer::setSongFields(SongFields fields) {
+    std::lock_guard lock(m_mutex);
+    m_songFields = std::move(fields);
+}
+
+// Made here, as it takes a moment: the request that serves it answers at once.
+void SonaricTestServer::setBombEncoding(std::string encoding) {
+    std::string body =
+        CompressionBomb::make(encoding, std::size_t{512} << 20).value_or(std::string());
+    std::lock_guard lock(m_mutex);
+    m_bombEncoding = std::move(encoding);
+    m_bomb = std::move(body);
 }
 
 void SonaricTestServer::setFault(Fault fault, const std::string& action, int delayMs, int times) {
@@ -171,6 +193,7 @@ void SonaricTestServer::clearOverrides() {
     std::lock_guard lock(m_mutex);
     m_faults.clear();
     m_replies.clear();
+    m_songFields = {};
 }
 
 std::vector<SonaricTestServer::LoggedRequest> SonaricTestServer::requests() const {
@@ -217,9 +240,15 @@ bool SonaricTestServer::applyFault(const FaultSetting& setting, const std::strin
     switch (setting.fault) {
     case Fault::Redirect: {
         std::string target;
+        bool keepPath = true;
         {
             std::lock_guard lock(m_mutex);
             target = m_redirectTarget;
+            keepPath = m_redirectKeepsPath;
+        }
+        if (!keepPath) {
+            response.set_redirect(target);
+            return true;
         }
         std::string query;
         for (const auto& [name, value] : request.params)
@@ -250,6 +279,58 @@ bool SonaricTestServer::applyFault(const FaultSetting& setting, const std::strin
     case Fault::TruncatedBody:
         response.set_content(body.substr(0, body.size() / 2), XmlType);
         return true;
+    case Fault::Endless: {
+        auto next = std::make_shared<std::int64_t>(0);
+        response.set_chunked_content_provider(
+            XmlType, [next](std::size_t, httplib::DataSink& sink) {
+                std::string batch = *next == 0 ? std::string(Prolog) + "<root>\n" : std::string();
+                while (batch.size() < 65536)
+                    batch += "<artist id=\"" + std::to_string(++*next) +
+                             "\"><name>Endless</name><songs>1</songs></artist>\n";
+                return sink.write(batch.data(), batch.size());
+            });
+        return true;
+    }
+    case Fault::Trickle: {
+        auto shared = std::make_shared<std::string>(body);
+        auto sent = std::make_shared<std::size_t>(0);
+        response.set_chunked_content_provider(
+            XmlType,
+            [this, shared, sent, delay = setting.delayMs](std::size_t, httplib::DataSink& sink) {
+                if (*sent == shared->size()) {
+                    sink.done();
+                    return true;
+                }
+                if (!sleepFor(delay))
+                    return false;
+                return sink.write(shared->data() + (*sent)++, 1);
+            });
+        return true;
+    }
+    case Fault::OversizeLength: {
+        auto shared = std::make_shared<std::string>(body);
+        response.set_content_provider(
+            std::size_t{300} << 20, XmlType,
+            [this, shared](std::size_t offset, std::size_t, httplib::DataSink& sink) {
+                if (offset == 0 && !sink.write(shared->data(), shared->size() / 2))
+                    return false;
+                while (sink.is_writable() && sleepFor(50)) {
+                }
+                return false;
+            });
+        return true;
+    }
+    case Fault::CompressionBomb: {
+        std::string encoding, bomb;
+        {
+            std::lock_guard lock(m_mutex);
+            encoding = m_bombEncoding;
+            bomb = m_bomb;
+        }
+        response.set_header("Content-Encoding", encoding);
+        response.set_content(bomb, XmlType);
+        return true;
+    }
     case Fault::CloseMidReply: {
         auto shared = std::make_shared<std::string>(body);
         response.set_content_provider(
@@ -269,9 +350,11 @@ void SonaricTestServer::handleXml(const httplib::Request& request, httplib::Resp
                                   const std::string& prefix) {
     const std::string action = parameter(request, "action");
     {
-        LoggedRequest logged{request.path, action, {}};
+        LoggedRequest logged{request.path, action, {}, {}};
         for (const auto& [name, value] : request.params)
             logged.parameters[name] = value;
+        for (const auto& [name, value] : request.headers)
+            logged.headers[name] = value;
         std::lock_guard lock(m_mutex);
         m_log.push_back(std::move(logged));
     }
@@ -369,11 +452,19 @@ std::string SonaricTestServer::answer(const std::string& action, const httplib::
             if (std::to_string(s.id) != filter)
                 continue;
             const std::string scheme = m_options.certificateFile.empty() ? "http://" : "https://";
-            const std::string url = scheme + request.get_header_value("Host") + prefix + "/play/" +
-                                    std::to_string(s.id) + ".wav";
+            SongFields given;
+            {
+                std::lock_guard lock(m_mutex);
+                given = m_songFields;
+            }
+            const std::string url =
+                given.url.value_or(scheme + request.get_header_value("Host") + prefix + "/play/" +
+                                   std::to_string(s.id) + ".wav");
             return std::string(Prolog) + "<root><song id=\"" + std::to_string(s.id) + "\">" +
-                   element("title", s.title) + element("artist", s.artist) +
-                   element("album", s.album) + element("url", url) + "</song></root>\n";
+                   element("title", given.title.value_or(s.title)) +
+                   element("artist", given.artist.value_or(s.artist)) +
+                   element("album", given.album.value_or(s.album)) + element("url", url) +
+                   "</song></root>\n";
         }
         return errorReply("404", "Song not found");
     }
@@ -409,7 +500,7 @@ void SonaricTestServer::handleStream(const httplib::Request& request, httplib::R
     const bool known = std::any_of(m_catalogue.songs.begin(), m_catalogue.songs.end(),
                                    [id](const Catalogue::Song& s) { return s.id == id; });
     {
-        LoggedRequest logged{request.path, "stream", {{"id", std::to_string(id)}}};
+        LoggedRequest logged{request.path, "stream", {{"id", std::to_string(id)}}, {}};
         std::lock_guard lock(m_mutex);
         m_log.push_back(std::move(logged));
     }
@@ -417,8 +508,16 @@ void SonaricTestServer::handleStream(const httplib::Request& request, httplib::R
         response.status = 404;
         return;
     }
-    const std::string wav = toneWav(id, m_options.toneSeconds, m_options.toneSampleRate);
+    std::string replacement;
+    {
+        std::lock_guard lock(m_mutex);
+        if (auto found = m_replies.find("stream"); found != m_replies.end())
+            replacement = found->second;
+    }
+    const std::string wav = replacement.empty()
+                                ? toneWav(id, m_options.toneSeconds, m_options.toneSampleRate)
+                                : replacement;
     if (applyFault(faultFor("stream"), wav, response, request))
         return;
-    response.set_content(wav, "audio/wav");
+    response.set_content(wav, replacement.empty() ? "audio/wav" : "application/octet-stream");
 }

@@ -9,6 +9,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -33,12 +34,26 @@ public:
         CloseMidReply, // announce the whole reply, send half, close the connection
         NotFound,      // status 404 (meant for streams)
         Redirect,      // status 302 to the redirect target, same path and query
+        // Hostile servers:
+        Endless,         // an XML reply that never ends, as fast as the client takes it
+        Trickle,         // the reply one byte at a time, one byte every delay
+        OversizeLength,  // announces a reply of 300 MB, sends a little, then waits
+        CompressionBomb, // a small body whose content encoding expands it past any limit
+    };
+
+    // A song reply whose fields are exactly these texts where given (escaped as XML text).
+    struct SongFields {
+        std::optional<std::string> url;
+        std::optional<std::string> title;
+        std::optional<std::string> artist;
+        std::optional<std::string> album;
     };
 
     struct LoggedRequest {
         std::string path;
         std::string action;
         std::map<std::string, std::string> parameters; // decoded
+        std::map<std::string, std::string> headers;
     };
 
     struct Options {
@@ -67,11 +82,19 @@ public:
     // "" as action means every action; "stream" means the tone streams. With times > 0 the
     // fault hits that many requests, then the action answers normally again.
     void setFault(Fault fault, const std::string& action = "", int delayMs = 0, int times = -1);
-    // Answers an action with exactly these bytes (status 200), whatever the request.
+    // Answers an action with exactly these bytes (status 200), whatever the request; "stream"
+    // serves them as every tone stream.
     void setReply(const std::string& action, std::string body);
+    // An error reply with this code and text, the text escaped as XML.
+    void setErrorReply(const std::string& action, const std::string& code, const std::string& text);
+    void setSongFields(SongFields fields);
+    // The content encoding Fault::CompressionBomb uses ("gzip", "deflate", "br", "zstd"); its
+    // body expands to 512 MB.
+    void setBombEncoding(std::string encoding);
     void clearOverrides();
-    // Where Fault::Redirect sends requests: a base URL such as "http://127.0.0.1:8080".
-    void setRedirectTarget(std::string baseUrl);
+    // Where Fault::Redirect sends requests: a base URL such as "http://127.0.0.1:8080", to which
+    // the request's path and query are added, or with keepPath false this very address.
+    void setRedirectTarget(std::string baseUrl, bool keepPath = true);
 
     std::vector<LoggedRequest> requests() const;
     void clearRequests();
@@ -108,6 +131,10 @@ private:
     int m_port = 0;
     std::string m_host;
     std::string m_redirectTarget;
+    bool m_redirectKeepsPath = true;
+    SongFields m_songFields;
+    std::string m_bombEncoding;
+    std::string m_bomb;
 
     mutable std::mutex m_mutex;
     std::condition_variable m_stopping;

@@ -1,0 +1,177 @@
+// A server's texts are shown as plain text, never as markup, and promptly however long they are.
+#include "ClientFixture.h"
+#include "FileWatch.h"
+#include "MediaPlayer.h"
+#include "PlaylistController.h"
+#include "QtUserDialogs.h"
+#include "ReplyText.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QImage>
+#include <QLabel>
+#include <QMessageBox>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTimer>
+
+namespace {
+
+using Fault = SonaricTestServer::Fault;
+
+const QString Ellipsis = QString(QChar(0x2026));
+
+// What the real message box showed, and when.
+struct ShownBox {
+    QString text;
+    Qt::TextFormat format = Qt::AutoText;
+    qint64 afterMs = -1;
+};
+
+class Rendering : public ClientFixture {
+protected:
+    QTemporaryDir local;
+    QtUserDialogs realDialogs;
+
+    // A window whose message boxes are real ones, closed as soon as they appear.
+    void openWithRealDialogs() {
+        frmPlayer::Options options;
+        options.nullAudio = true;
+        window = std::make_unique<frmPlayer>(realDialogs, options);
+        window->setServername(server.url());
+        window->setUsername("demo");
+        window->setHashKey(CSHA256().SHA256(QStringLiteral("demo")));
+        window->show();
+        window->RefreshLibrary();
+    }
+
+    ShownBox addAndCatchTheBox() {
+        ShownBox shown;
+        QElapsedTimer clock;
+        QTimer poll;
+        poll.setInterval(10);
+        QObject::connect(&poll, &QTimer::timeout, window.get(), [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            shown = {box->text(), box->textFormat(), clock.elapsed()};
+            box->done(QMessageBox::Ok);
+        });
+        poll.start();
+        clock.start();
+        window->playlist().addSong(1);
+        return shown;
+    }
+};
+
+TEST_F(Rendering, ErrorTextsAreShownLiterallyAndPromptly) {
+    const QString image = local.filePath("logo.png");
+    QFile(image).open(QIODevice::WriteOnly);
+    const std::string markup =
+        "<h1 style=\"font-size:72px\">YOUR ACCOUNT IS LOCKED</h1><img src=\"" +
+        image.toStdString() + "\"><a href=\"http://127.0.0.1:1/\">unlock</a>";
+    const std::string huge(5 << 20, 'x');
+    const struct {
+        const char* name;
+        std::string text;
+        QString shown;
+    } cases[] = {
+        {"markup", markup, QString::fromStdString(markup) + "[Sonaric Error: 403]"},
+        {"5 MB", huge, QString(4095, 'x') + Ellipsis + "[Sonaric Error: 403]"},
+    };
+    FileWatch imageWatch(image);
+    openWithRealDialogs();
+    for (const auto& c : cases) {
+        server->setErrorReply("song", "403", c.text);
+        const ShownBox box = addAndCatchTheBox();
+        std::printf("[ measure  ] %s error text: box after %lld ms\n", c.name,
+                    static_cast<long long>(box.afterMs));
+        EXPECT_TRUE(box.text == c.shown) << c.name << ": " << box.text.left(200).toStdString();
+        EXPECT_EQ(box.format, Qt::PlainText) << c.name;
+        EXPECT_GE(box.afterMs, 0) << c.name;
+        EXPECT_LT(box.afterMs, 3000) << c.name;
+    }
+    EXPECT_FALSE(imageWatch.wasOpened());
+}
+
+TEST_F(Rendering, SongTextsAreShownLiterallyInEveryPlace) {
+    const QString markup = "<b style=\"font-size:72px\">Loud</b> & <i>proud</i>";
+    openWindow();
+    window->show();
+    window->RefreshLibrary();
+    server->setSongFields({{}, markup.toStdString(), markup.toStdString(), {}});
+    window->playlist().addSong(1);
+    ASSERT_TRUE(dialogs.shown.empty());
+    // The stream fails, so the title also reaches the status bar.
+    server->setFault(Fault::NotFound, "stream");
+    QSignalSpy ended(&window->mediaPlayer().engine(), &MpvPlayer::entryEnded);
+    window->playlist().jumpTo(0);
+    ASSERT_TRUE(ended.wait(5000));
+    QCoreApplication::processEvents();
+
+    EXPECT_EQ(window->playlist().lines()->stringList(), QStringList{markup});
+    auto* label = control<QLabel>("lblNowPlaying");
+    EXPECT_EQ(label->textFormat(), Qt::PlainText);
+    EXPECT_TRUE(label->text().contains(markup));
+    auto* status = control<QLabel>("StatusBarPanel1");
+    EXPECT_EQ(status->textFormat(), Qt::PlainText);
+    EXPECT_EQ(status->text(), "Could not play \"" + markup + "\"");
+    EXPECT_EQ(control<QLabel>("StatusBarPanel2")->textFormat(), Qt::PlainText);
+}
+
+TEST_F(Rendering, HugeTextsAreCutAtReading) {
+    openWindow();
+    window->show();
+    const std::string huge(5 << 20, 'n');
+    server->setReply("artists", "<root><artist id=\"1\"><name>" + huge +
+                                    "</name><songs>2</songs></artist></root>");
+    QElapsedTimer clock;
+    clock.start();
+    window->RefreshLibrary();
+    const qint64 refreshMs = clock.elapsed();
+    ASSERT_TRUE(dialogs.shown.empty());
+    const QString node = library().catalogue()->index(1, 0).data().toString();
+    EXPECT_EQ(node, QString(4095, 'n') + Ellipsis + " (2)");
+
+    server->clearOverrides();
+    server->setSongFields({{}, std::string(1 << 20, 't'), huge, huge});
+    clock.restart();
+    window->playlist().addSong(1);
+    window->playlist().jumpTo(0);
+    QCoreApplication::processEvents();
+    const qint64 addMs = clock.elapsed();
+    std::printf("[ measure  ] 5 MB artist name: refresh %lld ms; 1 MB title: add %lld ms\n",
+                static_cast<long long>(refreshMs), static_cast<long long>(addMs));
+    EXPECT_LT(refreshMs, 3000);
+    EXPECT_LT(addMs, 3000);
+    EXPECT_EQ(window->playlist().lines()->stringList(), QStringList{QString(4095, 't') + Ellipsis});
+    // Surrogate pairs count as one character and are never split.
+    const QString emoji = QString::fromUtf8("\xF0\x9F\x8E\xB5");
+    EXPECT_EQ(ReplyText::bounded(emoji.repeated(5000)), emoji.repeated(4095) + Ellipsis);
+    EXPECT_EQ(ReplyText::bounded(emoji.repeated(4096)), emoji.repeated(4096));
+}
+
+// A right-to-left override in the title must not reverse the artist and album lines below it.
+TEST_F(Rendering, OneFieldCannotReorderAnother) {
+    openWindow();
+    window->show();
+    window->RefreshLibrary();
+    auto* label = control<QLabel>("lblNowPlaying");
+    auto linesBelowTheTitle = [&](const QString& title) {
+        window->playlist().clear();
+        server->setSongFields({{}, title.toStdString(), "Artist Name", "Album Name"});
+        window->playlist().addSong(1);
+        window->playlist().jumpTo(0);
+        QCoreApplication::processEvents();
+        const int line = label->fontMetrics().lineSpacing();
+        return label->grab().toImage().copy(0, line, label->width(), 2 * line);
+    };
+    const QImage plain = linesBelowTheTitle("Title");
+    const QImage overridden = linesBelowTheTitle(QString(QChar(0x202E)) + "Title");
+    const QImage unmatchedIsolate =
+        linesBelowTheTitle(QString(QChar(0x2069)) + QChar(0x202E) + "Title");
+    EXPECT_EQ(overridden, plain);
+    EXPECT_EQ(unmatchedIsolate, plain);
+}
+
+} // namespace

@@ -1,0 +1,166 @@
+// Only http and https addresses reach the player. A hostile server (or anyone on a plain http
+// path) hands out stream addresses; none of them may open a local file, list a folder, or make
+// the player write anything.
+#include "ClientFixture.h"
+#include "FileWatch.h"
+#include "MediaPlayer.h"
+#include "PlaylistController.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+using Fault = SonaricTestServer::Fault;
+
+class StreamAddresses : public ClientFixture {
+protected:
+    QTemporaryDir local;
+    QString secret;
+
+    void SetUp() override {
+        // A file the player could play, were it ever to open it.
+        secret = local.filePath("secret.wav");
+        QFile file(secret);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray::fromStdString(SonaricTestServer::toneWav(1, 1, 8000)));
+        file.close();
+        openWindow();
+        window->RefreshLibrary();
+        window->playlist().addSong(1);
+        ASSERT_TRUE(dialogs.shown.empty());
+    }
+
+    MpvPlayer& engine() { return window->mediaPlayer().engine(); }
+
+    // What libmpv does, it does on its own thread: give it time to do the wrong thing.
+    static void letThePlayerRun() { QTest::qWait(300); }
+
+    QString streamOf(int song, const QString& scheme = "http") const {
+        return server.url().replace("http", scheme) + "/play/" + QString::number(song) + ".wav";
+    }
+};
+
+TEST_F(StreamAddresses, AnythingButHttpIsRefusedWhole) {
+    const QString relative = QDir::current().relativeFilePath(secret);
+    const QString addresses[] = {
+        "file://" + secret,
+        secret,
+        relative,
+        "./" + relative,
+        "lavf://file:" + secret,
+        "ffmpeg://file:" + secret,
+        "edl://" + secret,
+        "appending://" + secret,
+        "mf://" + local.path() + "/*.wav",
+        "av://lavfi:sine,ametadata=mode=print:file=" + local.filePath("created.txt"),
+        "memory://RIFF",
+        "http:" + secret,
+        "http:///" + secret,
+        "smb://127.0.0.1/share/secret.wav",
+        "",
+    };
+    FileWatch secretWatch(secret);
+    FileWatch folderWatch(local.path());
+    for (const QString& address : addresses) {
+        dialogs.shown.clear();
+        server->setSongFields({address.toStdString(), {}, {}, {}});
+        window->playlist().addSong(3);
+        EXPECT_EQ(dialogs.texts("critical"),
+                  QStringList{"The server sent a stream address that is not http or https."})
+            << address.toStdString();
+        EXPECT_EQ(window->playlist().lines()->stringList(), QStringList{"Dawn"});
+        EXPECT_EQ(window->mediaPlayer().currentPlaylist().count(), 1);
+        EXPECT_EQ(engine().count(), 1);
+    }
+    window->playlist().jumpTo(0);
+    letThePlayerRun();
+    EXPECT_FALSE(secretWatch.wasOpened());
+    EXPECT_FALSE(folderWatch.hadCreations());
+}
+
+TEST_F(StreamAddresses, HttpOfAnyCaseStillPlays) {
+    window->playlist().clear();
+    window->setAutoPlay(true);
+    for (const QString& address : {streamOf(3), streamOf(3, "HTTP")}) {
+        window->playlist().clear();
+        server->setSongFields({address.toStdString(), {}, {}, {}});
+        QSignalSpy started(&engine(), &MpvPlayer::playbackStarted);
+        window->playlist().addSong(3);
+        EXPECT_TRUE(dialogs.shown.empty()) << address.toStdString();
+        EXPECT_TRUE(started.wait(5000)) << address.toStdString();
+        EXPECT_EQ(window->playlist().lines()->stringList(), QStringList{"Dusk"});
+    }
+}
+
+// The player's own doors, in case an address got past the check or a stream leads elsewhere.
+TEST_F(StreamAddresses, ThePlayerTakesNoOtherAddressItself) {
+    EXPECT_FALSE(engine().append("file://" + secret.toUtf8()));
+    EXPECT_FALSE(engine().append("av://lavfi:sine"));
+    EXPECT_EQ(engine().count(), 1);
+    // Each refused setting would leave a door open, and libmpv only warns about unknown ones.
+    const std::pair<const char*, const char*> settings[] = {
+        {"config", "no"},
+        {"load-scripts", "no"},
+        {"ytdl", "no"},
+        {"osc", "no"},
+        {"demuxer", "lavf"},
+        {"input-default-bindings", "no"},
+        {"access-references", "no"},
+        {"load-unsafe-playlists", "no"},
+    };
+    for (const auto& [name, value] : settings)
+        EXPECT_EQ(engine().property((std::string("options/") + name).c_str()), value) << name;
+    EXPECT_TRUE(engine().property("options/stream-lavf-o").contains("protocol_whitelist"));
+}
+
+TEST_F(StreamAddresses, AStreamThatLeadsToALocalFileFailsWithoutOpeningIt) {
+    FileWatch secretWatch(secret);
+    const std::string listed = streamOf(2).toStdString();
+    const struct {
+        const char* name;
+        std::function<void()> serve;
+    } streams[] = {
+        {"redirect to a file",
+         [&] {
+             server->setRedirectTarget("file://" + secret.toStdString(), false);
+             server->setFault(Fault::Redirect, "stream");
+         }},
+        {"redirect to a pseudo-protocol",
+         [&] {
+             server->setRedirectTarget("lavf://file:" + secret.toStdString(), false);
+             server->setFault(Fault::Redirect, "stream");
+         }},
+        {"a playlist",
+         [&] {
+             server->setReply("stream",
+                              "#EXTM3U\nfile://" + secret.toStdString() + "\n" + listed + "\n");
+         }},
+        {"an HLS playlist",
+         [&] {
+             server->setReply("stream", "#EXTM3U\n#EXT-X-TARGETDURATION:10\n#EXTINF:1,\nfile://" +
+                                            secret.toStdString() + "\n#EXT-X-ENDLIST\n");
+         }},
+    };
+    for (const auto& stream : streams) {
+        server->clearOverrides();
+        server->clearRequests();
+        stream.serve();
+        QSignalSpy ended(&engine(), &MpvPlayer::entryEnded);
+        window->playlist().jumpTo(0);
+        ASSERT_TRUE(ended.wait(5000)) << stream.name;
+        EXPECT_EQ(ended.first().at(1).value<MpvPlayer::EndReason>(), MpvPlayer::EndReason::Failed)
+            << stream.name;
+        // Nothing listed in the stream was expanded into the player's playlist or fetched.
+        EXPECT_EQ(engine().property("playlist-count"), "1") << stream.name;
+        EXPECT_EQ(server.requestsOf("stream").size(), 1u) << stream.name;
+        window->mediaPlayer().stop();
+    }
+    letThePlayerRun();
+    EXPECT_FALSE(secretWatch.wasOpened());
+}
+
+} // namespace

@@ -1,0 +1,13 @@
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+
+// A small body that a client expanding it as its Content-Encoding says would turn into an XML
+// reply of the given size: "<root>" and blanks. Made for the HTTP content encodings "gzip",
+// "deflate", "br" and "zstd"; nothing for any other.
+class CompressionBomb {
+public:
+    static std::optional<std::string> make(const std::string& encoding, std::size_t expandedBytes);
+};
