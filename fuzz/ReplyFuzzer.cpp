@@ -4,14 +4,47 @@
 #include "CatalogueModel.h"
 #include "Handshake.h"
 #include "ReplyReader.h"
+#include "ReplyText.h"
 #include "ServerFailure.h"
 #include "SongDetails.h"
 #include "XmlDocument.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace {
+
+std::size_t characters(std::string_view utf8) {
+    std::size_t count = 0;
+    for (const char c : utf8)
+        count += (static_cast<unsigned char>(c) & 0xC0) != 0x80 ? 1 : 0;
+    return count;
+}
+
+// A cut text is never longer than the limit, and is the text itself or a prefix of it.
+void checkCut(std::string_view text) {
+    std::string scratch;
+    const std::string_view cut = ReplyText::bounded(text, scratch);
+    if (characters(cut) > static_cast<std::size_t>(ReplyText::MaxLength))
+        __builtin_trap();
+    if (cut.data() != text.data() &&
+        text.substr(0, cut.size() - 3) != cut.substr(0, cut.size() - 3))
+        __builtin_trap();
+}
+
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+    checkCut(bytes);
+    // Past the limit even when the input is short.
+    std::string repeated(bytes);
+    while (!bytes.empty() && repeated.size() <= 5 * static_cast<std::size_t>(ReplyText::MaxLength))
+        repeated += bytes;
+    checkCut(repeated);
+
     XmlDocument reply;
     reply.loadBytes(QByteArray(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size)));
 

@@ -31,7 +31,7 @@ HttpReply HttpClient::get(const QUrl& url) {
     }
     m_busy = true;
     emit busyChanged(true);
-    HttpTransfer transfer(m_manager, url, {m_stallTimeout, m_maxReplyBytes, m_lowSpeed});
+    HttpTransfer transfer(m_manager, url, {m_stallTimeout, MaxReplyBytes, m_lowSpeed});
     m_transfer = &transfer;
     const auto idle = qScopeGuard([this] {
         m_transfer = nullptr;

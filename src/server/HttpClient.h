@@ -24,7 +24,7 @@ class HttpClient : public QObject {
 
 public:
     static constexpr std::chrono::milliseconds DefaultStallTimeout{30000};
-    static constexpr qint64 DefaultMaxReplyBytes = 256LL * 1024 * 1024;
+    static constexpr qint64 MaxReplyBytes = 256LL * 1024 * 1024;
     static constexpr int MaxRedirects = 5;
 
     // Less than `bytes` arriving within any `window` ends the request, as curl's low-speed limit.
@@ -38,8 +38,6 @@ public:
 
     std::chrono::milliseconds stallTimeout() const { return m_stallTimeout; }
     void setStallTimeout(std::chrono::milliseconds timeout) { m_stallTimeout = timeout; }
-    qint64 maxReplyBytes() const { return m_maxReplyBytes; }
-    void setMaxReplyBytes(qint64 bytes) { m_maxReplyBytes = bytes; }
     LowSpeedLimit lowSpeedLimit() const { return m_lowSpeed; }
     void setLowSpeedLimit(LowSpeedLimit limit) { m_lowSpeed = limit; }
 
@@ -59,7 +57,6 @@ signals:
 private:
     QNetworkAccessManager m_manager;
     std::chrono::milliseconds m_stallTimeout = DefaultStallTimeout;
-    qint64 m_maxReplyBytes = DefaultMaxReplyBytes;
     LowSpeedLimit m_lowSpeed;
     HttpTransfer* m_transfer = nullptr;
     bool m_busy = false;

@@ -68,6 +68,8 @@ HttpTransfer::HttpTransfer(QNetworkAccessManager& manager, const QUrl& url, Limi
     connect(&m_lowSpeedTick, &QTimer::timeout, this, &HttpTransfer::onLowSpeedTick);
 }
 
+HttpTransfer::~HttpTransfer() = default;
+
 // Redirects are followed here rather than by Qt, so that each one is checked before anything,
 // the token in the query above all, is sent to where it points.
 void HttpTransfer::send() {
@@ -78,6 +80,7 @@ void HttpTransfer::send() {
                          QNetworkRequest::ManualRedirectPolicy);
     m_pieces.clear();
     m_size = 0;
+    m_receivedByReply = 0;
     m_reply.reset(m_manager.get(request));
     m_reply->setReadBufferSize(ReadBufferBytes);
 
@@ -110,8 +113,6 @@ std::optional<QUrl> HttpTransfer::redirectTarget() {
         return target;
     return std::nullopt;
 }
-
-HttpTransfer::~HttpTransfer() = default;
 
 HttpReply HttpTransfer::run() {
     m_stall.start();
@@ -183,8 +184,9 @@ QByteArray HttpTransfer::takeBody() {
 }
 
 void HttpTransfer::onProgress(qint64 received) {
-    if (received > m_received) {
-        m_received = received;
+    if (received > m_receivedByReply) {
+        m_received += received - m_receivedByReply;
+        m_receivedByReply = received;
         m_stall.start();
     }
 }

@@ -58,7 +58,8 @@ private:
     QTimer m_stall;
     QTimer m_lowSpeedTick;
     std::deque<qint64> m_receivedAtTicks; // bytes received so far, at each tick of the window
-    qint64 m_received = 0;
+    qint64 m_received = 0;                // over every reply of the redirect chain
+    qint64 m_receivedByReply = 0;
     std::vector<QByteArray> m_pieces;
     qint64 m_size = 0;
     int m_redirects = 0;

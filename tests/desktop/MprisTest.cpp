@@ -150,6 +150,27 @@ TEST_F(Desktop, ANewSongIsAnnouncedOnlyWhileTheWindowIsInactive) {
     EXPECT_EQ(notifications.summaries.size(), 1);
 }
 
+// Notification services read markup in the body; the server's texts must reach it escaped, and
+// the media-player metadata must carry them exactly as sent.
+TEST_F(Desktop, MarkupFromTheServerIsShownAsText) {
+    QDBusConnection notifier = bus.connect("notifier");
+    FakeNotifications notifications;
+    ASSERT_TRUE(notifier.registerObject("/org/freedesktop/Notifications", &notifications,
+                                        QDBusConnection::ExportAllSlots));
+    ASSERT_TRUE(notifier.registerService("org.freedesktop.Notifications"));
+    const std::string markup = "<b>Bold</b> & <img src=\"x.png\">";
+    server->setSongFields({{}, markup, markup, "<i>Album</i>"});
+    window->playlist().addSong(1);
+    window->playlist().jumpTo(0);
+    QTRY_COMPARE_WITH_TIMEOUT(notifications.bodies.size(), 1, 5000);
+    EXPECT_EQ(notifications.bodies[0],
+              "&lt;b&gt;Bold&lt;/b&gt; &amp; &lt;img src=&quot;x.png&quot;&gt;\n"
+              "&lt;i&gt;Album&lt;/i&gt;");
+    const QVariantMap metadata = qdbus_cast<QVariantMap>(property(Player, "Metadata"));
+    EXPECT_EQ(metadata.value("xesam:title").toString(), QString::fromStdString(markup));
+    EXPECT_EQ(metadata.value("xesam:album").toString(), "<i>Album</i>");
+}
+
 TEST_F(Desktop, WithoutANotificationServiceNothingGoesWrong) {
     window->playlist().addSong(1);
     QSignalSpy started(&engine(), &MpvPlayer::playbackStarted);
