@@ -41,7 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     checkCut(bytes);
     // Past the limit even when the input is short.
     std::string repeated(bytes);
-    while (!bytes.empty() && repeated.size() <= 5 * static_cast<std::size_t>(ReplyText::MaxLength))
+    while (!bytes.empty() && repeated.size() <= 4 * static_cast<std::size_t>(ReplyText::MaxLength))
         repeated += bytes;
     checkCut(repeated);
 

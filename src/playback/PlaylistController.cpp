@@ -18,12 +18,9 @@ const QString ArtistInfo = QStringLiteral("SNR/Artist");
 const QString AlbumInfo = QStringLiteral("SNR/Album");
 
 // One line of the now-playing label, isolated so that direction marks in one field (a
-// right-to-left override in a title, say) cannot reorder the others. Isolate marks of the
-// server's own are dropped: an unmatched one would end or extend the isolate around the field.
+// right-to-left override in a title, say) cannot reorder the others.
 QString isolated(const QString& field) {
-    QString text = field;
-    text.removeIf([](QChar c) { return c.unicode() >= 0x2066 && c.unicode() <= 0x2069; });
-    return QChar(0x2068) + text + QChar(0x2069);
+    return QChar(0x2068) + field + QChar(0x2069);
 }
 
 } // namespace
