@@ -2,11 +2,10 @@
 
 #include "CatalogueBuilder.h"
 #include "Handshake.h"
-#include "HttpClient.h"
 #include "ReplyReader.h"
 #include "RequestUrl.h"
 #include "ServerFailure.h"
-#include "SessionState.h"
+#include "ServerSession.h"
 #include "XmlDocument.h"
 
 #include <QScopeGuard>
@@ -16,10 +15,9 @@ constexpr char AlbumPrefix[] = "album";
 constexpr char ArtistPrefix[] = "artist";
 } // namespace
 
-LibraryBrowser::LibraryBrowser(SessionState& session, HttpClient& http, UnixClock clock,
-                               QObject* parent)
-    : QObject(parent), m_session(session), m_http(http), m_clock(std::move(clock)),
-      m_catalogue(this), m_librarySongs(this), m_searchSongs(this) {
+LibraryBrowser::LibraryBrowser(ServerSession& server, QObject* parent)
+    : QObject(parent), m_server(server), m_session(server.state()), m_catalogue(this),
+      m_librarySongs(this), m_searchSongs(this) {
 }
 
 void LibraryBrowser::setStatusText(const QString& text) {
@@ -34,10 +32,11 @@ void LibraryBrowser::setBusy(bool busy) {
     emit busyChanged(busy);
 }
 
+// The pointer is back before the box appears: the box waits for the user, not the server.
 void LibraryBrowser::reportFailure(const QString& message, const QString& statusText) {
+    setBusy(false);
     emit failureReported(message);
     setStatusText(statusText);
-    setBusy(false);
 }
 
 void LibraryBrowser::setArtistCountText(const QString& text) {
@@ -70,7 +69,7 @@ void LibraryBrowser::refreshLibrary() {
     const auto done = qScopeGuard([this] { m_running = false; });
 
     setBusy(true);
-    const Handshake handshake = Handshake::at(m_clock(), m_session.hashKey);
+    const Handshake handshake = m_server.handshake();
     XmlDocument reply;
     Undo undo{m_catalogue.takeContents(), m_librarySongs.takeEntries(), m_searchSongs.takeEntries(),
               m_session.authToken, m_artistCountText};
@@ -78,17 +77,18 @@ void LibraryBrowser::refreshLibrary() {
 
     setStatusText(QLatin1String("Contacting server (") + m_session.servername +
                   QLatin1String(")..."));
-    reply.load(handshake.url(m_session.servername, m_session.username), m_http);
+    const bool signedIn = m_server.signIn(handshake, reply);
     if (endIfCancelled(reply, undo))
         return;
-    const std::optional<QString> token = Handshake::token(reply);
-    if (!token)
+    if (!signedIn)
         return reportFailure(ServerFailure::message(reply), failed);
-    m_session.authToken = *token;
 
     CatalogueBuilder catalogue;
     setStatusText(tr("Fetching artist list..."));
-    reply.load(RequestUrl::artists(m_session.servername, m_session.authToken), m_http);
+    // The refresh has just signed in: a refused token here is not a lapse to sign in again for.
+    m_server.load(
+        [](const SessionState& s) { return RequestUrl::artists(s.servername, s.authToken); }, reply,
+        ServerSession::OnLapse::Fail);
     if (endIfCancelled(reply, undo))
         return;
     if (!readArtists(reply, catalogue))
@@ -96,7 +96,9 @@ void LibraryBrowser::refreshLibrary() {
 
     // The tree is filled once, at the end: a failure after the artists still shows them.
     setStatusText(tr("Fetching albums..."));
-    reply.load(RequestUrl::albums(m_session.servername, m_session.authToken), m_http);
+    m_server.load(
+        [](const SessionState& s) { return RequestUrl::albums(s.servername, s.authToken); }, reply,
+        ServerSession::OnLapse::Fail);
     if (endIfCancelled(reply, undo))
         return;
     const bool albumsRead = readAlbums(reply, catalogue);
@@ -115,7 +117,7 @@ void LibraryBrowser::refreshLibrary() {
 // Elements without an id or a name, a second use of an id, and an artist claiming the id of
 // "Various" cannot become nodes with unique keys; they are left out and the refresh goes on.
 bool LibraryBrowser::readArtists(const XmlDocument& reply, CatalogueBuilder& catalogue) {
-    if (!reply.hasDocumentElement())
+    if (!reply.hasDocumentElement() || ServerFailure::isErrorReply(reply))
         return false;
     const ReplyReader::Elements artists = ReplyReader::artists(reply);
     setArtistCountText(QString::number(ReplyReader::count(artists)) + QLatin1String(" artists"));
@@ -124,11 +126,22 @@ bool LibraryBrowser::readArtists(const XmlDocument& reply, CatalogueBuilder& cat
 }
 
 bool LibraryBrowser::readAlbums(const XmlDocument& reply, CatalogueBuilder& catalogue) {
-    if (!reply.hasDocumentElement())
+    if (!reply.hasDocumentElement() || ServerFailure::isErrorReply(reply))
         return false;
     setStatusText(tr("Cataloguing albums..."));
     return ReplyReader::addAlbums(ReplyReader::albums(reply), catalogue) ==
            ReplyReader::Outcome::Complete;
+}
+
+// A song list is filled from a reply up to its first malformed song; a reply that is no song
+// list at all (nothing loaded, or the server's refusal) leaves it empty.
+bool LibraryBrowser::readSongs(const XmlDocument& reply, bool withArtist, SongListModel& list) {
+    if (!reply.hasDocumentElement() || ServerFailure::isErrorReply(reply))
+        return false;
+    std::vector<SongListModel::Entry> entries;
+    const ReplyReader::Outcome outcome = ReplyReader::songs(reply, withArtist, entries);
+    list.setEntries(std::move(entries));
+    return outcome == ReplyReader::Outcome::Complete;
 }
 
 void LibraryBrowser::showTracks(const QString& nodeKey) {
@@ -141,26 +154,23 @@ void LibraryBrowser::showTracks(const QString& nodeKey) {
     setBusy(true);
     Undo undo;
     undo.librarySongs = m_librarySongs.takeEntries();
-    QUrl url;
+    ServerSession::Request request;
     if (nodeKey.startsWith(QLatin1String(AlbumPrefix))) {
         setStatusText(tr("Fetching album tracks..."));
-        url = RequestUrl::albumSongs(m_session.servername, m_session.authToken,
-                                     nodeKey.mid(qsizetype(sizeof(AlbumPrefix) - 1)));
+        request = [id = nodeKey.mid(qsizetype(sizeof(AlbumPrefix) - 1))](const SessionState& s) {
+            return RequestUrl::albumSongs(s.servername, s.authToken, id);
+        };
     } else if (nodeKey.startsWith(QLatin1String(ArtistPrefix))) {
         setStatusText(tr("Fetching artist tracks..."));
-        url = RequestUrl::artistSongs(m_session.servername, m_session.authToken,
-                                      nodeKey.mid(qsizetype(sizeof(ArtistPrefix) - 1)));
+        request = [id = nodeKey.mid(qsizetype(sizeof(ArtistPrefix) - 1))](const SessionState& s) {
+            return RequestUrl::artistSongs(s.servername, s.authToken, id);
+        };
     }
-    if (!url.isEmpty()) {
-        reply.load(url, m_http);
+    if (request) {
+        m_server.load(request, reply);
         if (endIfCancelled(reply, undo))
             return;
-        if (!reply.hasDocumentElement())
-            return reportFailure(ServerFailure::message(reply), QString());
-        std::vector<SongListModel::Entry> entries;
-        const ReplyReader::Outcome outcome = ReplyReader::songs(reply, false, entries);
-        m_librarySongs.setEntries(std::move(entries));
-        if (outcome == ReplyReader::Outcome::Malformed)
+        if (!readSongs(reply, false, m_librarySongs))
             return reportFailure(ServerFailure::message(reply), QString());
     }
     setStatusText(QString());
@@ -178,15 +188,14 @@ void LibraryBrowser::search(const QString& text) {
     Undo undo;
     undo.searchSongs = m_searchSongs.takeEntries();
     setBusy(true);
-    reply.load(RequestUrl::searchSongs(m_session.servername, m_session.authToken, text), m_http);
+    m_server.load(
+        [text](const SessionState& s) {
+            return RequestUrl::searchSongs(s.servername, s.authToken, text);
+        },
+        reply);
     if (endIfCancelled(reply, undo))
         return;
-    if (!reply.hasDocumentElement())
-        return reportFailure(ServerFailure::message(reply), QString());
-    std::vector<SongListModel::Entry> entries;
-    const ReplyReader::Outcome outcome = ReplyReader::songs(reply, true, entries);
-    m_searchSongs.setEntries(std::move(entries));
-    if (outcome == ReplyReader::Outcome::Malformed)
+    if (!readSongs(reply, true, m_searchSongs))
         return reportFailure(ServerFailure::message(reply), QString());
     setStatusText(tr("Search Complete"));
     setBusy(false);

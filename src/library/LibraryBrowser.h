@@ -1,7 +1,6 @@
 #pragma once
 
 #include "CatalogueModel.h"
-#include "Clock.h"
 #include "SongListModel.h"
 
 #include <QObject>
@@ -11,7 +10,7 @@
 #include <vector>
 
 class CatalogueBuilder;
-class HttpClient;
+class ServerSession;
 class XmlDocument;
 struct SessionState;
 
@@ -25,8 +24,7 @@ class LibraryBrowser : public QObject {
 public:
     enum SongList { LibraryList = 0, SearchList = 1 };
 
-    LibraryBrowser(SessionState& session, HttpClient& http, UnixClock clock,
-                   QObject* parent = nullptr);
+    explicit LibraryBrowser(ServerSession& server, QObject* parent = nullptr);
 
     CatalogueModel* catalogue() { return &m_catalogue; }
     SongListModel* songs(int list) { return list == SearchList ? &m_searchSongs : &m_librarySongs; }
@@ -66,11 +64,11 @@ private:
     void setArtistCountText(const QString& text);
     bool readArtists(const XmlDocument& reply, CatalogueBuilder& catalogue);
     bool readAlbums(const XmlDocument& reply, CatalogueBuilder& catalogue);
+    bool readSongs(const XmlDocument& reply, bool withArtist, SongListModel& list);
     void reportFailure(const QString& message, const QString& statusText);
 
+    ServerSession& m_server;
     SessionState& m_session;
-    HttpClient& m_http;
-    UnixClock m_clock;
     CatalogueModel m_catalogue;
     SongListModel m_librarySongs;
     SongListModel m_searchSongs;

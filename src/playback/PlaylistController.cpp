@@ -1,10 +1,9 @@
 #include "PlaylistController.h"
 
-#include "HttpClient.h"
 #include "MediaPlayer.h"
 #include "RequestUrl.h"
 #include "ServerFailure.h"
-#include "SessionState.h"
+#include "ServerSession.h"
 #include "SongDetails.h"
 #include "StreamAddress.h"
 #include "XmlDocument.h"
@@ -25,9 +24,8 @@ QString isolated(const QString& field) {
 
 } // namespace
 
-PlaylistController::PlaylistController(SessionState& session, HttpClient& http, MediaPlayer& player,
-                                       QObject* parent)
-    : QObject(parent), m_session(session), m_http(http), m_player(player) {
+PlaylistController::PlaylistController(ServerSession& server, MediaPlayer& player, QObject* parent)
+    : QObject(parent), m_server(server), m_player(player) {
     connect(&m_player, &MediaPlayer::CurrentItemChange, this, &PlaylistController::showCurrentItem);
     connect(&m_player, &MediaPlayer::itemFailed, this,
             [this](const std::shared_ptr<MediaItem>& item) {
@@ -67,7 +65,11 @@ void PlaylistController::addSong(std::int64_t songId) {
     const auto idle = qScopeGuard([this] { setBusy(false); });
 
     XmlDocument reply;
-    reply.load(RequestUrl::song(m_session.servername, m_session.authToken, songId), m_http);
+    m_server.load(
+        [songId](const SessionState& s) {
+            return RequestUrl::song(s.servername, s.authToken, songId);
+        },
+        reply);
     if (reply.fetchError() == FetchError::Cancelled) {
         emit statusTextChanged(tr("Cancelled"));
         return;
@@ -81,15 +83,14 @@ void PlaylistController::addSong(std::int64_t songId) {
     item->setItemInfo(ArtistInfo, song->artist);
     item->setItemInfo(AlbumInfo, song->album);
     if (!m_player.currentPlaylist().appendItem(std::move(item))) {
-        emit failureReported(notHttpAddress());
-        emit statusTextChanged(QString());
+        reportFailure(notHttpAddress());
         return;
     }
     const int line = count();
     m_lines.insertRows(line, 1);
     m_lines.setData(m_lines.index(line), song->title);
     emit selectRequested(line);
-    if (m_session.autoPlay && count() == 1)
+    if (m_server.state().autoPlay && count() == 1)
         m_player.play();
 }
 
@@ -99,14 +100,20 @@ std::optional<SongDetails> PlaylistController::readSong(const XmlDocument& reply
     case SongDetails::Problem::None:
         return song;
     case SongDetails::Problem::NotHttpAddress:
-        emit failureReported(notHttpAddress());
+        reportFailure(notHttpAddress());
         break;
     case SongDetails::Problem::Incomplete:
-        emit failureReported(ServerFailure::message(reply));
+        reportFailure(ServerFailure::message(reply));
         break;
     }
-    emit statusTextChanged(QString());
     return std::nullopt;
+}
+
+// The pointer is back before the box appears: the box waits for the user, not the server.
+void PlaylistController::reportFailure(const QString& message) {
+    setBusy(false);
+    emit failureReported(message);
+    emit statusTextChanged(QString());
 }
 
 QString PlaylistController::notHttpAddress() {

@@ -10,11 +10,10 @@
 #include <memory>
 #include <optional>
 
-class HttpClient;
 class MediaItem;
 class MediaPlayer;
+class ServerSession;
 class XmlDocument;
-struct SessionState;
 
 // The playlist: a line per entry, and behind line i the player's item i. Every command changes
 // both halves together or neither. Selection changes come out as selectRequested().
@@ -22,8 +21,7 @@ class PlaylistController : public QObject {
     Q_OBJECT
 
 public:
-    PlaylistController(SessionState& session, HttpClient& http, MediaPlayer& player,
-                       QObject* parent = nullptr);
+    PlaylistController(ServerSession& server, MediaPlayer& player, QObject* parent = nullptr);
 
     QStringListModel* lines() { return &m_lines; }
     int count() const { return m_lines.rowCount(); }
@@ -53,9 +51,9 @@ private:
     void showCurrentItem(const std::shared_ptr<MediaItem>& item);
     // The song of a reply, or nothing after reporting why it cannot be added.
     std::optional<SongDetails> readSong(const XmlDocument& reply);
+    void reportFailure(const QString& message);
 
-    SessionState& m_session;
-    HttpClient& m_http;
+    ServerSession& m_server;
     MediaPlayer& m_player;
     QStringListModel m_lines;
     QString m_nowPlaying;

@@ -32,6 +32,17 @@ QString ServerFailure::errorReplyMessage(const XmlDocument& reply) {
            ReplyText::attribute(error, CodeAttribute).value_or(QString()) + QLatin1Char(']');
 }
 
+bool ServerFailure::isErrorReply(const XmlDocument& reply) {
+    return static_cast<bool>(reply.selectSingleNode(ErrorPath));
+}
+
+std::optional<QString> ServerFailure::errorCode(const XmlDocument& reply) {
+    const pugi::xml_node error = reply.selectSingleNode(ErrorPath);
+    if (!error)
+        return std::nullopt;
+    return ReplyText::attribute(error, CodeAttribute).value_or(QString());
+}
+
 QString ServerFailure::message(const XmlDocument& lastReply) {
     // The prompt stays as it always was; what the client knows of the cause follows it, so a
     // refused certificate or a time-out does not send the user to check the password.

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <optional>
+
 class XmlDocument;
 
 // The one report of a failed server operation, worded from the last reply the operation loaded.
@@ -16,4 +18,7 @@ public:
     static QString message(const XmlDocument& lastReply);
     // The error reply's message, or nothing when the reply holds no error element.
     static QString errorReplyMessage(const XmlDocument& reply);
+    // Whether the reply is the server's refusal, and with which code.
+    static bool isErrorReply(const XmlDocument& reply);
+    static std::optional<QString> errorCode(const XmlDocument& reply);
 };

@@ -7,6 +7,7 @@
 #include "PlayerControlBar.h"
 #include "PlaylistController.h"
 #include "RequestInputGate.h"
+#include "ServerSession.h"
 #include "SettingsFile.h"
 #include "TrackNotifier.h"
 #include "UserDialogs.h"
@@ -48,10 +49,10 @@ frmPlayer::frmPlayer(UserDialogs& dialogs, QWidget* parent)
 
 frmPlayer::frmPlayer(UserDialogs& dialogs, Options options, QWidget* parent)
     : QMainWindow(parent), m_dialogs(dialogs), m_http(std::make_unique<HttpClient>()),
-      m_library(std::make_unique<LibraryBrowser>(m_session, *m_http, std::move(options.clock))),
+      m_server(std::make_unique<ServerSession>(m_session, *m_http, std::move(options.clock))),
+      m_library(std::make_unique<LibraryBrowser>(*m_server)),
       m_mediaPlayer(std::make_unique<MediaPlayer>(playerOptions(options))),
-      m_playlistController(
-          std::make_unique<PlaylistController>(m_session, *m_http, *m_mediaPlayer)) {
+      m_playlistController(std::make_unique<PlaylistController>(*m_server, *m_mediaPlayer)) {
     setObjectName(QStringLiteral("frmPlayer"));
     setWindowTitle(applicationTitle());
     createMenu();
@@ -242,6 +243,7 @@ void frmPlayer::connectRequestGate() {
 }
 
 void frmPlayer::connectLibrary() {
+    connect(m_server.get(), &ServerSession::statusTextChanged, m_statusPanel1, &QLabel::setText);
     connect(m_library.get(), &LibraryBrowser::statusTextChanged, m_statusPanel1, &QLabel::setText);
     connect(m_library.get(), &LibraryBrowser::artistCountTextChanged, m_statusPanel2,
             &QLabel::setText);

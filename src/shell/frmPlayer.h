@@ -24,6 +24,7 @@ class PlayerControlBar;
 class PlaylistController;
 class QPushButton;
 class RequestInputGate;
+class ServerSession;
 class QTabBar;
 class QTreeView;
 class UserDialogs;
@@ -66,6 +67,7 @@ public:
 
     QString authToken() const { return m_session.authToken; }
     HttpClient& httpClient() { return *m_http; }
+    ServerSession& serverSession() { return *m_server; }
     LibraryBrowser& library() { return *m_library; }
     PlaylistController& playlist() { return *m_playlistController; }
     MediaPlayer& mediaPlayer() { return *m_mediaPlayer; }
@@ -105,6 +107,7 @@ private:
     SessionState m_session;
     ControlLayout m_layout;
     std::unique_ptr<HttpClient> m_http;
+    std::unique_ptr<ServerSession> m_server;
     std::unique_ptr<LibraryBrowser> m_library;
     std::unique_ptr<MediaPlayer> m_mediaPlayer;
     std::unique_ptr<PlaylistController> m_playlistController;

@@ -1,4 +1,6 @@
 #include "ClientFixture.h"
+#include "PlaylistController.h"
+#include "ServerSession.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -179,15 +181,6 @@ TEST_F(Library, TransportFailuresGiveTheFixedPromptAndTheReason) {
     }
 }
 
-TEST_F(Library, AnUnreachableServerGivesTheFixedPrompt) {
-    openWindow();
-    window->setServername(refusingUrl());
-    window->RefreshLibrary();
-    EXPECT_EQ(dialogs.texts("critical"), QStringList{failedBecause("Connection refused")});
-    EXPECT_EQ(status(), "Library refresh failed");
-    expectIdle();
-}
-
 TEST_F(Library, AReplyOfTheWrongKindSaysItCouldNotBeRead) {
     server->setReply("handshake", "<html><body><p>Welcome</p></body></html>");
     openWindow();
@@ -197,18 +190,109 @@ TEST_F(Library, AReplyOfTheWrongKindSaysItCouldNotBeRead) {
     EXPECT_EQ(status(), "Library refresh failed");
 }
 
-TEST_F(Library, AnErrorReplyToTheListsIsAnEmptyCatalogue) {
-    server->setReply("artists", "<root><error code=\"401\">Session Expired</error></root>");
+// Every request that sends the token reports the server's refusal, with the status of its
+// failure path; the list it would fill stays empty.
+TEST_F(Library, AnErrorReplyToAnyRequestIsReported) {
+    const struct {
+        const char* action;
+        std::function<void()> run;
+        QString status;
+        int treeNodes, librarySongs, searchSongs;
+    } cases[] = {
+        {"artists", [this] { window->RefreshLibrary(); }, "Library refresh failed", 0, 0, 0},
+        {"albums", [this] { window->RefreshLibrary(); }, "Library refresh failed", 8, 0, 0},
+        {"album_songs", [this] { library().showTracks("album10"); }, "", 16, 0, 1},
+        {"artist_songs", [this] { library().showTracks("artist1"); }, "", 16, 0, 1},
+        {"search_songs", [this] { library().search("dawn"); }, "", 16, 3, 0},
+        {"song", [this] { window->playlist().addSong(1); }, "", 16, 3, 1},
+    };
+    for (const auto& c : cases) {
+        openWindow();
+        window->RefreshLibrary();
+        library().showTracks("album10");
+        library().search("dawn");
+        dialogs.shown.clear();
+        server->clearRequests();
+        server->setReply(c.action, "<root><error code=\"403\">Access denied</error></root>");
+        c.run();
+        server->clearOverrides();
+        EXPECT_EQ(dialogs.texts("critical"), QStringList{"Access denied[Sonaric Error: 403]"})
+            << c.action;
+        EXPECT_EQ(status(), c.status) << c.action;
+        EXPECT_EQ(tree().size(), c.treeNodes) << c.action;
+        EXPECT_EQ(songs(0).size(), c.librarySongs) << c.action;
+        EXPECT_EQ(songs(1).size(), c.searchSongs) << c.action;
+        EXPECT_EQ(window->playlist().count(), 0) << c.action;
+        // Only a refused token (401) signs in again.
+        EXPECT_EQ(server.requestsOf("handshake").size(), c.status.isEmpty() ? 0u : 1u) << c.action;
+        expectIdle();
+    }
+}
+
+// A server that has ended the session is signed in to again, once, and the request repeated;
+// nothing the user has is touched by it.
+TEST_F(Library, ALapsedSessionIsRenewedOnceAndTheRequestRepeated) {
+    const struct {
+        const char* name;
+        std::function<void()> run;
+        std::function<bool()> succeeded;
+    } cases[] = {
+        {"search", [this] { library().search("dusk"); },
+         [this] { return songs(1) == QStringList{"Dusk - The Quiet Ones#3"}; }},
+        {"track list", [this] { library().showTracks("album10"); },
+         [this] { return songs(0).size() == 3; }},
+        {"add", [this] { window->playlist().addSong(2); },
+         [this] { return window->playlist().count() == 2; }},
+    };
+    for (const auto& c : cases) {
+        openWindow();
+        window->RefreshLibrary();
+        window->playlist().addSong(1);
+        const QStringList treeBefore = tree();
+        server->expireSessions();
+        server->clearRequests();
+        QStringList statuses;
+        QObject::connect(&window->serverSession(), &ServerSession::statusTextChanged, window.get(),
+                         [&](const QString& text) { statuses << text; });
+        c.run();
+        EXPECT_TRUE(dialogs.shown.empty()) << c.name;
+        EXPECT_TRUE(c.succeeded()) << c.name;
+        EXPECT_EQ(server.requestsOf("handshake").size(), 1u) << c.name;
+        EXPECT_EQ(statuses, QStringList{"Signing in again..."}) << c.name;
+        EXPECT_EQ(window->authToken(), QString::fromStdString(server->currentToken())) << c.name;
+        EXPECT_EQ(tree(), treeBefore) << c.name;
+        EXPECT_EQ(window->playlist().lines()->stringList().first(), "Dawn") << c.name;
+        expectIdle();
+    }
+}
+
+TEST_F(Library, AFailedRenewalIsReportedOnceWithoutALoop) {
     openWindow();
     window->RefreshLibrary();
-    EXPECT_TRUE(dialogs.shown.empty());
-    EXPECT_EQ(artistCount(), "0 artists");
-    EXPECT_EQ(status(), "Library refreshed");
-    // Only "Various" is left, and the albums of artist 0 still find it; the rest go there too.
-    ASSERT_FALSE(tree().isEmpty());
-    EXPECT_EQ(tree()[0], "artist0=Various");
-    EXPECT_EQ(library().catalogue()->artistCount(), 1);
-    EXPECT_EQ(tree().size(), 9);
+    const QString token = window->authToken();
+    server->expireSessions();
+    server->clearRequests();
+    window->setHashKey(CSHA256().SHA256(QStringLiteral("changed on the server")));
+    library().search("dusk");
+    EXPECT_EQ(dialogs.texts("critical"), QStringList{"Error Authenticating[Sonaric Error: 401]"});
+    EXPECT_EQ(server.requestsOf("handshake").size(), 1u);
+    EXPECT_EQ(server.requestsOf("search_songs").size(), 1u);
+    EXPECT_EQ(window->authToken(), token);
+    EXPECT_EQ(status(), "");
+    // A repeated request the server still refuses is reported, and not repeated again.
+    dialogs.shown.clear();
+    window->setHashKey(CSHA256().SHA256(QStringLiteral("demo")));
+    server->setReply("search_songs", "<root><error code=\"401\">Session Expired</error></root>");
+    library().search("dusk");
+    EXPECT_EQ(dialogs.texts("critical"), QStringList{"Session Expired[Sonaric Error: 401]"});
+    EXPECT_EQ(server.requestsOf("search_songs").size(), 3u);
+    // The refresh signs in itself: its own requests are not renewed.
+    dialogs.shown.clear();
+    server->clearRequests();
+    server->setReply("artists", "<root><error code=\"401\">Session Expired</error></root>");
+    window->RefreshLibrary();
+    EXPECT_EQ(dialogs.texts("critical"), QStringList{"Session Expired[Sonaric Error: 401]"});
+    EXPECT_EQ(server.requestsOf("handshake").size(), 1u);
 }
 
 TEST_F(Library, BrokenElementsAreLeftOutAndOrphansGoUnderVarious) {
@@ -301,21 +385,7 @@ TEST_F(Library, TrackListIdsAreReadLeniently) {
 TEST_F(Library, TrackListFailures) {
     openWindow();
     window->RefreshLibrary();
-    library().showTracks("album10");
-    // An error reply is an empty list, without a message.
-    server->setReply("album_songs", "<root><error code=\"401\">Session Expired</error></root>");
-    library().showTracks("album10");
-    EXPECT_TRUE(songs(0).isEmpty());
-    EXPECT_TRUE(dialogs.shown.empty());
-    // A failed fetch is reported and the window returns to idle.
-    server->setFault(Fault::Http500, "album_songs");
-    library().showTracks("album10");
-    EXPECT_EQ(dialogs.texts("critical"),
-              QStringList{failedBecause("HTTP 500 Internal Server Error")});
-    EXPECT_EQ(status(), "");
-    expectIdle();
     // A song without a title keeps the lines before it and says the reply was unreadable.
-    server->clearOverrides();
     server->setReply("album_songs", R"(<root><song id="1"><title>ok</title></song>
         <song id="2"/><song id="3"><title>after</title></song></root>)");
     library().showTracks("album10");
@@ -361,21 +431,6 @@ TEST_F(Library, SearchFromTheWindowUsesTheSearchBox) {
 TEST_F(Library, SearchFailures) {
     openWindow();
     window->RefreshLibrary();
-    library().search("dawn");
-    server->setReply("search_songs", "<root><error code=\"401\">Session Expired</error></root>");
-    library().search("dawn");
-    EXPECT_TRUE(songs(1).isEmpty());
-    EXPECT_EQ(status(), "Search Complete");
-    EXPECT_TRUE(dialogs.shown.empty());
-
-    server->clearOverrides();
-    server->setFault(Fault::HtmlBody, "search_songs");
-    library().search("dawn");
-    EXPECT_EQ(dialogs.texts("critical"), QStringList{failedBecause("The reply is not XML.")});
-    EXPECT_EQ(status(), "");
-    expectIdle();
-
-    server->clearOverrides();
     server->setReply("search_songs", R"(<root><song id="1"><title>t</title><artist>a</artist></song>
         <song id="2"><title>no artist</title></song></root>)");
     library().search("x");
@@ -383,18 +438,18 @@ TEST_F(Library, SearchFailures) {
     EXPECT_TRUE(dialogs.texts("critical").last().contains("could not be read"));
     EXPECT_EQ(status(), "");
     expectIdle();
-
-    window->setServername(refusingUrl());
-    library().search("x");
-    EXPECT_EQ(dialogs.texts("critical").last(), failedBecause("Connection refused"));
 }
 
+// The server refuses them, and the client then signs in with the stored key.
 TEST_F(Library, BeforeSigningInRequestsCarryAnEmptyToken) {
     openWindow();
     library().search("x");
-    library().showTracks("album1");
-    for (const auto& r : server->requests())
-        EXPECT_EQ(r.parameters.at("auth"), "");
+    const auto requests = server->requests();
+    ASSERT_EQ(requests.size(), 3u);
+    EXPECT_EQ(requests[0].action, "search_songs");
+    EXPECT_EQ(requests[0].parameters.at("auth"), "");
+    EXPECT_EQ(requests[1].action, "handshake");
+    EXPECT_EQ(requests[2].parameters.at("auth"), window->authToken().toStdString());
 }
 
 } // namespace

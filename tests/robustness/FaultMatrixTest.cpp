@@ -217,17 +217,23 @@ protected:
 
     // The message the user sees, or "" for none.
     QString expectedMessage() const {
+        const auto failedBecause = [](const char* reason) {
+            return unableToRefresh + '\n' + reason;
+        };
         switch (faultCase()) {
         case Case::Refused:
+            return failedBecause("Connection refused");
         case Case::Stall:
+            return failedBecause("No answer from the server for 0.3 s.");
         case Case::Http500:
+            return failedBecause("HTTP 500 Internal Server Error");
         case Case::Html:
         case Case::Truncated:
+            return failedBecause("The reply is not XML.");
         case Case::ClosedMidReply:
-            return unableToRefresh;
+            return failedBecause("Connection closed");
         case Case::ErrorReply:
-            return op() == Op::Refresh || op() == Op::AddSong ? "Access denied[Sonaric Error: 403]"
-                                                              : QString();
+            return "Access denied[Sonaric Error: 403]";
         case Case::WrongShape:
             return op() == Op::Refresh ? QString() : "could not be read";
         case Case::Huge:
@@ -271,6 +277,8 @@ TEST_P(FaultMatrix, EndsIdleAndLosesNothing) {
         ASSERT_EQ(messages.size(), 1);
         EXPECT_TRUE(messages[0].contains(expectedMessage())) << messages[0].toStdString();
         EXPECT_EQ(dialogs.shown[0].title, "Windows Sonaric Client");
+        // The pointer is back before the box waits for the user.
+        EXPECT_FALSE(dialogs.shown[0].busyPointer);
     } else {
         EXPECT_TRUE(messages.isEmpty()) << messages.join('|').toStdString();
     }

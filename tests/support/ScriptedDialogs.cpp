@@ -1,7 +1,10 @@
 #include "ScriptedDialogs.h"
 
+#include <QGuiApplication>
+
 void ScriptedDialogs::critical(QWidget*, const QString& title, const QString& text) {
-    shown.push_back({QStringLiteral("critical"), title, text});
+    shown.push_back(
+        {QStringLiteral("critical"), title, text, QGuiApplication::overrideCursor() != nullptr});
 }
 
 bool ScriptedDialogs::askYesNo(QWidget*, const QString& title, const QString& text, Icon icon) {

@@ -13,6 +13,7 @@ public:
         QString kind; // "critical", "question", "yesno", "settings", "about"
         QString title;
         QString text;
+        bool busyPointer = false; // the busy pointer was still set when it was shown
     };
 
     bool answerYes = false;

@@ -211,6 +211,11 @@ std::string SonaricTestServer::currentToken() const {
     return m_tokens.empty() ? std::string() : m_tokens.back();
 }
 
+void SonaricTestServer::expireSessions() {
+    std::lock_guard lock(m_mutex);
+    m_tokens.clear();
+}
+
 std::string SonaricTestServer::sha256Hex(const std::string& bytes) {
     return QCryptographicHash::hash(QByteArray::fromStdString(bytes), QCryptographicHash::Sha256)
         .toHex()

@@ -99,6 +99,8 @@ public:
     std::vector<LoggedRequest> requests() const;
     void clearRequests();
     std::string currentToken() const;
+    // Ends every session: each token handed out so far is refused from now on.
+    void expireSessions();
 
     static std::string sha256Hex(const std::string& bytes);
     static std::string toneWav(std::int64_t songId, int seconds, int sampleRate);
