@@ -1,5 +1,6 @@
 #include "frmPlayer.h"
 
+#include "FocusKeys.h"
 #include "HttpClient.h"
 #include "LibraryBrowser.h"
 #include "MediaPlayer.h"
@@ -12,6 +13,7 @@
 #include "TrackNotifier.h"
 #include "UserDialogs.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QGroupBox>
@@ -302,9 +304,17 @@ void frmPlayer::connectPlayback() {
     auto* refresh = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_R), this);
     connect(refresh, &QShortcut::activated, this, &frmPlayer::RefreshLibrary);
 
-    // Space pauses and resumes; text boxes keep it for typing.
+    // Space pauses and resumes; text boxes keep it for typing, and a focused button or check box
+    // for pressing itself.
     auto* space = new QShortcut(QKeySequence(Qt::Key_Space), this);
     connect(space, &QShortcut::activated, player, &MediaPlayer::togglePause);
+    for (QAbstractButton* button : findChildren<QAbstractButton*>())
+        new FocusKeys(button, {Qt::Key_Space}, FocusKeys::Handling::Widget);
+    // Enter or Space on a tree node lists its tracks, as a click does.
+    auto* treeKeys = new FocusKeys(m_tree, {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Space},
+                                   FocusKeys::Handling::Activate);
+    connect(treeKeys, &FocusKeys::activated, this,
+            [this] { tvMusic_NodeClick(m_tree->currentIndex()); });
     auto* remove = new QShortcut(QKeySequence::Delete, m_playlist);
     remove->setContext(Qt::WidgetShortcut);
     connect(remove, &QShortcut::activated, this, &frmPlayer::cmdDeleteItem_Click);

@@ -123,10 +123,20 @@ TEST(frmAbout, ShowsItsTextsAndSaysSystemInfoIsUnavailableHere) {
     EXPECT_EQ(dialogs.shown[0].text, "System Information Is Unavailable At This Time");
     EXPECT_TRUE(about.isVisible());
 
+    // Enter on the focused button starts the tool; elsewhere it is OK.
+    about.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&about));
+    about.findChild<QPushButton*>("cmdSysInfo")->setFocus();
+    QTest::keyClick(about.focusWidget(), Qt::Key_Return);
+    ASSERT_EQ(dialogs.shown.size(), 2u);
+    EXPECT_EQ(dialogs.shown[1].kind, "inform");
+    EXPECT_TRUE(about.isVisible());
+
     QTest::keyClick(&about, Qt::Key_Escape);
     EXPECT_FALSE(about.isVisible());
     about.show();
-    QTest::keyClick(&about, Qt::Key_Return);
+    about.findChild<QPushButton*>("cmdOK")->setFocus();
+    QTest::keyClick(about.focusWidget(), Qt::Key_Return);
     EXPECT_FALSE(about.isVisible());
 }
 

@@ -130,12 +130,35 @@ TEST_F(SettingsDialog, CancelAfterEditsChangesNothing) {
     EXPECT_TRUE(dialogs.shown.empty());
 }
 
+TEST_F(SettingsDialog, EnterOnAFocusedCancelWritesNothing) {
+    appData.writeSettings(settingsText("0"));
+    const QByteArray before = appData.settingsBytes();
+    window->setServername("kept");
+    open();
+    dialog->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(dialog.get()));
+    fill("http://other", "other", "other", true, true);
+    field<QPushButton>("cmdSave")->setFocus();
+    QTest::keyClick(dialog->focusWidget(), Qt::Key_Tab);
+    ASSERT_EQ(dialog->focusWidget(), field<QPushButton>("cmdCancel"));
+    QTest::keyClick(dialog->focusWidget(), Qt::Key_Return);
+    EXPECT_EQ(dialog->result(), QDialog::Rejected);
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_EQ(appData.settingsBytes(), before);
+    EXPECT_EQ(window->Servername(), "kept");
+}
+
 TEST_F(SettingsDialog, EnterSavesAndEscapeDoesNot) {
     open();
     fill(server.url(), "demo", "demo", false, false);
     QTest::keyClick(field<QLineEdit>("txtServername"), Qt::Key_Escape);
     EXPECT_TRUE(dialog->isVisible());
     EXPECT_TRUE(appData.settingsBytes().isEmpty());
+    // From a check box too.
+    QTest::keyClick(field<QCheckBox>("chkAutoPlay"), Qt::Key_Return);
+    EXPECT_FALSE(appData.settingsBytes().isEmpty());
+    EXPECT_EQ(dialog->result(), QDialog::Accepted);
+    open();
     QTest::keyClick(field<QLineEdit>("txtUsername"), Qt::Key_Return);
     EXPECT_FALSE(appData.settingsBytes().isEmpty());
     EXPECT_EQ(dialog->result(), QDialog::Accepted);

@@ -1,5 +1,6 @@
 #include "ClientFixture.h"
 #include "MediaPlayer.h"
+#include "PlaylistController.h"
 #include "QtUserDialogs.h"
 #include "frmAbout.h"
 
@@ -195,6 +196,47 @@ TEST_F(MainWindow, EveryCommandHasAKey) {
     EXPECT_EQ(search->text(), "dawn ");
     QTest::keyClick(playlist, Qt::Key_Delete);
     EXPECT_EQ(playlist->model()->rowCount(), 0);
+}
+
+// Each focused control does what its key says: a button presses itself on Space, and a tree
+// node lists its tracks on Enter or Space, while typing still finds nodes.
+TEST_F(MainWindow, FocusedControlsKeepTheirKeys) {
+    openWindow();
+    window->show();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    window->RefreshLibrary();
+    window->playlist().addSong(1);
+    window->playlist().jumpTo(0);
+    QTRY_VERIFY_WITH_TIMEOUT(!window->mediaPlayer().engine().isIdle(), 5000);
+
+    auto* clear = control<QPushButton>("cmdClearPlaylist");
+    clear->setFocus();
+    QTest::keyClick(clear, Qt::Key_Space);
+    EXPECT_EQ(window->playlist().count(), 0);
+    EXPECT_FALSE(window->mediaPlayer().engine().isPaused());
+
+    auto* tree = control<QTreeView>("tvMusic");
+    auto* tracks = control<QListView>("lstSongs0");
+    tree->setFocus();
+    QTest::keyClicks(tree, "the q");
+    EXPECT_EQ(tree->currentIndex().data().toString().left(14), "The Quiet Ones");
+    const struct {
+        Qt::Key key;
+        QString node;
+        int songs;
+    } cases[] = {{Qt::Key_Return, "artist1", 3}, {Qt::Key_Enter, "album10", 3},
+                 {Qt::Key_Space, "album11", 2}};
+    for (const auto& c : cases) {
+        library().songs(0)->clear();
+        const QModelIndexList found = tree->model()->match(
+            tree->model()->index(0, 0), CatalogueModel::KeyRole, c.node, 1,
+            Qt::MatchExactly | Qt::MatchRecursive);
+        ASSERT_EQ(found.size(), 1) << c.node.toStdString();
+        tree->setCurrentIndex(found[0]);
+        QTest::keyClick(tree, c.key);
+        EXPECT_EQ(tracks->model()->rowCount(), c.songs) << c.node.toStdString();
+    }
 }
 
 TEST_F(MainWindow, ASecondAboutCommandRaisesTheOpenWindow) {

@@ -50,7 +50,8 @@ frmAbout::frmAbout(UserDialogs& dialogs, QWidget* parent)
     m_ok->setDefault(true);
     m_sysInfo = new QPushButton(tr("&System Info..."), this);
     m_sysInfo->setObjectName(QStringLiteral("cmdSysInfo"));
-    m_sysInfo->setAutoDefault(false);
+    // Enter on a focused System Info starts the tool; anywhere else it means OK.
+    m_sysInfo->setAutoDefault(true);
 
     auto* grid = new QGridLayout(this);
     grid->addWidget(m_icon, 0, 0, 3, 1, Qt::AlignTop);

@@ -57,7 +57,8 @@ frmSettings::frmSettings(SessionSettings& mainWindow, UserDialogs& dialogs, QWid
     m_usernameLabel->setBuddy(m_username);
     m_passwordLabel->setBuddy(m_password);
     m_save->setDefault(true);
-    m_cancel->setAutoDefault(false);
+    // A focused button answers Enter itself; from the text and check boxes Enter means Save.
+    m_cancel->setAutoDefault(true);
 
     setTabOrder(m_save, m_cancel);
     setTabOrder(m_cancel, m_password);
