@@ -26,6 +26,10 @@ bool hasTrailingText(const QByteArray& bytes) {
     return end == 0 || bytes[end - 1] != '>';
 }
 
+// A text of blanks only is a value like any other (a user name " ", a song titled " "); the
+// blanks between elements still make no nodes.
+constexpr unsigned ParseOptions = pugi::parse_default | pugi::parse_ws_pcdata_single;
+
 // A page of HTML, half a document or two documents: to the user, all the same.
 QString notXml() {
     return tr("The reply is not XML.");
@@ -68,7 +72,7 @@ bool XmlDocument::loadBytes(QByteArray bytes) {
     const bool trailingText = hasTrailingText(m_buffer);
     const pugi::xml_parse_result parsed =
         m_document.load_buffer_inplace(m_buffer.data(), static_cast<std::size_t>(m_buffer.size()),
-                                       pugi::parse_default, pugi::encoding_auto);
+                                       ParseOptions, pugi::encoding_auto);
     if (!parsed) {
         fail(notXml());
         return false;

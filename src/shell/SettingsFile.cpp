@@ -38,6 +38,10 @@ QByteArray escaped(const QString& value) {
         case '>':
             out += "&gt;";
             break;
+        case '\r':
+            // A reader turns a bare CR, or CR LF, into LF: only a reference keeps it.
+            out += "&#13;";
+            break;
         default:
             out += c;
         }

@@ -376,10 +376,13 @@ TEST_F(Library, TrackListIdsAreReadLeniently) {
         <song id="12"><title>a</title></song><song id="12.7"><title>b</title></song>
         <song id="-3.5"><title>c</title></song><song id=" 15"><title>d</title></song>
         <song id="abc"><title>e</title></song><song id="4000000000"><title>a</title></song>
+        <song id="5"><title> </title></song>
     </root>)");
     openWindow();
     library().showTracks("album1");
-    EXPECT_EQ(songs(0), (QStringList{"a#12", "b#12", "c#-4", "d#15", "e#0", "a#4000000000"}));
+    // A title of blanks is a title.
+    EXPECT_EQ(songs(0),
+              (QStringList{"a#12", "b#12", "c#-4", "d#15", "e#0", "a#4000000000", " #5"}));
 }
 
 TEST_F(Library, TrackListFailures) {

@@ -33,7 +33,9 @@ TEST(SettingsFile, ReadsBackWhatItWrote) {
     TempAppData appData;
     for (const StoredSettings& s : {sample, StoredSettings{"", "", "", false, true},
                                     StoredSettings{QStringLiteral("http://ünï/cödé"),
-                                                   QStringLiteral("Żółw"), "", true, true}}) {
+                                                   QStringLiteral("Żółw"), "", true, true},
+                                    StoredSettings{"  http://blanks/  ", " ", "", false, false},
+                                    StoredSettings{"\t", "\r\n", "", true, false}}) {
         ASSERT_EQ(SettingsFile::write(s), std::nullopt);
         EXPECT_EQ(SettingsFile::read(), s);
     }
