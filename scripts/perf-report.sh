@@ -11,4 +11,10 @@ echo "| measure                                      |     figure     | target  
 echo "|----------------------------------------------|----------------|------------------|"
 build/library-bench 2>/dev/null
 build/playback-bench 2>/dev/null
-build/startup-bench 2>/dev/null
+# Start-up with a session bus of its own, then with none at all.
+bus=$(mktemp)
+dbus-daemon --session --fork --print-address=1 --print-pid=1 >"$bus"
+DBUS_SESSION_BUS_ADDRESS=$(sed -n 1p "$bus") build/startup-bench 2>/dev/null
+kill "$(sed -n 2p "$bus")" 2>/dev/null || true
+rm -f "$bus"
+env -u DBUS_SESSION_BUS_ADDRESS -u XDG_RUNTIME_DIR build/startup-bench 2>/dev/null

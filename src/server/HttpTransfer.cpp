@@ -1,5 +1,7 @@
 #include "HttpTransfer.h"
 
+#include "SonaricVersion.h"
+
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
@@ -78,6 +80,9 @@ void HttpTransfer::send() {
                          QNetworkRequest::AlwaysNetwork);
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
                          QNetworkRequest::ManualRedirectPolicy);
+    // So that server logs show which client asked.
+    request.setHeader(QNetworkRequest::UserAgentHeader,
+                      QByteArray("Sonaric-Client/") + SonaricVersion::Text + " (Linux)");
     m_pieces.clear();
     m_size = 0;
     m_receivedByReply = 0;

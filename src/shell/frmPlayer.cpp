@@ -1,5 +1,6 @@
 #include "frmPlayer.h"
 
+#include "DesktopBus.h"
 #include "FocusKeys.h"
 #include "HttpClient.h"
 #include "LibraryBrowser.h"
@@ -63,7 +64,13 @@ frmPlayer::frmPlayer(UserDialogs& dialogs, Options options, QWidget* parent)
     connectLibrary();
     connectPlayback();
     describeControls();
-    connectDesktop(options.bus ? *options.bus : QDBusConnection::sessionBus());
+    // Once the event loop runs, after the window is shown: the window never waits for the bus.
+    QMetaObject::invokeMethod(
+        this,
+        [this, bus = std::move(options.bus)] {
+            connectDesktop(bus ? *bus : DesktopBus::connect());
+        },
+        Qt::QueuedConnection);
 
     const double tpp = twipsPerPixel();
     setMinimumSize(static_cast<int>(std::ceil(ControlLayout::MinimumOuterWidth / tpp)),

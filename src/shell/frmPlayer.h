@@ -39,7 +39,8 @@ public:
         UnixClock clock = systemUnixClock();
         bool nullAudio = false; // play to no sound device (tests)
         QByteArray tlsCaFile;   // certificate authorities for https streams besides the system's
-        std::optional<QDBusConnection> bus; // for media keys and notifications; default: session
+        // For media keys and notifications; by default the session's, where there is one.
+        std::optional<QDBusConnection> bus;
     };
 
     explicit frmPlayer(UserDialogs& dialogs, QWidget* parent = nullptr);

@@ -9,6 +9,7 @@
 #include <QDBusMetaType>
 #include <QDBusObjectPath>
 #include <QDBusVariant>
+#include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -49,6 +50,8 @@ protected:
         window->setServername(server.url());
         window->setUsername("demo");
         window->setHashKey(CSHA256().SHA256(QStringLiteral("demo")));
+        // What the constructor queued for the event loop: the bus comes after the window.
+        QCoreApplication::sendPostedEvents(window.get(), QEvent::MetaCall);
         window->RefreshLibrary();
         service = window->findChild<MprisService*>()->serviceName();
         ASSERT_EQ(service, "org.mpris.MediaPlayer2.sonaric_client");
@@ -169,6 +172,42 @@ TEST_F(Desktop, MarkupFromTheServerIsShownAsText) {
     const QVariantMap metadata = qdbus_cast<QVariantMap>(property(Player, "Metadata"));
     EXPECT_EQ(metadata.value("xesam:title").toString(), QString::fromStdString(markup));
     EXPECT_EQ(metadata.value("xesam:album").toString(), "<i>Album</i>");
+}
+
+// No bus at all, or a dead one: the window appears at once and goes without the desktop.
+TEST(DesktopWithoutABus, TheWindowAppearsAndGoesWithoutIt) {
+    const std::optional<QByteArray> address =
+        qEnvironmentVariableIsSet("DBUS_SESSION_BUS_ADDRESS")
+            ? std::optional(qgetenv("DBUS_SESSION_BUS_ADDRESS"))
+            : std::nullopt;
+    const std::optional<QByteArray> runtime = qEnvironmentVariableIsSet("XDG_RUNTIME_DIR")
+                                                  ? std::optional(qgetenv("XDG_RUNTIME_DIR"))
+                                                  : std::nullopt;
+    for (const char* dead : {"", "unix:path=/nonexistent/bus"}) {
+        qputenv("DBUS_SESSION_BUS_ADDRESS", dead);
+        qunsetenv("XDG_RUNTIME_DIR");
+        ScriptedDialogs dialogs;
+        frmPlayer::Options options;
+        options.nullAudio = true;
+        QElapsedTimer clock;
+        clock.start();
+        frmPlayer window(dialogs, options);
+        window.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window, 5000));
+        QCoreApplication::sendPostedEvents(&window, QEvent::MetaCall);
+        std::printf("[ measure  ] no bus (\"%s\"): window shown and desktop tried after %lld ms\n",
+                    dead, static_cast<long long>(clock.elapsed()));
+        EXPECT_LT(clock.elapsed(), 2000) << dead;
+        ASSERT_NE(window.findChild<MprisService*>(), nullptr);
+        EXPECT_TRUE(window.findChild<MprisService*>()->serviceName().isEmpty()) << dead;
+    }
+    for (const auto& [name, value] :
+         {std::pair{"DBUS_SESSION_BUS_ADDRESS", address}, std::pair{"XDG_RUNTIME_DIR", runtime}}) {
+        if (value)
+            qputenv(name, *value);
+        else
+            qunsetenv(name);
+    }
 }
 
 TEST_F(Desktop, WithoutANotificationServiceNothingGoesWrong) {

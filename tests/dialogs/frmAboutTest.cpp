@@ -78,7 +78,16 @@ TEST(SystemInfo, NothingFoundOrAFailedStartIsUnavailable) {
     EXPECT_EQ(SystemInfo::unavailableMessage(), "System Information Is Unavailable At This Time");
 }
 
-TEST(SystemInfo, GetKeyValueTrimsOnlyATrailingNul) {
+TEST(SystemInfo, ANumberWhereThePathShouldBeTriesTheFolder) {
+    Launch l;
+    l.registry.put(toolKey, "PATH", QByteArray("\x2A\0\0\0", 4), Registry::NumberValue);
+    l.registry.put(folderKey, "MSINFO", QByteArray("C:\\Info\0", 8));
+    l.existing << "C:\\Info\\MSINFO32.EXE";
+    EXPECT_TRUE(l.run());
+    EXPECT_EQ(l.started, QStringList{"C:\\Info\\MSINFO32.EXE"});
+}
+
+TEST(SystemInfo, GetKeyValueTrimsOnlyATrailingNulAndReadsOnlyStrings) {
     FakeRegistry registry;
     registry.put("k", "nul", QByteArray("abc\0", 4));
     registry.put("k", "plain", "abc");
@@ -90,11 +99,11 @@ TEST(SystemInfo, GetKeyValueTrimsOnlyATrailingNul) {
     EXPECT_EQ(value, "abc");
     EXPECT_TRUE(info.GetKeyValue(Registry::LocalMachine, "k", "plain", value));
     EXPECT_EQ(value, "abc");
-    EXPECT_TRUE(info.GetKeyValue(Registry::LocalMachine, "k", "number", value));
-    EXPECT_EQ(value, "42");
-    value = "kept";
-    EXPECT_TRUE(info.GetKeyValue(Registry::LocalMachine, "k", "binary", value));
-    EXPECT_EQ(value, "kept");
+    EXPECT_FALSE(info.GetKeyValue(Registry::LocalMachine, "k", "number", value));
+    EXPECT_EQ(value, "");
+    value = "before";
+    EXPECT_FALSE(info.GetKeyValue(Registry::LocalMachine, "k", "binary", value));
+    EXPECT_EQ(value, "");
     EXPECT_FALSE(info.GetKeyValue(Registry::LocalMachine, "k", "missing", value));
     EXPECT_EQ(value, "");
 }

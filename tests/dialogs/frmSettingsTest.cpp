@@ -49,6 +49,8 @@ TEST_F(SettingsDialog, FirstStartShowsTheDesignContents) {
     EXPECT_EQ(field<QLineEdit>("txtUsername")->text(), "");
     EXPECT_EQ(field<QLineEdit>("txtPassword")->text(), "");
     EXPECT_EQ(field<QLineEdit>("txtPassword")->echoMode(), QLineEdit::Password);
+    // Nothing is saved, so there is nothing to keep.
+    EXPECT_EQ(field<QLineEdit>("txtPassword")->placeholderText(), "");
     EXPECT_FALSE(field<QCheckBox>("chkAutoRefresh")->isChecked());
     EXPECT_FALSE(field<QCheckBox>("chkAutoPlay")->isChecked());
     EXPECT_EQ(field<QCheckBox>("chkAutoRefresh")->text(),
@@ -107,6 +109,8 @@ TEST_F(SettingsDialog, ReopeningShowsTheSavedValuesAndAnEmptyPasswordThatKeepsTh
     EXPECT_EQ(field<QLineEdit>("txtServername")->text(), server.url());
     EXPECT_EQ(field<QLineEdit>("txtUsername")->text(), "demo");
     EXPECT_EQ(field<QLineEdit>("txtPassword")->text(), "");
+    EXPECT_EQ(field<QLineEdit>("txtPassword")->placeholderText(),
+              "Leave empty to keep the saved password");
     EXPECT_TRUE(field<QCheckBox>("chkAutoPlay")->isChecked());
     EXPECT_FALSE(field<QCheckBox>("chkAutoRefresh")->isChecked());
     field<QCheckBox>("chkAutoRefresh")->setChecked(true);

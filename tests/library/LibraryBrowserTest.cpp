@@ -443,7 +443,8 @@ TEST_F(Library, SearchFailures) {
     expectIdle();
 }
 
-// The server refuses them, and the client then signs in with the stored key.
+// The server refuses them, and the client then signs in with the stored key. Every request says
+// which client it comes from.
 TEST_F(Library, BeforeSigningInRequestsCarryAnEmptyToken) {
     openWindow();
     library().search("x");
@@ -453,6 +454,8 @@ TEST_F(Library, BeforeSigningInRequestsCarryAnEmptyToken) {
     EXPECT_EQ(requests[0].parameters.at("auth"), "");
     EXPECT_EQ(requests[1].action, "handshake");
     EXPECT_EQ(requests[2].parameters.at("auth"), window->authToken().toStdString());
+    for (const auto& r : requests)
+        EXPECT_EQ(r.headers.at("User-Agent"), "Sonaric-Client/1.0.4 (Linux)");
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 // settings file that does not refresh the library.
 #include "BenchDialogs.h"
 #include "BenchTable.h"
+#include "DesktopBus.h"
 #include "frmPlayer.h"
 
 #include <QApplication>
@@ -60,9 +61,12 @@ int main(int argc, char* argv[]) {
     if (!QTest::qWaitForWindowExposed(&window, 5000))
         return 1;
     QApplication::processEvents();
+    // What the desktop bus costs shows in the second row: the script runs this with and without
+    // one.
+    const std::string bus = DesktopBus::sessionAddress() ? "with a bus" : "no bus";
     benchRow("start-up to window shown (from main)",
              static_cast<double>(sinceMain.nsecsElapsed()) / 1e6, "ms", "<= 300 ms");
-    benchRow("start-up to window shown (from exec)", secondsSinceProcessStart() * 1000, "ms",
-             "<= 300 ms");
+    benchRow(("start-up to window (from exec), " + bus).c_str(),
+             secondsSinceProcessStart() * 1000, "ms", "<= 300 ms");
     return 0;
 }

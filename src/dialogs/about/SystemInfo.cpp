@@ -19,10 +19,12 @@ QString SystemInfo::unavailableMessage() {
     return QStringLiteral("System Information Is Unavailable At This Time");
 }
 
+// Only a string names the tool; any other kind of value counts as not found, so that the next
+// location is tried.
 bool SystemInfo::GetKeyValue(std::uint32_t keyRoot, const QString& keyName,
                              const QString& subKeyRef, QString& keyValue) const {
     const std::optional<Registry::Value> value = m_registry.read(keyRoot, keyName, subKeyRef);
-    if (!value) {
+    if (!value || value->type != Registry::StringValue) {
         keyValue.clear();
         return false;
     }
@@ -32,15 +34,7 @@ bool SystemInfo::GetKeyValue(std::uint32_t keyRoot, const QString& keyName,
         value->byteCount <= static_cast<std::uint32_t>(value->data.size()) &&
         value->data.at(static_cast<qsizetype>(value->byteCount) - 1) == '\0')
         text.chop(1);
-    if (value->type == Registry::StringValue) {
-        keyValue = QString::fromLocal8Bit(text);
-    } else if (value->type == Registry::NumberValue) {
-        std::uint32_t number = 0;
-        for (int i = 0; i < std::min<qsizetype>(4, value->data.size()); ++i)
-            number |= static_cast<std::uint32_t>(static_cast<unsigned char>(value->data[i]))
-                      << (8 * i);
-        keyValue = QString::number(number);
-    }
+    keyValue = QString::fromLocal8Bit(text);
     return true;
 }
 

@@ -14,20 +14,18 @@ public:
                               const QString& valueName) const override {
         HKEY opened = nullptr;
         const QByteArray keyName = key.toLocal8Bit();
-        // Read rights plus query, set, create, enumerate, notify and link, as the tool's
-        // entries were always opened.
-        constexpr REGSAM access = 0x2003F;
-        if (RegOpenKeyExA(reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(root)),
-                          keyName.constData(), 0, access, &opened) != ERROR_SUCCESS)
+        // Reading only: a standard user may not open these keys for writing.
+        constexpr REGSAM access = KEY_READ;
+        if (RegOpenKeyExA(reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(root)), keyName.constData(),
+                          0, access, &opened) != ERROR_SUCCESS)
             return std::nullopt;
         Value value;
         value.data = QByteArray(1024, '\0');
         DWORD type = 0;
         DWORD size = 1024;
         const QByteArray name = valueName.toLocal8Bit();
-        const LONG status =
-            RegQueryValueExA(opened, name.constData(), nullptr, &type,
-                             reinterpret_cast<BYTE*>(value.data.data()), &size);
+        const LONG status = RegQueryValueExA(opened, name.constData(), nullptr, &type,
+                                             reinterpret_cast<BYTE*>(value.data.data()), &size);
         RegCloseKey(opened);
         if (status != ERROR_SUCCESS)
             return std::nullopt;
@@ -39,7 +37,11 @@ public:
 
 } // namespace
 
-std::unique_ptr<Registry> systemRegistry() { return std::make_unique<WindowsRegistry>(); }
+std::unique_ptr<Registry> systemRegistry() {
+    return std::make_unique<WindowsRegistry>();
+}
 #else
-std::unique_ptr<Registry> systemRegistry() { return std::make_unique<NoRegistry>(); }
+std::unique_ptr<Registry> systemRegistry() {
+    return std::make_unique<NoRegistry>();
+}
 #endif

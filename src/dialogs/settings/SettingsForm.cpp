@@ -10,6 +10,7 @@ SettingsForm SettingsForm::load() {
         form.username = stored->username;
         form.autoRefresh = stored->autoRefresh;
         form.autoPlay = stored->autoPlay;
+        form.hasSavedPassword = !stored->passwordDigest.isEmpty();
     }
     return form;
 }

@@ -16,6 +16,7 @@ struct SettingsForm {
     QString password; // as typed; never loaded
     bool autoRefresh = false;
     bool autoPlay = false;
+    bool hasSavedPassword = false; // a digest is stored, which an empty password keeps
 
     // The design-time contents, then whatever the settings file holds.
     static SettingsForm load();

@@ -52,7 +52,6 @@ frmSettings::frmSettings(SessionSettings& mainWindow, UserDialogs& dialogs, QWid
                        "chkAutoPlay");
 
     m_password->setEchoMode(QLineEdit::Password);
-    m_password->setPlaceholderText(tr("Leave empty to keep the saved password"));
     m_serverLabel->setBuddy(m_servername);
     m_usernameLabel->setBuddy(m_username);
     m_passwordLabel->setBuddy(m_password);
@@ -110,6 +109,9 @@ void frmSettings::Form_Load() {
     m_autoRefresh->setChecked(form.autoRefresh);
     m_autoPlay->setChecked(form.autoPlay);
     m_password->clear();
+    // Only a saved password can be kept by leaving the box empty.
+    m_password->setPlaceholderText(
+        form.hasSavedPassword ? tr("Leave empty to keep the saved password") : QString());
 }
 
 void frmSettings::cmdSave_Click() {
