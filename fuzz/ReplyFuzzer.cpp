@@ -52,8 +52,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     (void)ServerFailure::message(reply);
     (void)SongDetails::read(reply);
     for (bool withArtist : {false, true}) {
-        std::vector<SongListModel::Entry> entries;
-        (void)ReplyReader::songs(reply, withArtist, entries);
+        SongListModel::Rows rows;
+        (void)ReplyReader::songs(reply, withArtist, rows);
+        for (const SongListModel::Rows::Row& row : rows.rows)
+            if (std::size_t{row.textAt} + row.textSize > rows.text.size())
+                __builtin_trap();
     }
 
     CatalogueBuilder catalogue;

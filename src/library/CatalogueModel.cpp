@@ -1,19 +1,21 @@
 #include "CatalogueModel.h"
 
+#include <QThread>
+
 void CatalogueModel::clear() {
     setContents({});
 }
 
 CatalogueModel::Contents CatalogueModel::takeContents() {
-    beginResetModel();
     Contents taken = std::move(m_contents);
-    m_contents = Contents{};
-    m_contents.firstAlbum.assign(1, 0);
-    endResetModel();
+    setContents({});
     return taken;
 }
 
 void CatalogueModel::setContents(Contents contents) {
+    // Views read the model while they paint: it changes on their thread or not at all.
+    if (QThread::currentThread() != thread())
+        qFatal("CatalogueModel filled from a thread it does not belong to");
     beginResetModel();
     m_contents = std::move(contents);
     if (m_contents.firstAlbum.size() != m_contents.artists.size() + 1)

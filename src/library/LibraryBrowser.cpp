@@ -50,9 +50,9 @@ bool LibraryBrowser::endIfCancelled(const XmlDocument& reply, Undo& undo) {
     if (undo.catalogue)
         m_catalogue.setContents(std::move(*undo.catalogue));
     if (undo.librarySongs)
-        m_librarySongs.setEntries(std::move(*undo.librarySongs));
+        m_librarySongs.setRows(std::move(*undo.librarySongs));
     if (undo.searchSongs)
-        m_searchSongs.setEntries(std::move(*undo.searchSongs));
+        m_searchSongs.setRows(std::move(*undo.searchSongs));
     if (undo.token)
         m_session.authToken = *undo.token;
     if (undo.artistCountText && *undo.artistCountText != m_artistCountText)
@@ -71,7 +71,7 @@ void LibraryBrowser::refreshLibrary() {
     setBusy(true);
     const Handshake handshake = m_server.handshake();
     XmlDocument reply;
-    Undo undo{m_catalogue.takeContents(), m_librarySongs.takeEntries(), m_searchSongs.takeEntries(),
+    Undo undo{m_catalogue.takeContents(), m_librarySongs.takeRows(), m_searchSongs.takeRows(),
               m_session.authToken, m_artistCountText};
     const QString failed = tr("Library refresh failed");
 
@@ -86,23 +86,33 @@ void LibraryBrowser::refreshLibrary() {
     CatalogueBuilder catalogue;
     setStatusText(tr("Fetching artist list..."));
     // The refresh has just signed in: a refused token here is not a lapse to sign in again for.
+    bool artistsRead = false;
     m_server.load(
         [](const SessionState& s) { return RequestUrl::artists(s.servername, s.authToken); }, reply,
+        [this, &catalogue, &artistsRead](XmlDocument& artists) {
+            artistsRead = readArtists(artists, catalogue);
+        },
         ServerSession::OnLapse::Fail);
     if (endIfCancelled(reply, undo))
         return;
-    if (!readArtists(reply, catalogue))
+    if (!artistsRead)
         return reportFailure(ServerFailure::message(reply), failed);
 
     // The tree is filled once, at the end: a failure after the artists still shows them.
     setStatusText(tr("Fetching albums..."));
+    bool albumsRead = false;
+    std::optional<CatalogueModel::Contents> contents;
     m_server.load(
         [](const SessionState& s) { return RequestUrl::albums(s.servername, s.authToken); }, reply,
+        [this, &catalogue, &albumsRead, &contents](XmlDocument& albums) {
+            albumsRead = readAlbums(albums, catalogue);
+            if (albumsRead)
+                contents = catalogue.take();
+        },
         ServerSession::OnLapse::Fail);
     if (endIfCancelled(reply, undo))
         return;
-    const bool albumsRead = readAlbums(reply, catalogue);
-    m_catalogue.setContents(catalogue.take());
+    m_catalogue.setContents(contents ? std::move(*contents) : catalogue.take());
     if (!albumsRead)
         return reportFailure(ServerFailure::message(reply), failed);
 
@@ -114,34 +124,64 @@ void LibraryBrowser::refreshLibrary() {
     setBusy(false);
 }
 
-// Elements without an id or a name, a second use of an id, and an artist claiming the id of
-// "Various" cannot become nodes with unique keys; they are left out and the refresh goes on.
-bool LibraryBrowser::readArtists(const XmlDocument& reply, CatalogueBuilder& catalogue) {
-    if (!reply.hasDocumentElement() || ServerFailure::isErrorReply(reply))
+// Shown on the GUI thread, in order, while a reader goes on: the wait that runs the reader
+// keeps the event loop running.
+void LibraryBrowser::showFromReader(const QString& statusText, const QString& artistCountText) {
+    QMetaObject::invokeMethod(
+        this,
+        [this, statusText, artistCountText] {
+            if (!artistCountText.isNull())
+                setArtistCountText(artistCountText);
+            setStatusText(statusText);
+        },
+        Qt::QueuedConnection);
+}
+
+// The readers run off the GUI thread. Elements without an id or a name, a second use of an id,
+// and an artist claiming the id of "Various" cannot become nodes with unique keys; they are left
+// out and the refresh goes on. A reply read whole is let go at once.
+bool LibraryBrowser::readArtists(XmlDocument& reply, CatalogueBuilder& catalogue) {
+    if (ServerFailure::isErrorReply(reply))
         return false;
     const ReplyReader::Elements artists = ReplyReader::artists(reply);
-    setArtistCountText(QString::number(ReplyReader::count(artists)) + QLatin1String(" artists"));
-    setStatusText(tr("Cataloguing artists..."));
-    return ReplyReader::addArtists(artists, catalogue) == ReplyReader::Outcome::Complete;
+    showFromReader(tr("Cataloguing artists..."),
+                   QString::number(ReplyReader::count(artists)) + QLatin1String(" artists"));
+    if (ReplyReader::addArtists(artists, catalogue) != ReplyReader::Outcome::Complete)
+        return false;
+    reply.release();
+    return true;
 }
 
-bool LibraryBrowser::readAlbums(const XmlDocument& reply, CatalogueBuilder& catalogue) {
-    if (!reply.hasDocumentElement() || ServerFailure::isErrorReply(reply))
+bool LibraryBrowser::readAlbums(XmlDocument& reply, CatalogueBuilder& catalogue) {
+    if (ServerFailure::isErrorReply(reply))
         return false;
-    setStatusText(tr("Cataloguing albums..."));
-    return ReplyReader::addAlbums(ReplyReader::albums(reply), catalogue) ==
-           ReplyReader::Outcome::Complete;
+    showFromReader(tr("Cataloguing albums..."));
+    if (ReplyReader::addAlbums(ReplyReader::albums(reply), catalogue) !=
+        ReplyReader::Outcome::Complete)
+        return false;
+    reply.release();
+    return true;
 }
 
-// A song list is filled from a reply up to its first malformed song; a reply that is no song
-// list at all (nothing loaded, or the server's refusal) leaves it empty.
-bool LibraryBrowser::readSongs(const XmlDocument& reply, bool withArtist, SongListModel& list) {
-    if (!reply.hasDocumentElement() || ServerFailure::isErrorReply(reply))
+XmlDocument::Reader LibraryBrowser::songReader(bool withArtist, SongsRead& read) {
+    return [withArtist, &read](XmlDocument& reply) {
+        read = SongsRead();
+        if (ServerFailure::isErrorReply(reply))
+            return;
+        read.isSongList = true;
+        read.outcome = ReplyReader::songs(reply, withArtist, read.rows);
+        if (read.outcome == ReplyReader::Outcome::Complete)
+            reply.release();
+    };
+}
+
+// A song list is filled up to its first malformed song; a reply that is no song list at all
+// (nothing loaded, or the server's refusal) leaves it empty.
+bool LibraryBrowser::showSongs(SongsRead& read, SongListModel& list) {
+    if (!read.isSongList)
         return false;
-    std::vector<SongListModel::Entry> entries;
-    const ReplyReader::Outcome outcome = ReplyReader::songs(reply, withArtist, entries);
-    list.setEntries(std::move(entries));
-    return outcome == ReplyReader::Outcome::Complete;
+    list.setRows(std::move(read.rows));
+    return read.outcome == ReplyReader::Outcome::Complete;
 }
 
 void LibraryBrowser::showTracks(const QString& nodeKey) {
@@ -153,7 +193,7 @@ void LibraryBrowser::showTracks(const QString& nodeKey) {
     XmlDocument reply;
     setBusy(true);
     Undo undo;
-    undo.librarySongs = m_librarySongs.takeEntries();
+    undo.librarySongs = m_librarySongs.takeRows();
     ServerSession::Request request;
     if (nodeKey.startsWith(QLatin1String(AlbumPrefix))) {
         setStatusText(tr("Fetching album tracks..."));
@@ -167,10 +207,11 @@ void LibraryBrowser::showTracks(const QString& nodeKey) {
         };
     }
     if (request) {
-        m_server.load(request, reply);
+        SongsRead read;
+        m_server.load(request, reply, songReader(false, read));
         if (endIfCancelled(reply, undo))
             return;
-        if (!readSongs(reply, false, m_librarySongs))
+        if (!showSongs(read, m_librarySongs))
             return reportFailure(ServerFailure::message(reply), QString());
     }
     setStatusText(QString());
@@ -186,16 +227,17 @@ void LibraryBrowser::search(const QString& text) {
     XmlDocument reply;
     setStatusText(tr("Searching..."));
     Undo undo;
-    undo.searchSongs = m_searchSongs.takeEntries();
+    undo.searchSongs = m_searchSongs.takeRows();
     setBusy(true);
+    SongsRead read;
     m_server.load(
         [text](const SessionState& s) {
             return RequestUrl::searchSongs(s.servername, s.authToken, text);
         },
-        reply);
+        reply, songReader(true, read));
     if (endIfCancelled(reply, undo))
         return;
-    if (!readSongs(reply, true, m_searchSongs))
+    if (!showSongs(read, m_searchSongs))
         return reportFailure(ServerFailure::message(reply), QString());
     setStatusText(tr("Search Complete"));
     setBusy(false);

@@ -1,7 +1,9 @@
 #pragma once
 
 #include "CatalogueModel.h"
+#include "ReplyReader.h"
 #include "SongListModel.h"
+#include "XmlDocument.h"
 
 #include <QObject>
 #include <QString>
@@ -11,7 +13,6 @@
 
 class CatalogueBuilder;
 class ServerSession;
-class XmlDocument;
 struct SessionState;
 
 // Signs in, builds the catalogue tree, fetches track lists and searches. Each command runs to its
@@ -51,8 +52,8 @@ private:
     // cancelled command leaves everything as it was.
     struct Undo {
         std::optional<CatalogueModel::Contents> catalogue;
-        std::optional<std::vector<SongListModel::Entry>> librarySongs;
-        std::optional<std::vector<SongListModel::Entry>> searchSongs;
+        std::optional<SongListModel::Rows> librarySongs;
+        std::optional<SongListModel::Rows> searchSongs;
         std::optional<QString> token;
         std::optional<QString> artistCountText;
     };
@@ -62,9 +63,18 @@ private:
     void setStatusText(const QString& text);
     void setBusy(bool busy);
     void setArtistCountText(const QString& text);
-    bool readArtists(const XmlDocument& reply, CatalogueBuilder& catalogue);
-    bool readAlbums(const XmlDocument& reply, CatalogueBuilder& catalogue);
-    bool readSongs(const XmlDocument& reply, bool withArtist, SongListModel& list);
+    // What a reader of a song list found, for the GUI thread to show.
+    struct SongsRead {
+        bool isSongList = false;
+        ReplyReader::Outcome outcome = ReplyReader::Outcome::Complete;
+        SongListModel::Rows rows;
+    };
+
+    void showFromReader(const QString& statusText, const QString& artistCountText = QString());
+    bool readArtists(XmlDocument& reply, CatalogueBuilder& catalogue);
+    bool readAlbums(XmlDocument& reply, CatalogueBuilder& catalogue);
+    static XmlDocument::Reader songReader(bool withArtist, SongsRead& read);
+    bool showSongs(SongsRead& read, SongListModel& list);
     void reportFailure(const QString& message, const QString& statusText);
 
     ServerSession& m_server;

@@ -10,7 +10,7 @@ namespace {
 constexpr char RootElement[] = "root";
 constexpr char ArtistElement[] = "artist";
 constexpr char AlbumElement[] = "album";
-constexpr char SongsPath[] = "/root/song";
+constexpr char SongElement[] = "song";
 constexpr char NameChild[] = "name";
 constexpr char SongsChild[] = "songs";
 constexpr char TracksChild[] = "tracks";
@@ -135,20 +135,35 @@ ReplyReader::Outcome ReplyReader::addAlbums(const Elements& albums, CatalogueBui
 }
 
 ReplyReader::Outcome ReplyReader::songs(const XmlDocument& reply, bool withArtist,
-                                        std::vector<SongListModel::Entry>& entries) {
-    const pugi::xpath_node_set songs = reply.selectNodes(SongsPath);
-    entries.reserve(songs.size());
-    for (const pugi::xpath_node& found : songs) {
-        const pugi::xml_node song = found.node();
-        const pugi::xml_node title = song.child(TitleChild);
-        const pugi::xml_node artist = song.child(ArtistChild);
-        const std::optional<QString> id = XmlDocument::attribute(song, IdAttribute);
-        if (!title || !id || (withArtist && !artist) || !ReplyText::isAcceptableId(*id))
+                                        SongListModel::Rows& out) {
+    const Elements songs = childrenOfRoot(reply, SongElement);
+    const std::size_t expected = count(songs);
+    out.rows.reserve(out.rows.size() + expected);
+    out.text.reserve(out.text.size() + expected * (withArtist ? 32 : 16));
+    TextBuffer title, artist;
+    std::string line;
+    for (const pugi::xml_node song : songs) {
+        // One pass over the children: the first of each name counts, as a lookup would find.
+        pugi::xml_node titleNode, artistNode;
+        for (pugi::xml_node child = song.first_child(); child; child = child.next_sibling()) {
+            if (!titleNode && isNamed(child, TitleChild))
+                titleNode = child;
+            else if (!artistNode && isNamed(child, ArtistChild))
+                artistNode = child;
+        }
+        const pugi::xml_attribute id = song.attribute(IdAttribute);
+        if (!titleNode || !id || (withArtist && !artistNode) ||
+            !ReplyText::isAcceptableId(std::string_view(id.value())))
             return Outcome::Malformed;
-        QString text = ReplyText::of(title);
-        if (withArtist)
-            text += QLatin1String(" - ") + ReplyText::of(artist);
-        entries.push_back({std::move(text), NumberText::wholeNumber(*id)});
+        const std::int64_t number = NumberText::wholeNumber(std::string_view(id.value()));
+        if (!withArtist) {
+            out.add(textOf(titleNode, title), number);
+            continue;
+        }
+        line.assign(textOf(titleNode, title));
+        line += " - ";
+        line += textOf(artistNode, artist);
+        out.add(line, number);
     }
     return Outcome::Complete;
 }

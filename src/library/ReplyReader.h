@@ -54,8 +54,8 @@ public:
     // Whether the node is named exactly this.
     static bool isNamed(pugi::xml_node node, std::string_view name);
 
-    // The elements that "/root/artist" and "/root/album" select, walked directly: a node set
-    // of 100,000 albums would cost more than reading them.
+    // The elements that "/root/artist", "/root/album" and "/root/song" select, walked directly:
+    // a node set of 100,000 albums would cost more than reading them.
     static Elements artists(const XmlDocument& reply);
     static Elements albums(const XmlDocument& reply);
     static std::size_t count(const Elements& elements);
@@ -67,6 +67,5 @@ public:
 
     // One entry per song, in reply order; stops at the first song without a title, an id or
     // (with the artist) an artist, or with an overlong id, keeping the entries before it.
-    static Outcome songs(const XmlDocument& reply, bool withArtist,
-                         std::vector<SongListModel::Entry>& entries);
+    static Outcome songs(const XmlDocument& reply, bool withArtist, SongListModel::Rows& out);
 };

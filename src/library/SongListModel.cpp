@@ -1,21 +1,36 @@
 #include "SongListModel.h"
 
+#include <QThread>
+
+void SongListModel::Rows::add(std::string_view line, std::int64_t id) {
+    rows.push_back(
+        {static_cast<std::uint32_t>(text.size()), static_cast<std::uint32_t>(line.size()), id});
+    text.append(line);
+}
+
 void SongListModel::clear() {
-    setEntries({});
+    setRows({});
 }
 
-void SongListModel::setEntries(std::vector<Entry> entries) {
+void SongListModel::setRows(Rows rows) {
+    // Views read the model while they paint: it changes on their thread or not at all.
+    if (QThread::currentThread() != thread())
+        qFatal("SongListModel filled from a thread it does not belong to");
     beginResetModel();
-    m_entries = std::move(entries);
+    m_rows = std::move(rows);
     endResetModel();
 }
 
-std::vector<SongListModel::Entry> SongListModel::takeEntries() {
-    beginResetModel();
-    std::vector<Entry> taken = std::move(m_entries);
-    m_entries.clear();
-    endResetModel();
+SongListModel::Rows SongListModel::takeRows() {
+    Rows taken = std::move(m_rows);
+    setRows({});
     return taken;
+}
+
+SongListModel::Entry SongListModel::entry(int row) const {
+    const Rows::Row& r = m_rows.rows[static_cast<std::size_t>(row)];
+    return {QString::fromUtf8(m_rows.text.data() + r.textAt, static_cast<qsizetype>(r.textSize)),
+            r.id};
 }
 
 int SongListModel::rowCount(const QModelIndex& parent) const {
@@ -25,10 +40,9 @@ int SongListModel::rowCount(const QModelIndex& parent) const {
 QVariant SongListModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= count())
         return {};
-    const Entry& e = entry(index.row());
     if (role == Qt::DisplayRole)
-        return e.text;
+        return entry(index.row()).text;
     if (role == IdRole)
-        return QVariant::fromValue<qint64>(e.id);
+        return QVariant::fromValue<qint64>(m_rows.rows[static_cast<std::size_t>(index.row())].id);
     return {};
 }

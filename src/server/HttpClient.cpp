@@ -2,7 +2,11 @@
 
 #include "HttpTransfer.h"
 
+#include <QEventLoop>
 #include <QScopeGuard>
+
+#include <new>
+#include <thread>
 
 HttpClient::HttpClient(QObject* parent) : QObject(parent) {
 }
@@ -22,6 +26,10 @@ bool HttpClient::isSameServer(const QUrl& origin, const QUrl& target) {
 }
 
 HttpReply HttpClient::get(const QUrl& url) {
+    return get(url, Consumer());
+}
+
+HttpReply HttpClient::get(const QUrl& url, const Consumer& consume) {
     if (m_busy) {
         // A timer or a queued event reached us while our own wait was running.
         HttpReply result;
@@ -31,17 +39,59 @@ HttpReply HttpClient::get(const QUrl& url) {
     }
     m_busy = true;
     emit busyChanged(true);
-    HttpTransfer transfer(m_manager, url, {m_stallTimeout, MaxReplyBytes, m_lowSpeed});
-    m_transfer = &transfer;
     const auto idle = qScopeGuard([this] {
         m_transfer = nullptr;
+        m_reading = false;
         m_busy = false;
         emit busyChanged(false);
     });
-    return transfer.run();
+    HttpReply reply;
+    {
+        HttpTransfer transfer(m_manager, url, {m_stallTimeout, MaxReplyBytes, m_lowSpeed});
+        m_transfer = &transfer;
+        reply = transfer.run();
+        m_transfer = nullptr;
+    }
+    if (!reply.ok() || !consume)
+        return reply;
+    m_reading = true;
+    m_cancelledWhileReading = false;
+    emit replyReceived();
+    bool outOfMemory = false;
+    runOffThread([&consume, &reply, &outOfMemory] {
+        // An exception must not end the program from a worker thread: a reply too large to
+        // read is a failure like any other.
+        try {
+            consume(std::move(reply.body));
+        } catch (const std::bad_alloc&) {
+            outOfMemory = true;
+        }
+    });
+    reply.body = QByteArray();
+    if (outOfMemory) {
+        reply.error = FetchError::TooLarge;
+        reply.reason = tr("The reply is too large to read.");
+    } else if (m_cancelledWhileReading) {
+        reply.error = FetchError::Cancelled;
+        reply.reason = tr("The request was cancelled.");
+    }
+    return reply;
+}
+
+void HttpClient::runOffThread(const std::function<void()>& work) {
+    QEventLoop loop;
+    std::thread worker([&work, &loop] {
+        work();
+        // Posted, so it reaches the loop even before the loop has started.
+        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+    });
+    loop.exec();
+    worker.join();
 }
 
 void HttpClient::cancel() {
     if (m_transfer)
         m_transfer->cancel();
+    else if (m_reading)
+        m_cancelledWhileReading = true;
 }

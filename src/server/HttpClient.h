@@ -7,6 +7,7 @@
 #include <QUrl>
 
 #include <chrono>
+#include <functional>
 
 class HttpTransfer;
 
@@ -43,7 +44,15 @@ public:
 
     bool isBusy() const { return m_busy; }
 
+    // What becomes of a reply's body. It runs on a worker thread while the request's wait goes
+    // on, so that reading a large reply never stops the window from painting, and it must touch
+    // nothing the GUI thread uses meanwhile.
+    using Consumer = std::function<void(QByteArray body)>;
+
     HttpReply get(const QUrl& url);
+    // Fetches the URL and hands the body to `consume`: one wait, for the transfer and the reading
+    // both. A cancel during the reading lets it finish, then reports the request as cancelled.
+    HttpReply get(const QUrl& url, const Consumer& consume);
     // Ends the running request as cancelled; does nothing when none runs.
     void cancel();
 
@@ -53,11 +62,18 @@ public:
 
 signals:
     void busyChanged(bool busy);
+    // The last byte of a reply is in, and reading it begins.
+    void replyReceived();
 
 private:
+    // Runs the work on a thread of its own while the event loop runs here.
+    static void runOffThread(const std::function<void()>& work);
+
     QNetworkAccessManager m_manager;
     std::chrono::milliseconds m_stallTimeout = DefaultStallTimeout;
     LowSpeedLimit m_lowSpeed;
     HttpTransfer* m_transfer = nullptr;
     bool m_busy = false;
+    bool m_reading = false;
+    bool m_cancelledWhileReading = false;
 };

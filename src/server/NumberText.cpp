@@ -5,38 +5,45 @@
 #include <limits>
 #include <string>
 
-std::int64_t NumberText::wholeNumber(QStringView text) {
-    qsizetype i = 0;
-    const qsizetype n = text.size();
-    while (i < n && (text[i] == u' ' || text[i] == u'\t'))
+namespace {
+
+// The same reading for UTF-16 and UTF-8 texts: every character it looks at is ASCII.
+template <typename Text> std::int64_t wholeNumberOf(Text text) {
+    using Char = typename Text::value_type;
+    const auto is = [](Char c, char ascii) { return c == static_cast<Char>(ascii); };
+    const auto code = [](Char c) { return static_cast<char>(static_cast<unsigned>(c) & 0x7F); };
+    std::size_t i = 0;
+    const std::size_t n = static_cast<std::size_t>(text.size());
+    while (i < n && (is(text[i], ' ') || is(text[i], '\t')))
         ++i;
     std::string number;
     auto digits = [&] {
-        qsizetype count = 0;
-        while (i < n && text[i] >= u'0' && text[i] <= u'9') {
-            number += static_cast<char>(text[i].unicode());
+        std::size_t count = 0;
+        while (i < n && static_cast<unsigned>(text[i]) >= '0' &&
+               static_cast<unsigned>(text[i]) <= '9') {
+            number += code(text[i]);
             ++i;
             ++count;
         }
         return count;
     };
-    if (i < n && (text[i] == u'-' || text[i] == u'+'))
-        number += static_cast<char>(text[i++].unicode());
-    qsizetype mantissaDigits = digits();
-    if (i < n && text[i] == u'.') {
+    if (i < n && (is(text[i], '-') || is(text[i], '+')))
+        number += code(text[i++]);
+    std::size_t mantissaDigits = digits();
+    if (i < n && is(text[i], '.')) {
         number += '.';
         ++i;
         mantissaDigits += digits();
     }
     if (mantissaDigits == 0)
         return 0;
-    if (i + 1 < n && (text[i] == u'e' || text[i] == u'E')) {
-        const qsizetype mark = i;
+    if (i + 1 < n && (is(text[i], 'e') || is(text[i], 'E'))) {
+        const std::size_t mark = i;
         const std::size_t kept = number.size();
         number += 'e';
         ++i;
-        if (text[i] == u'-' || text[i] == u'+')
-            number += static_cast<char>(text[i++].unicode());
+        if (is(text[i], '-') || is(text[i], '+'))
+            number += code(text[i++]);
         if (digits() == 0) {
             number.resize(kept);
             i = mark;
@@ -66,4 +73,15 @@ std::int64_t NumberText::wholeNumber(QStringView text) {
     if (value >= static_cast<double>(highest))
         return highest;
     return static_cast<std::int64_t>(value);
+}
+
+} // namespace
+
+std::int64_t NumberText::wholeNumber(QStringView text) {
+    return wholeNumberOf(std::u16string_view(reinterpret_cast<const char16_t*>(text.data()),
+                                             static_cast<std::size_t>(text.size())));
+}
+
+std::int64_t NumberText::wholeNumber(std::string_view utf8) {
+    return wholeNumberOf(utf8);
 }

@@ -26,12 +26,13 @@ bool ServerSession::signIn(const Handshake& handshake, XmlDocument& reply) {
     return true;
 }
 
-void ServerSession::load(const Request& request, XmlDocument& reply, OnLapse onLapse) {
-    reply.load(request(m_state), m_http);
+void ServerSession::load(const Request& request, XmlDocument& reply,
+                         const XmlDocument::Reader& read, OnLapse onLapse) {
+    reply.load(request(m_state), m_http, read);
     if (onLapse == OnLapse::Fail || ServerFailure::errorCode(reply) != QLatin1String(TokenRefused))
         return;
     emit statusTextChanged(tr("Signing in again..."));
     if (!signIn(handshake(), reply))
         return;
-    reply.load(request(m_state), m_http);
+    reply.load(request(m_state), m_http, read);
 }

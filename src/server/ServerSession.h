@@ -3,6 +3,7 @@
 #include "Clock.h"
 #include "Handshake.h"
 #include "SessionState.h"
+#include "XmlDocument.h"
 
 #include <QObject>
 #include <QString>
@@ -11,7 +12,6 @@
 #include <functional>
 
 class HttpClient;
-class XmlDocument;
 
 // The session with one server: its settings and token, the sign-in that gets a token, and the
 // requests that send it. Servers end sessions after a while; a request they answer with error
@@ -36,9 +36,12 @@ public:
     Handshake handshake() const;
     // On success the token is kept, otherwise it stays as it was and the reply says why.
     bool signIn(const Handshake& handshake, XmlDocument& reply);
-    // Loads a request that sends the token into the reply. With SignInAgain, a refused token
-    // is renewed and the request repeated; if that sign-in fails, the reply is the sign-in's.
-    void load(const Request& request, XmlDocument& reply, OnLapse onLapse = OnLapse::SignInAgain);
+    // Loads a request that sends the token into the reply, and reads it (off the GUI thread)
+    // with `read`, which sees every reply loaded, a refusal too. With SignInAgain, a refused
+    // token is renewed and the request repeated; if that sign-in fails, the reply is the
+    // sign-in's.
+    void load(const Request& request, XmlDocument& reply, const XmlDocument::Reader& read = {},
+              OnLapse onLapse = OnLapse::SignInAgain);
 
 signals:
     void statusTextChanged(const QString& text);

@@ -54,14 +54,23 @@ bool XmlDocument::load(const QString& filePath) {
     return loadBytes(file.readAll());
 }
 
-bool XmlDocument::load(const QUrl& url, HttpClient& http) {
-    HttpReply reply = http.get(url);
+bool XmlDocument::load(const QUrl& url, HttpClient& http, const Reader& read) {
+    const HttpReply reply = http.get(url, [this, &read](QByteArray body) {
+        if (loadBytes(std::move(body)) && read)
+            read(*this);
+    });
     m_fetchError = reply.error;
     if (!reply.ok()) {
         fail(reply.reason);
         return false;
     }
-    return loadBytes(std::move(reply.body));
+    return m_loaded;
+}
+
+void XmlDocument::release() {
+    m_document.reset();
+    m_buffer = QByteArray();
+    m_loaded = false;
 }
 
 bool XmlDocument::loadBytes(QByteArray bytes) {

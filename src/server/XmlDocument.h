@@ -8,6 +8,7 @@
 
 #include <pugixml.hpp>
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -18,8 +19,14 @@ class HttpClient;
 // and a reason. DTDs are skipped, never fetched, and no entity beyond XML's own is expanded.
 class XmlDocument {
 public:
+    // Reads a loaded reply on the worker thread that parsed it; see HttpClient::Consumer.
+    using Reader = std::function<void(XmlDocument& reply)>;
+
     bool load(const QString& filePath);
-    bool load(const QUrl& url, HttpClient& http);
+    // Fetches, parses and (when given) reads the reply within the request's one wait.
+    bool load(const QUrl& url, HttpClient& http, const Reader& read = {});
+    // Lets go of the reply's bytes and its nodes once what was wanted of them has been read.
+    void release();
     // Parses in place: the document keeps the bytes.
     bool loadBytes(QByteArray bytes);
 
