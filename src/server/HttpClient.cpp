@@ -53,7 +53,7 @@ HttpReply HttpClient::get(const QUrl& url, const Consumer& consume) {
         m_transfer = nullptr;
     }
     if (!reply.ok() || !consume)
-        return reply;
+        return reply; // the body still in its pieces
     m_reading = true;
     m_cancelledWhileReading = false;
     emit replyReceived();
@@ -62,12 +62,11 @@ HttpReply HttpClient::get(const QUrl& url, const Consumer& consume) {
         // An exception must not end the program from a worker thread: a reply too large to
         // read is a failure like any other.
         try {
-            consume(std::move(reply.body));
+            consume(reply.takeBody());
         } catch (const std::bad_alloc&) {
             outOfMemory = true;
         }
     });
-    reply.body = QByteArray();
     if (outOfMemory) {
         reply.error = FetchError::TooLarge;
         reply.reason = tr("The reply is too large to read.");

@@ -163,6 +163,10 @@ void HttpTransfer::onMetaData() {
     const QVariant length = m_reply->header(QNetworkRequest::ContentLengthHeader);
     if (length.isValid() && length.toLongLong() > m_limits.maxBytes)
         end(FetchError::TooLarge, tooLargeReason());
+    // An announced length (of the body as it will be read) gets its buffer at once, so the
+    // body is never copied to join it. The pages are only taken as the bytes arrive.
+    else if (length.isValid() && !m_reply->hasRawHeader("Content-Encoding") && m_pieces.empty())
+        m_pieces.emplace_back().reserve(length.toLongLong());
 }
 
 // Kept as the pieces that arrived: growing one buffer would copy it again and again, and for a
@@ -170,22 +174,21 @@ void HttpTransfer::onMetaData() {
 void HttpTransfer::onReadyRead() {
     if (m_ended)
         return;
-    QByteArray piece = m_reply->readAll();
-    m_size += piece.size();
-    m_pieces.push_back(std::move(piece));
+    const qint64 available = m_reply->bytesAvailable();
+    if (m_pieces.size() == 1 &&
+        m_pieces.front().capacity() - m_pieces.front().size() >= available) {
+        QByteArray& whole = m_pieces.front();
+        const qsizetype had = whole.size();
+        whole.resize(had + available);
+        whole.resize(had + std::max<qint64>(0, m_reply->read(whole.data() + had, available)));
+        m_size = whole.size();
+    } else {
+        QByteArray piece = m_reply->readAll();
+        m_size += piece.size();
+        m_pieces.push_back(std::move(piece));
+    }
     if (m_size > m_limits.maxBytes)
         end(FetchError::TooLarge, tooLargeReason());
-}
-
-QByteArray HttpTransfer::takeBody() {
-    QByteArray body;
-    body.reserve(m_size);
-    for (QByteArray& piece : m_pieces) {
-        body += piece;
-        piece = QByteArray();
-    }
-    m_pieces.clear();
-    return body;
 }
 
 void HttpTransfer::onProgress(qint64 received) {
@@ -254,10 +257,11 @@ HttpReply HttpTransfer::result() {
         result.reason = m_endReason;
         return result;
     }
-    result.body = takeBody();
-    if (result.body.isEmpty()) {
+    if (m_size == 0) {
         result.error = FetchError::EmptyBody;
         result.reason = tr("The server sent an empty reply.");
+        return result;
     }
+    result.pieces = std::move(m_pieces);
     return result;
 }

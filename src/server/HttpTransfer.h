@@ -47,7 +47,6 @@ private:
     void onLowSpeedTick();
     HttpReply result();
     QString tooLargeReason() const;
-    QByteArray takeBody();
 
     QNetworkAccessManager& m_manager;
     QUrl m_origin;

@@ -1,0 +1,126 @@
+// Replies are parsed and read on a worker thread while the GUI thread waits in the request's own
+// wait: the window keeps painting, the user's way out still works, and the models change only on
+// the GUI thread, once, at the end.
+#include "ClientFixture.h"
+#include "PlaylistController.h"
+
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QListView>
+#include <QTimer>
+
+#include <thread>
+
+namespace {
+
+class ReplyReading : public ClientFixture {
+protected:
+    QStringList treeTexts() {
+        QStringList out;
+        CatalogueModel* model = library().catalogue();
+        for (int r = 0; r < model->rowCount(); ++r) {
+            const QModelIndex artist = model->index(r, 0);
+            out << artist.data().toString();
+            for (int c = 0; c < model->rowCount(artist); ++c)
+                out << model->index(c, 0, artist).data().toString();
+        }
+        return out;
+    }
+    QStringList lines(int list) {
+        QStringList out;
+        for (int row = 0; row < library().songs(list)->count(); ++row)
+            out << library().songs(list)->entry(row).text;
+        return out;
+    }
+};
+
+// Escape while a reply is being read (the transfer is over) throws away what was read.
+TEST_F(ReplyReading, ACancelDuringReadingPutsEverythingBack) {
+    const struct {
+        const char* name;
+        int replyToCancel; // counted from the command's first reply
+        std::function<void()> run;
+    } cases[] = {
+        {"refresh, artists", 2, [this] { window->RefreshLibrary(); }},
+        {"refresh, albums", 3, [this] { window->RefreshLibrary(); }},
+        {"track list", 1, [this] { library().showTracks("album11"); }},
+        {"search", 1, [this] { library().search("o"); }},
+    };
+    openWindow();
+    window->RefreshLibrary();
+    library().showTracks("album10");
+    library().search("dawn");
+    const QStringList tree = treeTexts(), tracks = lines(0), found = lines(1);
+    const QString token = window->authToken();
+    for (const auto& c : cases) {
+        int replies = 0;
+        const QMetaObject::Connection cancelling =
+            QObject::connect(&window->httpClient(), &HttpClient::replyReceived, window.get(), [&] {
+                if (++replies == c.replyToCancel)
+                    window->httpClient().cancel();
+            });
+        c.run();
+        QObject::disconnect(cancelling);
+        EXPECT_EQ(replies, c.replyToCancel) << c.name;
+        EXPECT_TRUE(dialogs.shown.empty()) << c.name;
+        EXPECT_EQ(control<QLabel>("StatusBarPanel1")->text(), "Cancelled") << c.name;
+        EXPECT_EQ(treeTexts(), tree) << c.name;
+        EXPECT_EQ(lines(0), tracks) << c.name;
+        EXPECT_EQ(lines(1), found) << c.name;
+        EXPECT_EQ(window->authToken(), token) << c.name;
+        EXPECT_FALSE(library().isBusy()) << c.name;
+        EXPECT_FALSE(window->httpClient().isBusy()) << c.name;
+    }
+}
+
+// A long list is read while the GUI thread goes on: timers fire and the list view paints.
+TEST_F(ReplyReading, TheWindowPaintsWhileAReplyIsRead) {
+    TestServer big(Catalogue::generated(10, 10, 200000));
+    openWindow();
+    window->setServername(big.url());
+    window->httpClient().setStallTimeout(HttpClient::DefaultStallTimeout);
+    window->show();
+    window->RefreshLibrary();
+    QListView* list = control<QListView>("lstSongs0");
+    int paints = 0, ticks = 0;
+    bool reading = false;
+    struct PaintCounter : QObject {
+        int& count;
+        bool& reading;
+        PaintCounter(int& c, bool& r) : count(c), reading(r) {}
+        bool eventFilter(QObject*, QEvent* e) override {
+            if (e->type() == QEvent::Paint && reading)
+                ++count;
+            return false;
+        }
+    } counter(paints, reading);
+    list->viewport()->installEventFilter(&counter);
+    QTimer tick;
+    tick.setInterval(5);
+    QObject::connect(&tick, &QTimer::timeout, window.get(), [&] {
+        if (!reading)
+            return;
+        ++ticks;
+        list->viewport()->update();
+    });
+    QObject::connect(&window->httpClient(), &HttpClient::replyReceived, window.get(),
+                     [&] { reading = true; });
+    tick.start();
+    library().search("Song");
+    reading = false;
+    EXPECT_EQ(library().songs(1)->count(), 200000);
+    EXPECT_GT(ticks, 0);
+    EXPECT_GT(paints, 0);
+    std::printf("[ measure  ] while 200,000 songs were read: %d timer ticks, %d paints\n", ticks,
+                paints);
+}
+
+TEST(ReplyReadingThreads, ModelsRefuseToBeFilledFromAnotherThread) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    SongListModel songs;
+    CatalogueModel catalogue;
+    EXPECT_DEATH(std::thread([&] { songs.setRows({}); }).join(), "from a thread");
+    EXPECT_DEATH(std::thread([&] { catalogue.setContents({}); }).join(), "from a thread");
+}
+
+} // namespace
