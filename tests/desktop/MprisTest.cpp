@@ -57,6 +57,14 @@ protected:
         ASSERT_EQ(service, "org.mpris.MediaPlayer2.sonaric_client");
     }
 
+    // The fake takes the desktop's notification service on the test's bus.
+    bool offerNotifications(FakeNotifications& notifications) {
+        QDBusConnection notifier = bus.connect("notifier");
+        return notifier.registerObject("/org/freedesktop/Notifications", &notifications,
+                                       QDBusConnection::ExportAllSlots) &&
+               notifier.registerService("org.freedesktop.Notifications");
+    }
+
     QDBusMessage call(const char* interface, const QString& method, QVariantList args = {}) {
         QDBusMessage message =
             QDBusMessage::createMethodCall(service, MprisService::ObjectPath, interface, method);
@@ -131,11 +139,8 @@ TEST_F(Desktop, MediaKeysDriveTheRealPlayer) {
 }
 
 TEST_F(Desktop, ANewSongIsAnnouncedOnlyWhileTheWindowIsInactive) {
-    QDBusConnection notifier = bus.connect("notifier");
     FakeNotifications notifications;
-    ASSERT_TRUE(notifier.registerObject("/org/freedesktop/Notifications", &notifications,
-                                        QDBusConnection::ExportAllSlots));
-    ASSERT_TRUE(notifier.registerService("org.freedesktop.Notifications"));
+    ASSERT_TRUE(offerNotifications(notifications));
 
     window->playlist().addSong(1);
     window->playlist().jumpTo(0);
@@ -156,11 +161,8 @@ TEST_F(Desktop, ANewSongIsAnnouncedOnlyWhileTheWindowIsInactive) {
 // Notification services read markup in the body; the server's texts must reach it escaped, and
 // the media-player metadata must carry them exactly as sent.
 TEST_F(Desktop, MarkupFromTheServerIsShownAsText) {
-    QDBusConnection notifier = bus.connect("notifier");
     FakeNotifications notifications;
-    ASSERT_TRUE(notifier.registerObject("/org/freedesktop/Notifications", &notifications,
-                                        QDBusConnection::ExportAllSlots));
-    ASSERT_TRUE(notifier.registerService("org.freedesktop.Notifications"));
+    ASSERT_TRUE(offerNotifications(notifications));
     const std::string markup = "<b>Bold</b> & <img src=\"x.png\">";
     server->setSongFields({{}, markup, markup, "<i>Album</i>"});
     window->playlist().addSong(1);

@@ -15,17 +15,6 @@ namespace {
 
 class ReplyReading : public ClientFixture {
 protected:
-    QStringList treeTexts() {
-        QStringList out;
-        CatalogueModel* model = library().catalogue();
-        for (int r = 0; r < model->rowCount(); ++r) {
-            const QModelIndex artist = model->index(r, 0);
-            out << artist.data().toString();
-            for (int c = 0; c < model->rowCount(artist); ++c)
-                out << model->index(c, 0, artist).data().toString();
-        }
-        return out;
-    }
     QStringList lines(int list) {
         QStringList out;
         for (int row = 0; row < library().songs(list)->count(); ++row)

@@ -122,18 +122,6 @@ protected:
         return "";
     }
 
-    QStringList treeTexts() {
-        QStringList out;
-        CatalogueModel* model = library().catalogue();
-        for (int r = 0; r < model->rowCount(); ++r) {
-            const QModelIndex a = model->index(r, 0);
-            out << a.data().toString();
-            for (int c = 0; c < model->rowCount(a); ++c)
-                out << model->index(c, 0, a).data().toString();
-        }
-        return out;
-    }
-
     void applyFault() {
         switch (faultCase()) {
         case Case::Refused:

@@ -68,6 +68,19 @@ protected:
 
     LibraryBrowser& library() { return window->library(); }
 
+    // Every node's text, each artist followed by its albums.
+    QStringList treeTexts() {
+        QStringList out;
+        CatalogueModel* model = library().catalogue();
+        for (int r = 0; r < model->rowCount(); ++r) {
+            const QModelIndex artist = model->index(r, 0);
+            out << artist.data().toString();
+            for (int c = 0; c < model->rowCount(artist); ++c)
+                out << model->index(c, 0, artist).data().toString();
+        }
+        return out;
+    }
+
     template <typename T> T* control(const char* name) {
         T* found = window->findChild<T*>(QLatin1String(name));
         EXPECT_NE(found, nullptr) << name;
