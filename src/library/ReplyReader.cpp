@@ -26,10 +26,8 @@ struct TextBuffer {
 };
 
 std::string_view textOf(pugi::xml_node node, TextBuffer& buffer) {
-    const pugi::xml_node first = node.first_child();
-    if (!first.next_sibling() &&
-        (first.type() == pugi::node_pcdata || first.type() == pugi::node_cdata))
-        return ReplyText::bounded(first.value(), buffer.cut);
+    if (!node.first_child())
+        return ReplyText::bounded(XmlDocument::ownText(node), buffer.cut);
     buffer.whole.clear();
     XmlDocument::appendText(node, buffer.whole);
     return ReplyText::bounded(buffer.whole, buffer.cut);

@@ -11,6 +11,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 
 class HttpClient;
 
@@ -44,6 +45,8 @@ public:
     static QString text(pugi::xml_node node);
     // The same text as UTF-8, appended to a buffer: for loops over large replies.
     static void appendText(pugi::xml_node node, std::string& out);
+    // The text a node holds itself: a text node's, or an element's first text.
+    static std::string_view ownText(pugi::xml_node node);
     static std::optional<QString> attribute(pugi::xml_node node, const char* name);
 
 private:

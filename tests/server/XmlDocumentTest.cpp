@@ -62,13 +62,19 @@ TEST(XmlDocumentBytes, TextIsTheWholeTextContent) {
     XmlDocument doc;
     ASSERT_TRUE(doc.loadBytes("<root><a>x &amp; y</a><b><![CDATA[<raw> & ]]></b>"
                               "<c>one<i>two</i><![CDATA[three]]><j><k>four</k></j></c>"
-                              "<d/><e>caf\xC3\xA9</e></root>"));
+                              "<d/><e>caf\xC3\xA9</e><f>a<i>b</i>c<!--x-->d<?pi y?></f>"
+                              "<g> </g><h> <i>x</i></h></root>"));
     auto text = [&](const char* path) { return XmlDocument::text(doc.selectSingleNode(path)); };
     EXPECT_EQ(text("/root/a"), "x & y");
     EXPECT_EQ(text("/root/b"), "<raw> & ");
     EXPECT_EQ(text("/root/c"), "onetwothreefour");
     EXPECT_EQ(text("/root/d"), "");
     EXPECT_EQ(text("/root/e"), QStringLiteral("café"));
+    // Texts in order around child elements; comments and instructions are no text.
+    EXPECT_EQ(text("/root/f"), "abcd");
+    // A text of blanks is a text when it stands alone.
+    EXPECT_EQ(text("/root/g"), " ");
+    EXPECT_EQ(text("/root/h"), "x");
     EXPECT_EQ(text("/root/missing"), "");
     EXPECT_EQ(XmlDocument::attribute(doc.selectSingleNode("/root/a"), "id"), std::nullopt);
 }
