@@ -6,6 +6,7 @@
 #include <QFile>
 
 #include <cctype>
+#include <malloc.h>
 #include <string>
 
 namespace {
@@ -32,6 +33,9 @@ bool hasTrailingText(const QByteArray& bytes) {
 // of a million songs has three million such texts, and a node costs 64 bytes.
 constexpr unsigned ParseOptions =
     pugi::parse_default | pugi::parse_ws_pcdata_single | pugi::parse_embed_pcdata;
+
+// From this size on, a released reply's memory goes back to the system at once.
+constexpr qsizetype LargeReplyBytes = 4 * 1024 * 1024;
 
 // A page of HTML, half a document or two documents: to the user, all the same.
 QString notXml() {
@@ -71,9 +75,15 @@ bool XmlDocument::load(const QUrl& url, HttpClient& http, const Reader& read) {
 }
 
 void XmlDocument::release() {
+    const bool large = m_buffer.size() > LargeReplyBytes;
     m_document.reset();
     m_buffer = QByteArray();
     m_loaded = false;
+    // A large reply's nodes were allocated by the worker thread that read it, in an arena the
+    // GUI thread does not allocate from: unless they go back to the system, they stay resident
+    // beside everything the GUI thread builds next.
+    if (large)
+        malloc_trim(0);
 }
 
 bool XmlDocument::loadBytes(QByteArray bytes) {
