@@ -242,7 +242,7 @@ int main(int argc, char* argv[]) {
     std::snprintf(what, sizeof what, "refresh %dk artists / %dk albums, end to end", artists / 1000,
                   albums / 1000);
     benchRow(what, endToEnd, "ms", "<= 1000 ms");
-    benchRow("  of which the 3 GETs", refreshHttp, "ms", "");
+    benchRow("  of which the 3 requests, reading included", refreshHttp, "ms", "");
     benchRow("  artists: fetch + parse", fetchArtists, "ms", "");
     benchRow("  artists: tree", treeArtists, "ms", "");
     benchRow("  albums: fetch + parse", fetchAlbums, "ms", "");
