@@ -169,8 +169,8 @@ void HttpTransfer::onMetaData() {
         m_pieces.emplace_back().reserve(length.toLongLong());
 }
 
-// Kept as the pieces that arrived: growing one buffer would copy it again and again, and for a
-// moment hold it twice.
+// Read into the buffer sized for the announced length, or else kept as the pieces that arrived:
+// growing one buffer would copy it again and again, and for a moment hold it twice.
 void HttpTransfer::onReadyRead() {
     if (m_ended)
         return;
