@@ -142,8 +142,8 @@ TEST_F(Rendering, HugeTextsAreCutAtReading) {
     const qint64 addMs = clock.elapsed();
     std::printf("[ measure  ] 5 MB artist name: refresh %lld ms; 1 MB title: add %lld ms\n",
                 static_cast<long long>(refreshMs), static_cast<long long>(addMs));
-    EXPECT_LT(refreshMs, 3000);
-    EXPECT_LT(addMs, 3000);
+    EXPECT_LT(refreshMs, 5000);
+    EXPECT_LT(addMs, 5000);
     EXPECT_EQ(window->playlist().lines()->stringList(), QStringList{QString(4095, 't') + Ellipsis});
     // Surrogate pairs count as one character and are never split.
     const QString emoji = QString::fromUtf8("\xF0\x9F\x8E\xB5");
