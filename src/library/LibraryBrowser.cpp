@@ -16,8 +16,8 @@ constexpr char ArtistPrefix[] = "artist";
 } // namespace
 
 LibraryBrowser::LibraryBrowser(ServerSession& server, QObject* parent)
-    : QObject(parent), m_server(server), m_session(server.state()), m_catalogue(this),
-      m_librarySongs(this), m_searchSongs(this) {
+    : QObject(parent), m_server(server), m_catalogue(this), m_librarySongs(this),
+      m_searchSongs(this) {
 }
 
 void LibraryBrowser::setStatusText(const QString& text) {
@@ -54,7 +54,7 @@ bool LibraryBrowser::endIfCancelled(const XmlDocument& reply, Undo& undo) {
     if (undo.searchSongs)
         m_searchSongs.setRows(std::move(*undo.searchSongs));
     if (undo.token)
-        m_session.authToken = *undo.token;
+        m_server.state().authToken = *undo.token;
     if (undo.artistCountText && *undo.artistCountText != m_artistCountText)
         setArtistCountText(*undo.artistCountText);
     setStatusText(tr("Cancelled"));
@@ -72,10 +72,10 @@ void LibraryBrowser::refreshLibrary() {
     const Handshake handshake = m_server.handshake();
     XmlDocument reply;
     Undo undo{m_catalogue.takeContents(), m_librarySongs.takeRows(), m_searchSongs.takeRows(),
-              m_session.authToken, m_artistCountText};
+              m_server.state().authToken, m_artistCountText};
     const QString failed = tr("Library refresh failed");
 
-    setStatusText(QLatin1String("Contacting server (") + m_session.servername +
+    setStatusText(QLatin1String("Contacting server (") + m_server.state().servername +
                   QLatin1String(")..."));
     const bool signedIn = m_server.signIn(handshake, reply);
     if (endIfCancelled(reply, undo))

@@ -13,7 +13,6 @@
 
 class CatalogueBuilder;
 class ServerSession;
-struct SessionState;
 
 // Signs in, builds the catalogue tree, fetches track lists and searches. Each command runs to its
 // end before it returns; progress, the busy state and failures come out as signals that the
@@ -78,7 +77,6 @@ private:
     void reportFailure(const QString& message, const QString& statusText);
 
     ServerSession& m_server;
-    SessionState& m_session;
     CatalogueModel m_catalogue;
     SongListModel m_librarySongs;
     SongListModel m_searchSongs;

@@ -1,5 +1,7 @@
 #include "MpvPlayer.h"
 
+#include "StreamAddress.h"
+
 #include <QMetaObject>
 
 #include <mpv/client.h>
@@ -234,8 +236,7 @@ void MpvPlayer::setFlag(const char* name, bool value) {
 
 bool MpvPlayer::append(const QByteArray& url) {
     // The last check before libmpv, which would open far more than http.
-    const QByteArray scheme = url.left(url.indexOf(':')).toLower();
-    if (scheme != "http" && scheme != "https") {
+    if (!StreamAddress::isPlayable(QUrl::fromEncoded(url))) {
         qWarning("refused to play a stream address that is not http or https");
         return false;
     }
