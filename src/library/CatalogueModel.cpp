@@ -64,6 +64,12 @@ int CatalogueModel::columnCount(const QModelIndex&) const {
     return 1;
 }
 
+QVariant CatalogueModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (section == 0 && orientation == Qt::Horizontal && role == Qt::DisplayRole)
+        return tr("Artists and albums");
+    return QAbstractItemModel::headerData(section, orientation, role);
+}
+
 QVariant CatalogueModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::ToolTipRole && role != KeyRole))
         return {};

@@ -4,16 +4,21 @@
 #include <QString>
 #include <QUrl>
 
-// A playable item: a stream URL and named string attributes ("SNR/Title" and so on).
+#include <cstdint>
+
+// A playable item: a stream URL, named string attributes ("SNR/Title" and so on) and a serial
+// number that no other item of this run shares, so the desktop can tell entries apart.
 class MediaItem {
 public:
-    explicit MediaItem(QUrl url) : m_url(std::move(url)) {}
+    MediaItem(QUrl url, std::uint64_t serial) : m_url(std::move(url)), m_serial(serial) {}
 
     const QUrl& sourceURL() const { return m_url; }
+    std::uint64_t serial() const { return m_serial; }
     void setItemInfo(const QString& name, const QString& value) { m_info.insert(name, value); }
     QString getItemInfo(const QString& name) const { return m_info.value(name); }
 
 private:
     QUrl m_url;
+    std::uint64_t m_serial;
     QHash<QString, QString> m_info;
 };

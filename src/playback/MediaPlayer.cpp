@@ -5,32 +5,100 @@
 MediaPlayer::MediaPlayer(MpvPlayer::Options options, QObject* parent)
     : QObject(parent), m_mpv(options, this) {
     connect(&m_mpv, &MpvPlayer::playlistPosChanged, this, &MediaPlayer::onPlaylistPos);
-    connect(&m_mpv, &MpvPlayer::entryEnded, this, [this](int index, MpvPlayer::EndReason reason) {
-        if (reason == MpvPlayer::EndReason::Failed)
-            if (std::shared_ptr<MediaItem> item = m_playlist.Item(index))
-                emit itemFailed(item);
-    });
-    connect(&m_mpv, &MpvPlayer::idleChanged, this, [this] { emit playingChanged(isPlaying()); });
-    connect(&m_mpv, &MpvPlayer::pausedChanged, this, [this] { emit playingChanged(isPlaying()); });
+    connect(&m_mpv, &MpvPlayer::entryEnded, this, &MediaPlayer::onEntryEnded);
+    connect(&m_mpv, &MpvPlayer::idleChanged, this, &MediaPlayer::updateState);
+    connect(&m_mpv, &MpvPlayer::pausedChanged, this, &MediaPlayer::updateState);
+    connect(&m_mpv, &MpvPlayer::seekableChanged, this, &MediaPlayer::transportChanged);
+    connect(&m_mpv, &MpvPlayer::seeked, this, [this] { emit seeked(position()); });
 }
 
-std::shared_ptr<MediaItem> MediaPlayer::newMedia(const QUrl& url) const {
-    return std::make_shared<MediaItem>(url);
+std::shared_ptr<MediaItem> MediaPlayer::newMedia(const QUrl& url) {
+    return std::make_shared<MediaItem>(url, m_nextSerial++);
 }
 
-// libmpv reports -1 between entries and after the last one; the current item stays the last one
-// that played, as a stopped player still shows it. Removing entries before it shifts its index
-// but does not change it.
-void MediaPlayer::onPlaylistPos(int index) {
-    std::shared_ptr<MediaItem> item = m_playlist.Item(index);
-    if (!item || item == m_current)
+bool MediaPlayer::appendItem(std::shared_ptr<MediaItem> item) {
+    if (!m_playlist.appendItem(std::move(item)))
+        return false;
+    emit transportChanged();
+    return true;
+}
+
+// libmpv plays the entry that moves into the place of a removed current one, or stops when there
+// is none; the current entry follows it, and falls back to the first as at the end of the list.
+void MediaPlayer::removeItem(const std::shared_ptr<MediaItem>& item) {
+    const int index = m_playlist.indexOf(item);
+    if (index < 0)
+        return;
+    const bool wasCurrent = item == m_current;
+    m_playlist.removeItem(item);
+    if (wasCurrent) {
+        std::shared_ptr<MediaItem> successor = m_playlist.Item(index);
+        setCurrent(successor ? std::move(successor) : m_playlist.Item(0));
+    }
+    emit transportChanged();
+}
+
+void MediaPlayer::clearPlaylist() {
+    m_playlist.clear();
+    setCurrent(nullptr);
+    emit transportChanged();
+}
+
+void MediaPlayer::setCurrent(std::shared_ptr<MediaItem> item) {
+    if (item == m_current)
         return;
     m_current = std::move(item);
     emit CurrentItemChange(m_current);
+    emit transportChanged();
 }
 
-bool MediaPlayer::isPlaying() const {
-    return m_mpv.hasActiveEntry() && !m_mpv.isPaused();
+// libmpv reports -1 between entries, after a stop and after the last entry; the player's own
+// current entry stays. Removing entries before it shifts its index but does not change it.
+void MediaPlayer::onPlaylistPos(int index) {
+    if (std::shared_ptr<MediaItem> item = m_playlist.Item(index))
+        setCurrent(std::move(item));
+}
+
+void MediaPlayer::onEntryEnded(int index, MpvPlayer::EndReason reason) {
+    if (reason == MpvPlayer::EndReason::Stopped)
+        return;
+    if (reason == MpvPlayer::EndReason::Failed)
+        if (std::shared_ptr<MediaItem> item = m_playlist.Item(index))
+            emit itemFailed(item);
+    // libmpv has run out of entries: the list starts again from the top on the next Play.
+    if (index >= 0 && index == m_playlist.count() - 1)
+        setCurrent(m_playlist.Item(0));
+}
+
+void MediaPlayer::updateState() {
+    PlaybackState state = PlaybackState::Playing;
+    if (m_mpv.isIdle())
+        state = PlaybackState::Stopped;
+    else if (m_mpv.isPaused())
+        state = PlaybackState::Paused;
+    if (state == m_state)
+        return;
+    m_state = state;
+    emit playbackStateChanged(state);
+    emit transportChanged();
+}
+
+bool MediaPlayer::canGoNext() const {
+    const int index = currentIndex();
+    return index >= 0 && index + 1 < m_playlist.count();
+}
+
+bool MediaPlayer::canGoPrevious() const {
+    return currentIndex() > 0;
+}
+
+bool MediaPlayer::canSeek() const {
+    return m_state != PlaybackState::Stopped && m_mpv.isSeekable();
+}
+
+double MediaPlayer::position() const {
+    const double at = std::max(0.0, m_mpv.position());
+    return duration() > 0 ? std::min(at, duration()) : at;
 }
 
 void MediaPlayer::play() {
@@ -40,22 +108,25 @@ void MediaPlayer::play() {
         m_mpv.setPaused(false);
         return;
     }
-    startAt(std::max(0, m_playlist.indexOf(m_current)));
+    startAt(std::max(0, currentIndex()));
 }
 
 // The item asked for is current from the moment it is asked for: libmpv reports its new playlist
 // position only later, and until then the player would be playing with nothing to show for it.
 void MediaPlayer::startAt(int index) {
+    if (index < 0 || index >= m_playlist.count())
+        return;
     m_mpv.playIndex(index);
-    onPlaylistPos(index);
+    setCurrent(m_playlist.Item(index));
 }
 
 void MediaPlayer::pause() {
-    m_mpv.setPaused(true);
+    if (m_mpv.hasActiveEntry())
+        m_mpv.setPaused(true);
 }
 
 void MediaPlayer::togglePause() {
-    if (isPlaying())
+    if (m_mpv.hasActiveEntry() && !m_mpv.isPaused())
         pause();
     else
         play();
@@ -64,18 +135,32 @@ void MediaPlayer::togglePause() {
 void MediaPlayer::stop() {
     m_mpv.stopKeepingPlaylist();
 }
+
 void MediaPlayer::previous() {
-    m_mpv.previous();
+    if (canGoPrevious())
+        startAt(currentIndex() - 1);
 }
+
 void MediaPlayer::next() {
-    m_mpv.next();
+    if (canGoNext())
+        startAt(currentIndex() + 1);
 }
+
 void MediaPlayer::seek(double seconds) {
-    m_mpv.seek(seconds);
+    if (!canSeek())
+        return;
+    const double end = duration() > 0 ? duration() : seconds;
+    m_mpv.seek(std::clamp(seconds, 0.0, end));
 }
+
+void MediaPlayer::seekBy(double seconds) {
+    seek(position() + seconds);
+}
+
 void MediaPlayer::setVolume(int volume) {
-    m_mpv.setVolume(volume);
+    m_mpv.setVolume(std::clamp(volume, 0, 100));
 }
+
 void MediaPlayer::setMuted(bool muted) {
     m_mpv.setMuted(muted);
 }

@@ -3,25 +3,50 @@
 #include "MediaItem.h"
 #include "MediaPlaylist.h"
 #include "MpvPlayer.h"
+#include "PlaybackState.h"
 
 #include <QObject>
 
+#include <cstdint>
 #include <memory>
 
 // The embedded player: media items, the current playlist, transport controls, and a signal for
 // every change of the current item. Plays through libmpv; shows no dialogs of its own.
+//
+// The player keeps its own current entry, also while libmpv has none (after Stop, or after the
+// last entry has ended), so every command has an entry to act on. Next and Previous play the
+// neighbouring entry from any state and do nothing at the ends of the list. When the last entry
+// ends, the player is stopped with the first entry current. The playback state is always the
+// one libmpv reports, never the one last asked for.
 class MediaPlayer : public QObject {
     Q_OBJECT
 
 public:
     explicit MediaPlayer(MpvPlayer::Options options, QObject* parent = nullptr);
 
-    std::shared_ptr<MediaItem> newMedia(const QUrl& url) const;
-    MediaPlaylist& currentPlaylist() { return m_playlist; }
-    std::shared_ptr<MediaItem> currentMedia() const { return m_current; }
-    MpvPlayer& engine() { return m_mpv; }
+    std::shared_ptr<MediaItem> newMedia(const QUrl& url);
+    const MediaPlaylist& currentPlaylist() const { return m_playlist; }
+    // False, and nothing added, when the engine refuses the item's address.
+    bool appendItem(std::shared_ptr<MediaItem> item);
+    void removeItem(const std::shared_ptr<MediaItem>& item);
+    void clearPlaylist();
 
-    // Starts the current item, or the first one; resumes when paused.
+    std::shared_ptr<MediaItem> currentMedia() const { return m_current; }
+    int currentIndex() const { return m_playlist.indexOf(m_current); }
+    MpvPlayer& engine() { return m_mpv; }
+    const MpvPlayer& engine() const { return m_mpv; }
+
+    PlaybackState playbackState() const { return m_state; }
+    bool canGoNext() const;
+    bool canGoPrevious() const;
+    bool canPlay() const { return m_playlist.count() > 0; }
+    bool canSeek() const;
+    // Where playback is, within 0 and the length when that is known.
+    double position() const;
+    // The current stream's length; 0 while unknown.
+    double duration() const { return m_mpv.duration(); }
+
+    // Resumes when paused; otherwise starts the current entry, or the first one.
     void play();
     void pause();
     void togglePause();
@@ -30,22 +55,31 @@ public:
     void next();
     void setCurrentItem(const std::shared_ptr<MediaItem>& item);
     void seek(double seconds);
+    void seekBy(double seconds);
     void setVolume(int volume);
     void setMuted(bool muted);
-
-    bool isPlaying() const;
 
 signals:
     void CurrentItemChange(std::shared_ptr<MediaItem> item);
     // An entry's stream could not be played; the player has moved on.
     void itemFailed(std::shared_ptr<MediaItem> item);
-    void playingChanged(bool playing);
+    void playbackStateChanged(PlaybackState state);
+    // What the transport can do has changed: an entry added or removed, another current entry,
+    // a stream that can or cannot seek.
+    void transportChanged();
+    // A seek has completed; playback is now at this position.
+    void seeked(double seconds);
 
 private:
     void onPlaylistPos(int index);
+    void onEntryEnded(int index, MpvPlayer::EndReason reason);
+    void updateState();
+    void setCurrent(std::shared_ptr<MediaItem> item);
     void startAt(int index);
 
     MpvPlayer m_mpv;
     MediaPlaylist m_playlist{m_mpv};
     std::shared_ptr<MediaItem> m_current;
+    PlaybackState m_state = PlaybackState::Stopped;
+    std::uint64_t m_nextSerial = 1;
 };

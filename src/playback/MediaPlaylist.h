@@ -8,7 +8,8 @@
 class MpvPlayer;
 
 // The player's current playlist, kept in step with libmpv's so that libmpv moves on to the next
-// entry, and prefetches it, by itself.
+// entry, and prefetches it, by itself. Changed only through the MediaPlayer, which keeps its
+// current entry right as entries come and go.
 class MediaPlaylist {
 public:
     explicit MediaPlaylist(MpvPlayer& mpv) : m_mpv(mpv) {}

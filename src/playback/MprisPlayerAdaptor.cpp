@@ -8,6 +8,7 @@
 
 MprisPlayerAdaptor::MprisPlayerAdaptor(MprisService* service)
     : QDBusAbstractAdaptor(service), m_service(service) {
+    connect(service, &MprisService::seeked, this, &MprisPlayerAdaptor::Seeked);
 }
 
 QString MprisPlayerAdaptor::PlaybackStatus() const {
@@ -18,6 +19,21 @@ QVariantMap MprisPlayerAdaptor::Metadata() const {
 }
 qlonglong MprisPlayerAdaptor::Position() const {
     return m_service->positionMicroseconds();
+}
+bool MprisPlayerAdaptor::CanGoNext() const {
+    return m_service->player().canGoNext();
+}
+bool MprisPlayerAdaptor::CanGoPrevious() const {
+    return m_service->player().canGoPrevious();
+}
+bool MprisPlayerAdaptor::CanPlay() const {
+    return m_service->player().canPlay();
+}
+bool MprisPlayerAdaptor::CanPause() const {
+    return m_service->player().canPlay();
+}
+bool MprisPlayerAdaptor::CanSeek() const {
+    return m_service->player().canSeek();
 }
 
 double MprisPlayerAdaptor::Volume() const {
@@ -48,17 +64,27 @@ void MprisPlayerAdaptor::Play() {
     m_service->player().play();
 }
 
+// As the interface says: before the start is the start, past the end is the next song.
 void MprisPlayerAdaptor::Seek(qlonglong offset) {
-    const double target = m_service->player().engine().position() + offset / 1e6;
-    m_service->player().seek(std::max(0.0, target));
-    emit Seeked(static_cast<qlonglong>(std::max(0.0, target) * 1e6));
+    MediaPlayer& player = m_service->player();
+    if (!player.canSeek())
+        return;
+    const qint64 target = m_service->positionMicroseconds() + offset;
+    const qint64 length = m_service->lengthMicroseconds();
+    if (length > 0 && target > length) {
+        player.next();
+        return;
+    }
+    player.seek(std::max<qint64>(0, target) / 1e6);
 }
 
-// Only for the current song, as the interface asks: a stale track id is ignored.
+// Only for the current song and within its length, as the interface asks; anything else is
+// ignored. Seeked follows once the seek has landed.
 void MprisPlayerAdaptor::SetPosition(const QDBusObjectPath& trackId, qlonglong position) {
     const QVariant current = m_service->metadata().value(QStringLiteral("mpris:trackid"));
-    if (!current.isValid() || current.value<QDBusObjectPath>() != trackId || position < 0)
+    const qint64 length = m_service->lengthMicroseconds();
+    if (!m_service->player().canSeek() || current.value<QDBusObjectPath>() != trackId ||
+        position < 0 || position > length)
         return;
     m_service->player().seek(position / 1e6);
-    emit Seeked(position);
 }

@@ -17,11 +17,11 @@ class MprisPlayerAdaptor : public QDBusAbstractAdaptor {
     Q_PROPERTY(qlonglong Position READ Position)
     Q_PROPERTY(double MinimumRate READ Rate)
     Q_PROPERTY(double MaximumRate READ Rate)
-    Q_PROPERTY(bool CanGoNext READ CanControl)
-    Q_PROPERTY(bool CanGoPrevious READ CanControl)
-    Q_PROPERTY(bool CanPlay READ CanControl)
-    Q_PROPERTY(bool CanPause READ CanControl)
-    Q_PROPERTY(bool CanSeek READ CanControl)
+    Q_PROPERTY(bool CanGoNext READ CanGoNext)
+    Q_PROPERTY(bool CanGoPrevious READ CanGoPrevious)
+    Q_PROPERTY(bool CanPlay READ CanPlay)
+    Q_PROPERTY(bool CanPause READ CanPause)
+    Q_PROPERTY(bool CanSeek READ CanSeek)
     Q_PROPERTY(bool CanControl READ CanControl)
 
 public:
@@ -34,6 +34,11 @@ public:
     double Volume() const;
     void setVolume(double volume);
     qlonglong Position() const;
+    bool CanGoNext() const;
+    bool CanGoPrevious() const;
+    bool CanPlay() const;
+    bool CanPause() const;
+    bool CanSeek() const;
     bool CanControl() const { return true; }
 
 public slots:

@@ -9,27 +9,27 @@
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 
+#include <cmath>
+
 namespace {
 constexpr char PlayerInterface[] = "org.mpris.MediaPlayer2.Player";
 constexpr char BaseServiceName[] = "org.mpris.MediaPlayer2.sonaric_client";
+
+qint64 microseconds(double seconds) {
+    return static_cast<qint64>(std::llround(seconds * 1e6));
+}
 } // namespace
 
 MprisService::MprisService(MediaPlayer& player, QObject* parent)
     : QObject(parent), m_player(player) {
     new MprisRootAdaptor(this);
     new MprisPlayerAdaptor(this);
-    connect(&m_player, &MediaPlayer::playingChanged, this, [this] {
-        propertiesChanged({{QStringLiteral("PlaybackStatus"), playbackStatus()}});
-    });
-    connect(&m_player, &MediaPlayer::CurrentItemChange, this, [this] {
-        propertiesChanged({{QStringLiteral("Metadata"), metadata()}});
-    });
-    connect(&m_player.engine(), &MpvPlayer::durationChanged, this, [this] {
-        propertiesChanged({{QStringLiteral("Metadata"), metadata()}});
-    });
-    connect(&m_player.engine(), &MpvPlayer::volumeChanged, this, [this](int volume) {
-        propertiesChanged({{QStringLiteral("Volume"), volume / 100.0}});
-    });
+    connect(&m_player, &MediaPlayer::playbackStateChanged, this, &MprisService::publishChanges);
+    connect(&m_player, &MediaPlayer::CurrentItemChange, this, &MprisService::publishChanges);
+    connect(&m_player, &MediaPlayer::transportChanged, this, &MprisService::publishChanges);
+    connect(&m_player.engine(), &MpvPlayer::durationChanged, this, &MprisService::publishChanges);
+    connect(&m_player.engine(), &MpvPlayer::volumeChanged, this, &MprisService::publishChanges);
+    connect(&m_player, &MediaPlayer::seeked, this, [this] { emit seeked(positionMicroseconds()); });
 }
 
 MprisService::~MprisService() {
@@ -51,41 +51,78 @@ bool MprisService::registerOn(QDBusConnection connection) {
         return false;
     m_connection = connection;
     m_serviceName = name;
+    m_published = changingProperties();
     return true;
 }
 
 QString MprisService::playbackStatus() const {
-    if (m_player.isPlaying())
+    switch (m_player.playbackState()) {
+    case PlaybackState::Playing:
         return QStringLiteral("Playing");
-    return m_player.engine().hasActiveEntry() ? QStringLiteral("Paused")
-                                              : QStringLiteral("Stopped");
+    case PlaybackState::Paused:
+        return QStringLiteral("Paused");
+    case PlaybackState::Stopped:
+        break;
+    }
+    return QStringLiteral("Stopped");
 }
 
+// The stream address is left out on purpose: it carries the session token, and anything on the
+// session bus can read these properties.
 QVariantMap MprisService::metadata() const {
     const std::shared_ptr<MediaItem> item = m_player.currentMedia();
     if (!item)
         return {
             {QStringLiteral("mpris:trackid"),
              QVariant::fromValue(QDBusObjectPath("/org/mpris/MediaPlayer2/TrackList/NoTrack"))}};
-    const auto id = reinterpret_cast<quintptr>(item.get());
-    return {
+    QVariantMap out = {
         {QStringLiteral("mpris:trackid"),
-         QVariant::fromValue(QDBusObjectPath(QStringLiteral("/org/sonaric/track/%1").arg(id)))},
-        {QStringLiteral("mpris:length"), QVariant::fromValue<qlonglong>(static_cast<qlonglong>(
-                                             m_player.engine().duration() * 1e6))},
+         QVariant::fromValue(
+             QDBusObjectPath(QStringLiteral("/org/sonaric/track/%1").arg(item->serial())))},
         {QStringLiteral("xesam:title"), item->getItemInfo(QStringLiteral("SNR/Title"))},
         {QStringLiteral("xesam:artist"),
          QStringList{item->getItemInfo(QStringLiteral("SNR/Artist"))}},
         {QStringLiteral("xesam:album"), item->getItemInfo(QStringLiteral("SNR/Album"))},
     };
+    // Only a length that is known: an unknown one is left out rather than given as zero.
+    if (const qint64 length = lengthMicroseconds(); length > 0)
+        out.insert(QStringLiteral("mpris:length"), QVariant::fromValue<qlonglong>(length));
+    return out;
 }
 
 qint64 MprisService::positionMicroseconds() const {
-    return static_cast<qint64>(m_player.engine().position() * 1e6);
+    return microseconds(m_player.position());
 }
 
-void MprisService::propertiesChanged(const QVariantMap& changed) {
+qint64 MprisService::lengthMicroseconds() const {
+    return m_player.currentMedia() ? microseconds(m_player.duration()) : 0;
+}
+
+QVariantMap MprisService::changingProperties() const {
+    const bool canPlay = m_player.canPlay();
+    return {
+        {QStringLiteral("PlaybackStatus"), playbackStatus()},
+        {QStringLiteral("Metadata"), metadata()},
+        {QStringLiteral("Volume"), m_player.engine().volume() / 100.0},
+        {QStringLiteral("CanGoNext"), m_player.canGoNext()},
+        {QStringLiteral("CanGoPrevious"), m_player.canGoPrevious()},
+        {QStringLiteral("CanPlay"), canPlay},
+        {QStringLiteral("CanPause"), canPlay},
+        {QStringLiteral("CanSeek"), m_player.canSeek()},
+    };
+}
+
+// Sends what differs from what the bus was last told, so a listener never has to poll.
+void MprisService::publishChanges() {
     if (m_serviceName.isEmpty())
+        return;
+    const QVariantMap now = changingProperties();
+    QVariantMap changed;
+    for (auto it = now.begin(); it != now.end(); ++it)
+        if (m_published.value(it.key()) != it.value())
+            changed.insert(it.key(), it.value());
+    m_published = now;
+    if (changed.isEmpty())
         return;
     QDBusMessage signal = QDBusMessage::createSignal(
         QLatin1String(ObjectPath), QStringLiteral("org.freedesktop.DBus.Properties"),

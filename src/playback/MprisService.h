@@ -10,7 +10,8 @@ class MediaItem;
 class MediaPlayer;
 
 // Offers the player to the desktop as an MPRIS media player on a D-Bus connection, so that media
-// keys and the shell's media controls drive it and show what is playing.
+// keys and the shell's media controls drive it and show what is playing. Everything it says is
+// read from the player as it is; a change of any of it is sent as PropertiesChanged.
 class MprisService : public QObject {
     Q_OBJECT
 
@@ -28,14 +29,20 @@ public:
     QString playbackStatus() const;
     QVariantMap metadata() const;
     qint64 positionMicroseconds() const;
+    qint64 lengthMicroseconds() const;
+    // The Player interface's properties that change while the program runs.
+    QVariantMap changingProperties() const;
 
 signals:
     void raiseRequested();
+    // A seek has landed, wherever it was asked for.
+    void seeked(qlonglong positionMicroseconds);
 
 private:
-    void propertiesChanged(const QVariantMap& changed);
+    void publishChanges();
 
     MediaPlayer& m_player;
     QDBusConnection m_connection{QString()};
     QString m_serviceName;
+    QVariantMap m_published;
 };

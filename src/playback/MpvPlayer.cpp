@@ -17,7 +17,8 @@ enum Observed : std::uint64_t {
     TimePos,
     Duration,
     Volume,
-    Mute
+    Mute,
+    Seekable
 };
 
 } // namespace
@@ -123,6 +124,7 @@ MpvPlayer::MpvPlayer(Options options, QObject* parent) : QObject(parent), m_hand
     mpv_observe_property(mpv, Duration, "duration", MPV_FORMAT_DOUBLE);
     mpv_observe_property(mpv, Volume, "volume", MPV_FORMAT_DOUBLE);
     mpv_observe_property(mpv, Mute, "mute", MPV_FORMAT_FLAG);
+    mpv_observe_property(mpv, Seekable, "seekable", MPV_FORMAT_FLAG);
     mpv_set_wakeup_callback(mpv, &MpvPlayer::wakeUp, this);
 }
 
@@ -193,11 +195,34 @@ void MpvPlayer::handle(const mpv_event& event) {
             m_muted = known && *static_cast<int*>(property->data);
             emit mutedChanged(m_muted);
             break;
+        case Seekable:
+            m_seekable = known && *static_cast<int*>(property->data);
+            emit seekableChanged(m_seekable);
+            break;
         }
         break;
     }
+    // libmpv may seek on its own while an entry starts; only seeks once it plays are reported.
+    case MPV_EVENT_START_FILE:
+        m_started = false;
+        m_seeking = false;
+        break;
+    case MPV_EVENT_SEEK:
+        m_seeking = m_started;
+        break;
+    // Playback restarts both when an entry starts and when a seek has landed; after a seek, the
+    // observed time-pos may still be the one from before it, so the position is asked for.
     case MPV_EVENT_PLAYBACK_RESTART:
-        emit playbackStarted(m_playlistPos);
+        if (!m_started) {
+            m_started = true;
+            emit playbackStarted(m_playlistPos);
+        } else if (m_seeking) {
+            m_seeking = false;
+            double position = m_position;
+            if (mpv_get_property(m_handle.get(), "time-pos", MPV_FORMAT_DOUBLE, &position) >= 0)
+                m_position = position;
+            emit seeked();
+        }
         break;
     case MPV_EVENT_END_FILE: {
         const auto* end = static_cast<const mpv_event_end_file*>(event.data);
@@ -279,15 +304,6 @@ void MpvPlayer::stopKeepingPlaylist() {
     m_active = false;
 }
 
-void MpvPlayer::next() {
-    command({"playlist-next", "force"});
-    m_active = true;
-}
-
-void MpvPlayer::previous() {
-    command({"playlist-prev", "force"});
-    m_active = true;
-}
 void MpvPlayer::setPaused(bool paused) {
     setFlag("pause", paused);
 }
@@ -296,7 +312,7 @@ void MpvPlayer::setMuted(bool muted) {
 }
 
 void MpvPlayer::seek(double seconds) {
-    command({"seek", QByteArray::number(seconds, 'f', 3), "absolute"});
+    command({"seek", QByteArray::number(seconds, 'f', 3), "absolute+exact"});
 }
 
 void MpvPlayer::setVolume(int volume) {

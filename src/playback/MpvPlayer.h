@@ -38,8 +38,6 @@ public:
     void clear();
     void playIndex(int index);
     void stopKeepingPlaylist();
-    void next();
-    void previous();
     void setPaused(bool paused);
     void seek(double seconds);
     void setVolume(int volume);
@@ -49,8 +47,10 @@ public:
     int playlistPos() const { return m_playlistPos; }
     bool isPaused() const { return m_paused; }
     bool isIdle() const { return m_idle; }
+    bool isSeekable() const { return m_seekable; }
     // Whether an entry is loaded or loading. Unlike isIdle(), this knows at once about a start or
-    // stop we asked for, before libmpv's event says so.
+    // stop we asked for, before libmpv's event says so: it decides what a command does, while
+    // what is shown follows libmpv's own reports.
     bool hasActiveEntry() const { return m_active; }
     double position() const { return m_position; }
     double duration() const { return m_duration; }
@@ -65,6 +65,9 @@ signals:
     void durationChanged(double seconds);
     void volumeChanged(int volume);
     void mutedChanged(bool muted);
+    void seekableChanged(bool seekable);
+    // A seek has completed, whoever asked for it; position() is where it landed.
+    void seeked();
     // Sound is coming out for the entry at this index.
     void playbackStarted(int index);
     void entryEnded(int index, MpvPlayer::EndReason reason);
@@ -93,4 +96,7 @@ private:
     int m_volume = 50;
     bool m_muted = false;
     bool m_active = false;
+    bool m_seekable = false;
+    bool m_seeking = false;
+    bool m_started = false; // the current entry has begun to play
 };

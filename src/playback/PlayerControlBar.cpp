@@ -1,54 +1,69 @@
 #include "PlayerControlBar.h"
 
+#include "PlayerKeys.h"
+#include "PositionSlider.h"
+#include "SpokenLabel.h"
+
 #include <QContextMenuEvent>
 #include <QHBoxLayout>
-#include <QLabel>
 #include <QMenu>
-#include <QSlider>
-#include <QStyle>
 #include <QToolButton>
 
 #include <cmath>
+
+using TransportIcons::Kind;
 
 PlayerControlBar::PlayerControlBar(QWidget* parent) : QWidget(parent) {
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(2, 2, 2, 2);
     row->setSpacing(2);
-    m_previous = button("playerPrevious", tr("Previous"), &PlayerControlBar::previousRequested);
-    m_playPause = button("playerPlayPause", tr("Play"), &PlayerControlBar::playPauseRequested);
-    m_stop = button("playerStop", tr("Stop"), &PlayerControlBar::stopRequested);
-    m_next = button("playerNext", tr("Next"), &PlayerControlBar::nextRequested);
+    m_previous = button("playerPrevious", &PlayerControlBar::previousRequested);
+    m_playPause = button("playerPlayPause", &PlayerControlBar::playPauseRequested);
+    m_stop = button("playerStop", &PlayerControlBar::stopRequested);
+    m_next = button("playerNext", &PlayerControlBar::nextRequested);
+    describe(m_previous, tr("Previous"), PlayerKeys::previous());
+    describe(m_stop, tr("Stop"), PlayerKeys::stop());
+    describe(m_next, tr("Next"), PlayerKeys::next());
     m_previous->setAccessibleDescription(tr("Plays the previous song of the playlist"));
     m_playPause->setAccessibleDescription(tr("Plays or pauses the current song"));
     m_stop->setAccessibleDescription(tr("Stops playing and keeps the playlist"));
     m_next->setAccessibleDescription(tr("Plays the next song of the playlist"));
-    m_previous->setIcon(style()->standardIcon(QStyle::SP_MediaSkipBackward));
-    m_playPause->setIcon(style()->standardIcon(QStyle::SP_MediaPlay));
-    m_stop->setIcon(style()->standardIcon(QStyle::SP_MediaStop));
-    m_next->setIcon(style()->standardIcon(QStyle::SP_MediaSkipForward));
 
-    m_elapsed = new QLabel(timeText(0), this);
+    m_elapsed = new SpokenLabel(tr("Elapsed time"), this);
     m_elapsed->setObjectName(QStringLiteral("playerElapsed"));
-    m_seek = new QSlider(Qt::Horizontal, this);
+    m_elapsed->setAccessibleDescription(tr("Time played of the current song"));
+    m_seek = new PositionSlider(this);
     m_seek->setObjectName(QStringLiteral("playerSeek"));
     m_seek->setAccessibleName(tr("Position"));
     m_seek->setAccessibleDescription(tr("Where the current song is; move it to seek"));
-    m_elapsed->setAccessibleName(tr("Elapsed time"));
-    m_elapsed->setAccessibleDescription(tr("Time played of the current song"));
+    m_seek->setToolTip(tr("Position (%1 and %2 seek %3 seconds)")
+                           .arg(PlayerKeys::seekBackward().toString(QKeySequence::NativeText),
+                                PlayerKeys::seekForward().toString(QKeySequence::NativeText))
+                           .arg(PlayerKeys::SeekStepSeconds));
     m_seek->setRange(0, 0);
-    m_total = new QLabel(timeText(0), this);
+    m_seek->setSingleStep(static_cast<int>(PlayerKeys::SeekStepSeconds));
+    m_seek->setPageStep(static_cast<int>(PlayerKeys::SeekPageSeconds));
+    // However large the font, the slider keeps room to be dragged.
+    m_seek->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("00:00")) * 2);
+    m_total = new SpokenLabel(tr("Total time"), this);
     m_total->setObjectName(QStringLiteral("playerTotal"));
-    m_total->setAccessibleName(tr("Total time"));
     m_total->setAccessibleDescription(tr("Length of the current song"));
+    m_elapsed->showText(timeText(0));
+    m_total->showText(timeText(0));
 
-    m_mute = button("playerMute", tr("Mute"), nullptr);
-    m_mute->setIcon(style()->standardIcon(QStyle::SP_MediaVolume));
+    m_mute = button("playerMute", nullptr);
+    m_mute->setCheckable(true);
+    describe(m_mute, tr("Mute"), PlayerKeys::mute());
     m_mute->setAccessibleDescription(tr("Silences playback or brings the sound back"));
     m_volume = new QSlider(Qt::Horizontal, this);
     m_volume->setObjectName(QStringLiteral("playerVolume"));
     m_volume->setAccessibleName(tr("Volume"));
     m_volume->setAccessibleDescription(tr("Loudness of playback"));
+    m_volume->setToolTip(tr("Volume (%1, %2)")
+                             .arg(PlayerKeys::volumeUp().toString(QKeySequence::NativeText),
+                                  PlayerKeys::volumeDown().toString(QKeySequence::NativeText)));
     m_volume->setRange(0, 100);
+    m_volume->setSingleStep(PlayerKeys::VolumeStep);
     m_volume->setValue(50);
     m_volume->setMaximumWidth(60);
 
@@ -59,31 +74,77 @@ PlayerControlBar::PlayerControlBar(QWidget* parent) : QWidget(parent) {
                        static_cast<QWidget*>(m_volume)})
         row->addWidget(w, w == m_seek ? 1 : 0);
 
-    // The slider reports a seek when the user lets go, or steps it with keys or clicks.
+    // Dragging seeks when the user lets go; keys and clicks on the groove step from where
+    // playback is, not from where the slider was last drawn.
     connect(m_seek, &QSlider::sliderReleased, this,
-            [this] { emit seekRequested(m_seek->value() / 10.0); });
-    connect(m_seek, &QSlider::actionTriggered, this, [this](int action) {
-        if (action != QAbstractSlider::SliderMove && action != QAbstractSlider::SliderNoAction)
-            emit seekRequested(m_seek->sliderPosition() / 10.0);
-    });
+            [this] { emit seekRequested(m_seek->value()); });
+    connect(m_seek, &QSlider::actionTriggered, this, &PlayerControlBar::onSeekAction);
+    connect(m_seek, &PositionSlider::valueRequested, this,
+            [this](int seconds) { emit seekRequested(seconds); });
     connect(m_volume, &QSlider::actionTriggered, this, [this](int action) {
         if (action != QAbstractSlider::SliderNoAction)
             emit volumeRequested(m_volume->sliderPosition());
     });
-    connect(m_mute, &QToolButton::clicked, this, [this] { emit muteRequested(!m_muted); });
+    // The button shows the player's state, not its own: the click only asks.
+    connect(m_mute, &QToolButton::clicked, this, [this] {
+        m_mute->setChecked(m_muted);
+        emit muteRequested(!m_muted);
+    });
+    setPlaying(false);
+    setMuted(false);
 }
 
-QToolButton* PlayerControlBar::button(const char* name, const QString& text,
-                                      void (PlayerControlBar::*signal)()) {
+void PlayerControlBar::onSeekAction(int action) {
+    switch (action) {
+    case QAbstractSlider::SliderSingleStepAdd:
+        emit seekByRequested(PlayerKeys::SeekStepSeconds);
+        break;
+    case QAbstractSlider::SliderSingleStepSub:
+        emit seekByRequested(-PlayerKeys::SeekStepSeconds);
+        break;
+    case QAbstractSlider::SliderPageStepAdd:
+        emit seekByRequested(PlayerKeys::SeekPageSeconds);
+        break;
+    case QAbstractSlider::SliderPageStepSub:
+        emit seekByRequested(-PlayerKeys::SeekPageSeconds);
+        break;
+    case QAbstractSlider::SliderToMinimum:
+    case QAbstractSlider::SliderToMaximum:
+        emit seekRequested(m_seek->sliderPosition());
+        break;
+    default:
+        break;
+    }
+}
+
+QToolButton* PlayerControlBar::button(const char* name, void (PlayerControlBar::*signal)()) {
     auto* b = new QToolButton(this);
     b->setObjectName(QLatin1String(name));
-    b->setToolTip(text);
-    b->setAccessibleName(text);
     b->setAutoRaise(true);
     b->setFocusPolicy(Qt::TabFocus);
     if (signal)
         connect(b, &QToolButton::clicked, this, signal);
     return b;
+}
+
+void PlayerControlBar::describe(QToolButton* button, const QString& name, const QKeySequence& key) {
+    button->setAccessibleName(name);
+    button->setToolTip(QStringLiteral("%1 (%2)").arg(name, key.toString(QKeySequence::NativeText)));
+}
+
+void PlayerControlBar::showIcons() {
+    const QPalette& p = palette();
+    m_previous->setIcon(TransportIcons::icon(Kind::Previous, p));
+    m_playPause->setIcon(TransportIcons::icon(m_playing ? Kind::Pause : Kind::Play, p));
+    m_stop->setIcon(TransportIcons::icon(Kind::Stop, p));
+    m_next->setIcon(TransportIcons::icon(Kind::Next, p));
+    m_mute->setIcon(TransportIcons::icon(m_muted ? Kind::Muted : Kind::Volume, p));
+}
+
+void PlayerControlBar::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange || event->type() == QEvent::StyleChange)
+        showIcons();
 }
 
 QString PlayerControlBar::timeText(double seconds) {
@@ -100,22 +161,21 @@ QString PlayerControlBar::totalText() const {
 
 void PlayerControlBar::setPlaying(bool playing) {
     m_playing = playing;
-    m_playPause->setIcon(
-        style()->standardIcon(playing ? QStyle::SP_MediaPause : QStyle::SP_MediaPlay));
-    const QString text = playing ? tr("Pause") : tr("Play");
-    m_playPause->setToolTip(text);
-    m_playPause->setAccessibleName(text);
+    showIcons();
+    describe(m_playPause, playing ? tr("Pause") : tr("Play"), PlayerKeys::playPause());
 }
 
 void PlayerControlBar::setPosition(double seconds) {
-    m_elapsed->setText(timeText(seconds));
+    const QString text = timeText(seconds);
+    if (text != m_elapsed->text())
+        m_elapsed->showText(text);
     if (!m_seek->isSliderDown())
-        m_seek->setValue(static_cast<int>(seconds * 10));
+        m_seek->setValue(static_cast<int>(std::floor(std::max(0.0, seconds))));
 }
 
 void PlayerControlBar::setDuration(double seconds) {
-    m_total->setText(timeText(seconds));
-    m_seek->setRange(0, static_cast<int>(seconds * 10));
+    m_total->showText(timeText(seconds));
+    m_seek->setMaximum(static_cast<int>(std::floor(std::max(0.0, seconds))));
 }
 
 void PlayerControlBar::setVolume(int volume) {
@@ -125,19 +185,29 @@ void PlayerControlBar::setVolume(int volume) {
 
 void PlayerControlBar::setMuted(bool muted) {
     m_muted = muted;
-    m_mute->setIcon(
-        style()->standardIcon(muted ? QStyle::SP_MediaVolumeMuted : QStyle::SP_MediaVolume));
-    m_mute->setToolTip(muted ? tr("Unmute") : tr("Mute"));
+    m_mute->setChecked(muted);
+    showIcons();
+}
+
+void PlayerControlBar::setAvailable(bool canPlay, bool canGoPrevious, bool canGoNext,
+                                    bool canSeek) {
+    m_playPause->setEnabled(canPlay || m_playing);
+    m_previous->setEnabled(canGoPrevious);
+    m_next->setEnabled(canGoNext);
+    m_seek->setEnabled(canSeek);
 }
 
 void PlayerControlBar::contextMenuEvent(QContextMenuEvent* event) {
     QMenu menu(this);
     menu.addAction(m_playing ? tr("Pause") : tr("Play"), this,
-                   &PlayerControlBar::playPauseRequested);
+                   &PlayerControlBar::playPauseRequested)
+        ->setEnabled(m_playPause->isEnabled());
     menu.addAction(tr("Stop"), this, &PlayerControlBar::stopRequested);
     menu.addSeparator();
-    menu.addAction(tr("Previous"), this, &PlayerControlBar::previousRequested);
-    menu.addAction(tr("Next"), this, &PlayerControlBar::nextRequested);
+    menu.addAction(tr("Previous"), this, &PlayerControlBar::previousRequested)
+        ->setEnabled(m_previous->isEnabled());
+    menu.addAction(tr("Next"), this, &PlayerControlBar::nextRequested)
+        ->setEnabled(m_next->isEnabled());
     menu.addSeparator();
     menu.addAction(m_muted ? tr("Unmute") : tr("Mute"), this,
                    [this] { emit muteRequested(!m_muted); });

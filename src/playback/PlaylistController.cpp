@@ -25,7 +25,7 @@ QString isolated(const QString& field) {
 } // namespace
 
 PlaylistController::PlaylistController(ServerSession& server, MediaPlayer& player, QObject* parent)
-    : QObject(parent), m_server(server), m_player(player) {
+    : QObject(parent), m_server(server), m_player(player), m_lines(player) {
     connect(&m_player, &MediaPlayer::CurrentItemChange, this, &PlaylistController::showCurrentItem);
     connect(&m_player, &MediaPlayer::itemFailed, this,
             [this](const std::shared_ptr<MediaItem>& item) {
@@ -49,10 +49,13 @@ void PlaylistController::setNowPlaying(const QString& text) {
     emit nowPlayingChanged(text);
 }
 
-// The label's three lines follow every change of the current item, playing or not.
+// The label's three lines follow every change of the current item, playing or not; with no
+// current item left, it is empty.
 void PlaylistController::showCurrentItem(const std::shared_ptr<MediaItem>& item) {
-    if (!item)
+    if (!item) {
+        setNowPlaying(QString());
         return;
+    }
     setNowPlaying(isolated(item->getItemInfo(TitleInfo)) + QLatin1Char('\n') +
                   isolated(item->getItemInfo(ArtistInfo)) + QLatin1Char('\n') +
                   isolated(item->getItemInfo(AlbumInfo)));
@@ -82,7 +85,7 @@ void PlaylistController::addSong(std::int64_t songId) {
     item->setItemInfo(TitleInfo, song->title);
     item->setItemInfo(ArtistInfo, song->artist);
     item->setItemInfo(AlbumInfo, song->album);
-    if (!m_player.currentPlaylist().appendItem(std::move(item))) {
+    if (!m_player.appendItem(std::move(item))) {
         reportFailure(notHttpAddress());
         return;
     }
@@ -129,15 +132,14 @@ void PlaylistController::jumpTo(int line) {
 void PlaylistController::deleteLine(int line) {
     if (line < 0 || line >= count())
         return;
-    MediaPlaylist& playlist = m_player.currentPlaylist();
-    playlist.removeItem(playlist.Item(line));
+    m_player.removeItem(m_player.currentPlaylist().Item(line));
     m_lines.removeRows(line, 1);
     // Repeated deletes walk down the list; deleting the last line leaves no selection.
     emit selectRequested(line < count() ? line : -1);
 }
 
 void PlaylistController::clear() {
-    m_player.currentPlaylist().clear();
+    m_player.clearPlaylist();
     m_lines.setStringList({});
     setNowPlaying(QString());
 }

@@ -1,10 +1,10 @@
 #pragma once
 
+#include "PlaylistLines.h"
 #include "SongDetails.h"
 
 #include <QObject>
 #include <QString>
-#include <QStringListModel>
 
 #include <cstdint>
 #include <memory>
@@ -23,7 +23,7 @@ class PlaylistController : public QObject {
 public:
     PlaylistController(ServerSession& server, MediaPlayer& player, QObject* parent = nullptr);
 
-    QStringListModel* lines() { return &m_lines; }
+    PlaylistLines* lines() { return &m_lines; }
     int count() const { return m_lines.rowCount(); }
     QString nowPlaying() const { return m_nowPlaying; }
     bool isBusy() const { return m_busy; }
@@ -55,7 +55,7 @@ private:
 
     ServerSession& m_server;
     MediaPlayer& m_player;
-    QStringListModel m_lines;
+    PlaylistLines m_lines;
     QString m_nowPlaying;
     bool m_busy = false;
 };

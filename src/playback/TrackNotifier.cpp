@@ -15,13 +15,28 @@ constexpr int ShowForMs = 5000;
 
 TrackNotifier::TrackNotifier(MediaPlayer& player, QDBusConnection connection,
                              std::function<bool()> windowIsActive, QObject* parent)
-    : QObject(parent), m_connection(std::move(connection)),
+    : QObject(parent), m_player(player), m_connection(std::move(connection)),
       m_windowIsActive(std::move(windowIsActive)) {
-    connect(&player, &MediaPlayer::CurrentItemChange, this, &TrackNotifier::notify);
+    connect(&player, &MediaPlayer::CurrentItemChange, this, &TrackNotifier::onPlayerChanged);
+    connect(&player, &MediaPlayer::playbackStateChanged, this, &TrackNotifier::onPlayerChanged);
 }
 
-void TrackNotifier::notify(const std::shared_ptr<MediaItem>& item) {
-    if (!item || m_windowIsActive() || !m_connection.isConnected())
+// A song is announced when it starts playing, not when it merely becomes current (after the last
+// song the first one is current, but nothing plays); resuming from a pause is no new song.
+void TrackNotifier::onPlayerChanged() {
+    const std::shared_ptr<MediaItem> item = m_player.currentMedia();
+    if (m_player.playbackState() == PlaybackState::Stopped || !item) {
+        m_announced = 0;
+        return;
+    }
+    if (m_player.playbackState() != PlaybackState::Playing || item->serial() == m_announced)
+        return;
+    m_announced = item->serial();
+    notify(*item);
+}
+
+void TrackNotifier::notify(const MediaItem& item) {
+    if (m_windowIsActive() || !m_connection.isConnected())
         return;
     QDBusMessage call =
         QDBusMessage::createMethodCall(QLatin1String(Service), QLatin1String(Path),
@@ -29,10 +44,10 @@ void TrackNotifier::notify(const std::shared_ptr<MediaItem>& item) {
     // Asynchronous, so a slow or missing service never holds up the window. Each song replaces
     // the previous song's bubble instead of stacking up. Notification services read markup in
     // the body: the server's texts are escaped there, so they show as they are.
-    const QString body = item->getItemInfo(QStringLiteral("SNR/Artist")) + QLatin1Char('\n') +
-                         item->getItemInfo(QStringLiteral("SNR/Album"));
+    const QString body = item.getItemInfo(QStringLiteral("SNR/Artist")) + QLatin1Char('\n') +
+                         item.getItemInfo(QStringLiteral("SNR/Album"));
     call << QStringLiteral("Windows Sonaric Client") << m_lastId << QStringLiteral("sonaric-client")
-         << item->getItemInfo(QStringLiteral("SNR/Title")) << body.toHtmlEscaped() << QStringList()
+         << item.getItemInfo(QStringLiteral("SNR/Title")) << body.toHtmlEscaped() << QStringList()
          << QVariantMap() << ShowForMs;
     auto* watcher = new QDBusPendingCallWatcher(m_connection.asyncCall(call), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this,

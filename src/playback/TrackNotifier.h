@@ -3,14 +3,15 @@
 #include <QDBusConnection>
 #include <QObject>
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 
 class MediaItem;
 class MediaPlayer;
 
-// Tells the desktop's notification service about each new song while the window is not the
-// active one. Without such a service it stays silent.
+// Tells the desktop's notification service about each song that starts playing while the window
+// is not the active one. Without such a service it stays silent.
 class TrackNotifier : public QObject {
     Q_OBJECT
 
@@ -19,9 +20,12 @@ public:
                   std::function<bool()> windowIsActive, QObject* parent = nullptr);
 
 private:
-    void notify(const std::shared_ptr<MediaItem>& item);
+    void onPlayerChanged();
+    void notify(const MediaItem& item);
 
+    MediaPlayer& m_player;
     QDBusConnection m_connection;
     std::function<bool()> m_windowIsActive;
     uint m_lastId = 0;
+    std::uint64_t m_announced = 0; // the serial of the entry last announced while playing
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QList>
 #include <QObject>
 
@@ -14,6 +15,9 @@ public:
     enum class Handling {
         Widget,   // the widget handles the keys as it always does (a button presses itself)
         Activate, // the keys come out as activated(), in place of the widget's own handling
+        // As Activate, but a Space typed within the type-ahead interval after a letter goes to
+        // the widget: it belongs to a name being typed ("the q").
+        ActivateOutsideTypeAhead,
     };
 
     FocusKeys(QWidget* widget, QList<int> keys, Handling handling);
@@ -25,6 +29,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    bool isTypingAhead() const;
+
     QList<int> m_keys;
     Handling m_handling;
+    QElapsedTimer m_lastTyped;
 };

@@ -7,10 +7,12 @@
 #include "MediaPlayer.h"
 #include "MprisService.h"
 #include "PlayerControlBar.h"
+#include "PlayerKeys.h"
 #include "PlaylistController.h"
 #include "RequestInputGate.h"
 #include "ServerSession.h"
 #include "SettingsFile.h"
+#include "SpokenLabel.h"
 #include "TrackNotifier.h"
 #include "UserDialogs.h"
 
@@ -121,14 +123,16 @@ void frmPlayer::createControls() {
     m_playlist->setUniformItemSizes(true);
     m_playlist->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_playlist->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_nowPlaying = named(new QLabel(m_client), "lblNowPlaying");
     // The server's texts are shown as they are, never read as markup.
-    m_nowPlaying->setTextFormat(Qt::PlainText);
+    m_nowPlaying = named(new SpokenLabel(tr("Now playing"), m_client), "lblNowPlaying");
     m_nowPlaying->setAutoFillBackground(true);
     m_nowPlaying->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    // Green on black whatever the desktop's colours: both are set, so they always contrast.
     QPalette nowPlaying = m_nowPlaying->palette();
-    nowPlaying.setColor(QPalette::WindowText, QColor(0, 255, 0));
-    nowPlaying.setColor(QPalette::Window, nowPlaying.color(QPalette::Text));
+    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        nowPlaying.setColor(group, QPalette::WindowText, QColor(0, 255, 0));
+        nowPlaying.setColor(group, QPalette::Window, QColor(0, 0, 0));
+    }
     m_nowPlaying->setPalette(nowPlaying);
     m_deleteItem = named(new QPushButton(tr("Delete Item"), m_client), "cmdDeleteItem");
     m_clearPlaylist = named(new QPushButton(tr("Clear Playlist"), m_client), "cmdClearPlaylist");
@@ -140,6 +144,10 @@ void frmPlayer::createControls() {
     m_tabBar->addTab(tr("Library"));
     m_tabBar->addTab(tr("Search"));
     m_tabBar->setDrawBase(false);
+    // Two tabs always fit: the scroll arrows stay hidden, and out of the focus chain.
+    m_tabBar->setUsesScrollButtons(false);
+    for (QAbstractButton* arrow : m_tabBar->findChildren<QAbstractButton*>())
+        arrow->setFocusPolicy(Qt::NoFocus);
     for (int i = 0; i < 2; ++i) {
         auto* page = new QFrame(m_tabs);
         page->setFrameShape(QFrame::StyledPanel);
@@ -172,10 +180,8 @@ void frmPlayer::createControls() {
     m_searchButton->setEnabled(false);
     m_searchButton->setDefault(true);
 
-    m_statusPanel1 = named(new QLabel(this), "StatusBarPanel1");
-    m_statusPanel2 = named(new QLabel(this), "StatusBarPanel2");
-    m_statusPanel1->setTextFormat(Qt::PlainText);
-    m_statusPanel2->setTextFormat(Qt::PlainText);
+    m_statusPanel1 = named(new SpokenLabel(tr("Status"), this), "StatusBarPanel1");
+    m_statusPanel2 = named(new SpokenLabel(tr("Artist count"), this), "StatusBarPanel2");
     statusBar()->setObjectName(QStringLiteral("StatusBar"));
     statusBar()->addWidget(m_statusPanel1, 1);
     statusBar()->addPermanentWidget(m_statusPanel2);
@@ -190,13 +196,7 @@ void frmPlayer::createControls() {
     setTabOrder(m_songs[1], m_searchText);
     setTabOrder(m_searchText, m_searchButton);
 
-    connect(m_tabBar, &QTabBar::currentChanged, this, [this](int tab) {
-        const int previous = m_currentTab;
-        m_currentTab = tab;
-        m_pages[static_cast<std::size_t>(previous)]->hide();
-        m_pages[static_cast<std::size_t>(tab)]->show();
-        SSTab_Click(previous);
-    });
+    connect(m_tabBar, &QTabBar::currentChanged, this, &frmPlayer::showTab);
     connect(m_tree, &QTreeView::clicked, this, &frmPlayer::tvMusic_NodeClick);
     connect(m_searchButton, &QPushButton::clicked, this, &frmPlayer::cmdBasicSearch_Click);
     connect(m_searchText, &QLineEdit::returnPressed, this, [this] {
@@ -212,8 +212,7 @@ void frmPlayer::describeControls() {
         const char* name;
         const char* description;
     } controls[] = {
-        {m_nowPlaying, QT_TR_NOOP("Now playing"),
-         QT_TR_NOOP("Title, artist and album of the current song")},
+        {m_nowPlaying, nullptr, QT_TR_NOOP("Title, artist and album of the current song")},
         {m_player, QT_TR_NOOP("Player"), QT_TR_NOOP("Controls of the playing song")},
         {m_playlist, QT_TR_NOOP("Playlist"),
          QT_TR_NOOP("Songs to play; Enter plays the selected one, Delete removes it")},
@@ -231,12 +230,16 @@ void frmPlayer::describeControls() {
         {m_searchText, QT_TR_NOOP("Search text"),
          QT_TR_NOOP("Text to look for in titles, artists and albums")},
         {m_searchButton, QT_TR_NOOP("Search"), QT_TR_NOOP("Searches the server for the text")},
-        {m_statusPanel1, QT_TR_NOOP("Status"), QT_TR_NOOP("What the program is doing")},
-        {m_statusPanel2, QT_TR_NOOP("Artist count"),
-         QT_TR_NOOP("Number of artists in the library")},
+        {m_statusPanel1, nullptr, QT_TR_NOOP("What the program is doing")},
+        {m_statusPanel2, nullptr, QT_TR_NOOP("Number of artists in the library")},
+        {m_pages[0], QT_TR_NOOP("Library page"), QT_TR_NOOP("The catalogue and its songs")},
+        {m_pages[1], QT_TR_NOOP("Search page"), QT_TR_NOOP("Search and its results")},
+        {statusBar(), QT_TR_NOOP("Status bar"), QT_TR_NOOP("What the program is doing")},
     };
+    // Labels whose text changes say their role and that text themselves.
     for (const auto& c : controls) {
-        c.widget->setAccessibleName(tr(c.name));
+        if (c.name)
+            c.widget->setAccessibleName(tr(c.name));
         c.widget->setAccessibleDescription(tr(c.description));
     }
     // Screen readers describe each tab by its tool tip.
@@ -252,10 +255,12 @@ void frmPlayer::connectRequestGate() {
 }
 
 void frmPlayer::connectLibrary() {
-    connect(m_server.get(), &ServerSession::statusTextChanged, m_statusPanel1, &QLabel::setText);
-    connect(m_library.get(), &LibraryBrowser::statusTextChanged, m_statusPanel1, &QLabel::setText);
+    connect(m_server.get(), &ServerSession::statusTextChanged, m_statusPanel1,
+            &SpokenLabel::showText);
+    connect(m_library.get(), &LibraryBrowser::statusTextChanged, m_statusPanel1,
+            &SpokenLabel::showText);
     connect(m_library.get(), &LibraryBrowser::artistCountTextChanged, m_statusPanel2,
-            &QLabel::setText);
+            &SpokenLabel::showText);
     connect(m_library.get(), &LibraryBrowser::searchEnabledChanged, m_searchButton,
             &QPushButton::setEnabled);
     connect(m_library.get(), &LibraryBrowser::busyChanged, this, &frmPlayer::setBusyPointer);
@@ -269,8 +274,9 @@ void frmPlayer::connectPlayback() {
     connect(m_deleteItem, &QPushButton::clicked, this, &frmPlayer::cmdDeleteItem_Click);
     connect(m_clearPlaylist, &QPushButton::clicked, this, &frmPlayer::cmdClearPlaylist_Click);
     connect(playlist, &PlaylistController::selectRequested, this, &frmPlayer::selectPlaylistLine);
-    connect(playlist, &PlaylistController::nowPlayingChanged, m_nowPlaying, &QLabel::setText);
-    connect(playlist, &PlaylistController::statusTextChanged, m_statusPanel1, &QLabel::setText);
+    connect(playlist, &PlaylistController::nowPlayingChanged, m_nowPlaying, &SpokenLabel::showText);
+    connect(playlist, &PlaylistController::statusTextChanged, m_statusPanel1,
+            &SpokenLabel::showText);
     connect(playlist, &PlaylistController::busyChanged, this, &frmPlayer::setBusyPointer);
     connect(playlist, &PlaylistController::failureReported, this,
             [this](const QString& message) { m_dialogs.critical(this, ProgramName(), message); });
@@ -282,10 +288,19 @@ void frmPlayer::connectPlayback() {
     connect(m_player, &PlayerControlBar::stopRequested, player, &MediaPlayer::stop);
     connect(m_player, &PlayerControlBar::nextRequested, player, &MediaPlayer::next);
     connect(m_player, &PlayerControlBar::seekRequested, player, &MediaPlayer::seek);
+    connect(m_player, &PlayerControlBar::seekByRequested, player, &MediaPlayer::seekBy);
     connect(m_player, &PlayerControlBar::volumeRequested, player, &MediaPlayer::setVolume);
     connect(m_player, &PlayerControlBar::muteRequested, player, &MediaPlayer::setMuted);
-    connect(player, &MediaPlayer::playingChanged, m_player, &PlayerControlBar::setPlaying);
-    connect(engine, &MpvPlayer::positionChanged, m_player, &PlayerControlBar::setPosition);
+    connect(player, &MediaPlayer::playbackStateChanged, m_player,
+            [this](PlaybackState state) { m_player->setPlaying(state == PlaybackState::Playing); });
+    auto showAvailable = [this, player] {
+        m_player->setAvailable(player->canPlay(), player->canGoPrevious(), player->canGoNext(),
+                               player->canSeek());
+    };
+    connect(player, &MediaPlayer::transportChanged, m_player, showAvailable);
+    showAvailable();
+    connect(engine, &MpvPlayer::positionChanged, m_player,
+            [this, player] { m_player->setPosition(player->position()); });
     connect(engine, &MpvPlayer::durationChanged, m_player, &PlayerControlBar::setDuration);
     connect(engine, &MpvPlayer::volumeChanged, m_player, &PlayerControlBar::setVolume);
     connect(engine, &MpvPlayer::mutedChanged, m_player, &PlayerControlBar::setMuted);
@@ -311,20 +326,59 @@ void frmPlayer::connectPlayback() {
     auto* refresh = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_R), this);
     connect(refresh, &QShortcut::activated, this, &frmPlayer::RefreshLibrary);
 
-    // Space pauses and resumes; text boxes keep it for typing, and a focused button or check box
-    // for pressing itself.
-    auto* space = new QShortcut(QKeySequence(Qt::Key_Space), this);
-    connect(space, &QShortcut::activated, player, &MediaPlayer::togglePause);
-    for (QAbstractButton* button : findChildren<QAbstractButton*>())
-        new FocusKeys(button, {Qt::Key_Space}, FocusKeys::Handling::Widget);
-    // Enter or Space on a tree node lists its tracks, as a click does.
+    connectPlayerKeys();
+    // Enter or Space on a tree node lists its tracks, as a click does; a Space typed within a
+    // name being looked for stays part of it.
     auto* treeKeys = new FocusKeys(m_tree, {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Space},
-                                   FocusKeys::Handling::Activate);
+                                   FocusKeys::Handling::ActivateOutsideTypeAhead);
     connect(treeKeys, &FocusKeys::activated, this,
             [this] { tvMusic_NodeClick(m_tree->currentIndex()); });
     auto* remove = new QShortcut(QKeySequence::Delete, m_playlist);
     remove->setContext(Qt::WidgetShortcut);
     connect(remove, &QShortcut::activated, this, &frmPlayer::cmdDeleteItem_Click);
+}
+
+// The player's keys work anywhere in the window; a focused text box keeps the keys it edits with
+// (Qt asks it first), a focused button keeps Space for pressing itself.
+void frmPlayer::connectPlayerKeys() {
+    MediaPlayer* player = m_mediaPlayer.get();
+    auto bind = [this](const QKeySequence& key, auto&& action) {
+        connect(new QShortcut(key, this), &QShortcut::activated, this, action);
+    };
+    bind(PlayerKeys::playPause(), [player] { player->togglePause(); });
+    bind(PlayerKeys::stop(), [player] { player->stop(); });
+    bind(PlayerKeys::next(), [player] { player->next(); });
+    bind(PlayerKeys::previous(), [player] { player->previous(); });
+    bind(PlayerKeys::seekForward(), [player] { player->seekBy(PlayerKeys::SeekStepSeconds); });
+    bind(PlayerKeys::seekBackward(), [player] { player->seekBy(-PlayerKeys::SeekStepSeconds); });
+    bind(PlayerKeys::volumeUp(),
+         [player] { player->setVolume(player->engine().volume() + PlayerKeys::VolumeStep); });
+    bind(PlayerKeys::volumeDown(),
+         [player] { player->setVolume(player->engine().volume() - PlayerKeys::VolumeStep); });
+    bind(PlayerKeys::mute(), [player] { player->setMuted(!player->engine().isMuted()); });
+    // A keyboard's media keys, pressed while the window has the focus.
+    bind(QKeySequence(Qt::Key_MediaTogglePlayPause), [player] { player->togglePause(); });
+    bind(QKeySequence(Qt::Key_MediaPlay), [player] { player->play(); });
+    bind(QKeySequence(Qt::Key_MediaPause), [player] { player->pause(); });
+    bind(QKeySequence(Qt::Key_MediaStop), [player] { player->stop(); });
+    bind(QKeySequence(Qt::Key_MediaNext), [player] { player->next(); });
+    bind(QKeySequence(Qt::Key_MediaPrevious), [player] { player->previous(); });
+    // The other tab, as a tab control's own keys switch it.
+    for (QKeySequence key :
+         {QKeySequence(Qt::CTRL | Qt::Key_Tab),
+          QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab),
+          QKeySequence(Qt::CTRL | Qt::Key_PageDown), QKeySequence(Qt::CTRL | Qt::Key_PageUp)})
+        bind(key, [this] { m_tabBar->setCurrentIndex(1 - m_tabBar->currentIndex()); });
+    for (QAbstractButton* button : findChildren<QAbstractButton*>())
+        new FocusKeys(button, {Qt::Key_Space}, FocusKeys::Handling::Widget);
+}
+
+void frmPlayer::showTab(int tab) {
+    const int previous = m_currentTab;
+    m_currentTab = tab;
+    m_pages[static_cast<std::size_t>(previous)]->hide();
+    m_pages[static_cast<std::size_t>(tab)]->show();
+    SSTab_Click(previous);
 }
 
 // Media keys, the shell's media controls and notifications, where the desktop offers them.

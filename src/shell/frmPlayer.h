@@ -25,6 +25,7 @@ class PlaylistController;
 class QPushButton;
 class RequestInputGate;
 class ServerSession;
+class SpokenLabel;
 class QTabBar;
 class QTreeView;
 class UserDialogs;
@@ -97,6 +98,8 @@ private:
     void cmdDeleteItem_Click();
     void cmdClearPlaylist_Click();
     void connectPlayback();
+    void connectPlayerKeys();
+    void showTab(int tab);
     void connectDesktop(const QDBusConnection& bus);
     int playlistSelection() const;
     void selectPlaylistLine(int line);
@@ -117,7 +120,7 @@ private:
     QWidget* m_client = nullptr;
     PlayerControlBar* m_player = nullptr;
     QListView* m_playlist = nullptr;
-    QLabel* m_nowPlaying = nullptr;
+    SpokenLabel* m_nowPlaying = nullptr;
     QPushButton* m_deleteItem = nullptr;
     QPushButton* m_clearPlaylist = nullptr;
     QWidget* m_tabs = nullptr;
@@ -128,8 +131,8 @@ private:
     QGroupBox* m_searchFrame = nullptr;
     QLineEdit* m_searchText = nullptr;
     QPushButton* m_searchButton = nullptr;
-    QLabel* m_statusPanel1 = nullptr;
-    QLabel* m_statusPanel2 = nullptr;
+    SpokenLabel* m_statusPanel1 = nullptr;
+    SpokenLabel* m_statusPanel2 = nullptr;
     int m_currentTab = 0;
     bool m_busyPointer = false;
     bool m_closePending = false;

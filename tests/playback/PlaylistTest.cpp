@@ -1,4 +1,5 @@
 #include "ClientFixture.h"
+#include "Eventually.h"
 #include "MediaPlayer.h"
 #include "PlaylistController.h"
 
@@ -77,7 +78,7 @@ TEST_F(Playlist, DoubleClickingASongAddsItAndAutoPlayStartsIt) {
     EXPECT_EQ(control<QLabel>("lblNowPlaying")->text(),
               labelText("Noon", "The Quiet Ones", "Morning Light"));
     expectInStep();
-    QTRY_VERIFY_WITH_TIMEOUT(engine().position() > 0.2, PlaybackWait);
+    ASSERT_TRUE(eventually([&] { return engine().position() > 0.2; }, PlaybackWait));
 }
 
 TEST_F(Playlist, OnlyTheFirstAddStartsAndAClearRearmsIt) {
@@ -85,7 +86,7 @@ TEST_F(Playlist, OnlyTheFirstAddStartsAndAClearRearmsIt) {
     QSignalSpy started(&engine(), &MpvPlayer::playbackStarted);
     playlist().addSong(1);
     ASSERT_TRUE(waitForPlayback(started));
-    QTRY_VERIFY_WITH_TIMEOUT(engine().position() > 0.3, PlaybackWait);
+    ASSERT_TRUE(eventually([&] { return engine().position() > 0.3; }, PlaybackWait));
     const double before = engine().position();
     playlist().addSong(2);
     EXPECT_EQ(selectedLine(), 1);
@@ -98,7 +99,7 @@ TEST_F(Playlist, OnlyTheFirstAddStartsAndAClearRearmsIt) {
     control<QPushButton>("cmdClearPlaylist")->click();
     EXPECT_EQ(control<QLabel>("lblNowPlaying")->text(), "");
     expectInStep();
-    QTRY_VERIFY_WITH_TIMEOUT(engine().isIdle(), PlaybackWait);
+    ASSERT_TRUE(eventually([&] { return engine().isIdle(); }, PlaybackWait));
     started.clear();
     playlist().addSong(3);
     ASSERT_TRUE(waitForPlayback(started));

@@ -285,7 +285,7 @@ TEST_P(FaultMatrix, EndsIdleAndLosesNothing) {
     // Nothing lost.
     EXPECT_EQ(appData.settingsBytes(), settings);
     QStringList lines = window->playlist().lines()->stringList();
-    MediaPlaylist& items = window->mediaPlayer().currentPlaylist();
+    const MediaPlaylist& items = window->mediaPlayer().currentPlaylist();
     ASSERT_EQ(items.count(), lines.size());
     for (int i = 0; i < lines.size(); ++i)
         EXPECT_EQ(items.Item(i)->getItemInfo("SNR/Title"), lines[i]);

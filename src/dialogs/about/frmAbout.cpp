@@ -28,6 +28,7 @@ frmAbout::frmAbout(UserDialogs& dialogs, QWidget* parent)
     m_icon = new QLabel(this);
     m_icon->setObjectName(QStringLiteral("picIcon"));
     m_icon->setPixmap(QApplication::windowIcon().pixmap(48, 48));
+    m_icon->setAccessibleName(tr("Program icon"));
     m_title = new QLabel(this);
     m_title->setObjectName(QStringLiteral("lblTitle"));
     QFont titleFont = m_title->font();

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QKeySequence>
+
+// The player's keys, shown in the control bar's tool tips and bound by the main window.
+namespace PlayerKeys {
+inline QKeySequence playPause() {
+    return QKeySequence(Qt::Key_Space);
+}
+inline QKeySequence stop() {
+    return QKeySequence(Qt::CTRL | Qt::Key_Period);
+}
+inline QKeySequence next() {
+    return QKeySequence(Qt::ALT | Qt::Key_Right);
+}
+inline QKeySequence previous() {
+    return QKeySequence(Qt::ALT | Qt::Key_Left);
+}
+inline QKeySequence seekForward() {
+    return QKeySequence(Qt::CTRL | Qt::Key_Right);
+}
+inline QKeySequence seekBackward() {
+    return QKeySequence(Qt::CTRL | Qt::Key_Left);
+}
+inline QKeySequence volumeUp() {
+    return QKeySequence(Qt::CTRL | Qt::Key_Up);
+}
+inline QKeySequence volumeDown() {
+    return QKeySequence(Qt::CTRL | Qt::Key_Down);
+}
+inline QKeySequence mute() {
+    return QKeySequence(Qt::CTRL | Qt::Key_M);
+}
+constexpr double SeekStepSeconds = 5;
+constexpr double SeekPageSeconds = 30;
+constexpr int VolumeStep = 5;
+} // namespace PlayerKeys

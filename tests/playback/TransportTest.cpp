@@ -1,0 +1,223 @@
+#include "ClientFixture.h"
+#include "Eventually.h"
+#include "MediaPlayer.h"
+#include "MprisClient.h"
+#include "PlaylistController.h"
+#include "PrivateBus.h"
+
+#include <QLabel>
+#include <QToolButton>
+
+#include <optional>
+
+namespace {
+
+enum class Via { Window, Mpris };
+enum class Act { Play, Pause, Stop, Next, Previous, PlayToEnd, Delete0, Delete1, Delete2, Clear };
+
+struct Step {
+    Act act;
+    // The state to wait for before the next step; none when the step should change nothing.
+    std::optional<PlaybackState> settles;
+};
+
+struct TransportCase {
+    const char* name;
+    int start; // the entry double-clicked first
+    std::vector<Step> steps;
+    PlaybackState state;
+    int current; // the player's current entry afterwards, -1 for none
+    QString title;
+    int lines = 3;
+};
+
+void PrintTo(const TransportCase& c, std::ostream* out) {
+    *out << c.name;
+}
+void PrintTo(Via via, std::ostream* out) {
+    *out << (via == Via::Window ? "window" : "MPRIS");
+}
+
+const char* statusText(PlaybackState state) {
+    switch (state) {
+    case PlaybackState::Playing:
+        return "Playing";
+    case PlaybackState::Paused:
+        return "Paused";
+    case PlaybackState::Stopped:
+        break;
+    }
+    return "Stopped";
+}
+
+constexpr auto Playing = PlaybackState::Playing;
+constexpr auto Paused = PlaybackState::Paused;
+constexpr auto Stopped = PlaybackState::Stopped;
+
+// Songs 1, 2 and 3 of the demo catalogue: "Dawn", "Noon" and "Dusk".
+const TransportCase Cases[] = {
+    {"StopThenNext", 0, {{Act::Stop, Stopped}, {Act::Next, Playing}}, Playing, 1, "Noon"},
+    {"StopThenPrevious", 1, {{Act::Stop, Stopped}, {Act::Previous, Playing}}, Playing, 0, "Dawn"},
+    {"NextOnTheLast", 2, {{Act::Next, {}}}, Playing, 2, "Dusk"},
+    {"PreviousOnTheFirst", 0, {{Act::Previous, {}}}, Playing, 0, "Dawn"},
+    {"NextWhilePaused", 0, {{Act::Pause, Paused}, {Act::Next, Playing}}, Playing, 1, "Noon"},
+    {"PreviousWhilePaused",
+     2,
+     {{Act::Pause, Paused}, {Act::Previous, Playing}},
+     Playing,
+     1,
+     "Noon"},
+    {"PauseThenPlay", 1, {{Act::Pause, Paused}, {Act::Play, Playing}}, Playing, 1, "Noon"},
+    {"EndOfTheListStopsOnTheFirst", 2, {{Act::PlayToEnd, Stopped}}, Stopped, 0, "Dawn"},
+    {"EndOfTheListThenPlay",
+     2,
+     {{Act::PlayToEnd, Stopped}, {Act::Play, Playing}},
+     Playing,
+     0,
+     "Dawn"},
+    {"StopThenPlayResumesTheCurrent",
+     1,
+     {{Act::Stop, Stopped}, {Act::Play, Playing}},
+     Playing,
+     1,
+     "Noon"},
+    {"DeleteThePlayingEntry", 1, {{Act::Delete1, Playing}}, Playing, 1, "Dusk", 2},
+    {"DeleteThePlayingLastEntry", 2, {{Act::Delete2, Stopped}}, Stopped, 0, "Dawn", 2},
+    {"DeleteAnotherEntry", 1, {{Act::Delete0, {}}}, Playing, 0, "Noon", 2},
+    {"DeleteWhileStopped", 0, {{Act::Stop, Stopped}, {Act::Delete0, {}}}, Stopped, 0, "Noon", 2},
+    {"ClearThePlaylist", 0, {{Act::Clear, Stopped}}, Stopped, -1, "", 0},
+};
+
+class Transport : public ClientFixture,
+                  public ::testing::WithParamInterface<std::tuple<Via, TransportCase>> {
+protected:
+    PrivateBus bus;
+    std::unique_ptr<MprisClient> mpris;
+
+    Via via() const { return std::get<0>(GetParam()); }
+    const TransportCase& testCase() const { return std::get<1>(GetParam()); }
+    MediaPlayer& player() { return window->mediaPlayer(); }
+    MpvPlayer& engine() { return player().engine(); }
+
+    void SetUp() override {
+        frmPlayer::Options options;
+        options.nullAudio = true;
+        options.bus = bus.connect("player");
+        window = std::make_unique<frmPlayer>(dialogs, options);
+        window->setServername(server.url());
+        window->setUsername("demo");
+        window->setHashKey(CSHA256().SHA256(QStringLiteral("demo")));
+        window->show();
+        QCoreApplication::sendPostedEvents(window.get(), QEvent::MetaCall);
+        mpris = std::make_unique<MprisClient>(bus.connect("desktop"),
+                                              window->findChild<MprisService*>()->serviceName());
+        for (std::int64_t id : {1, 2, 3})
+            window->playlist().addSong(id);
+        ASSERT_EQ(window->playlist().count(), 3);
+    }
+
+    void TearDown() override {
+        mpris.reset();
+        ClientFixture::TearDown();
+    }
+
+    void click(const char* name) {
+        auto* button = window->findChild<QToolButton*>(name);
+        ASSERT_NE(button, nullptr) << name;
+        button->click();
+    }
+
+    void perform(Act act) {
+        const bool buttons = via() == Via::Window;
+        switch (act) {
+        case Act::Play:
+        case Act::Pause:
+            buttons ? click("playerPlayPause")
+                    : void(mpris->call(act == Act::Play ? "Play" : "Pause"));
+            break;
+        case Act::Stop:
+            buttons ? click("playerStop") : void(mpris->call("Stop"));
+            break;
+        case Act::Next:
+            buttons ? click("playerNext") : void(mpris->call("Next"));
+            break;
+        case Act::Previous:
+            buttons ? click("playerPrevious") : void(mpris->call("Previous"));
+            break;
+        case Act::PlayToEnd:
+            ASSERT_TRUE(eventually([&] { return player().canSeek() && player().duration() > 1; }));
+            player().seek(player().duration() - 0.3);
+            break;
+        case Act::Delete0:
+        case Act::Delete1:
+        case Act::Delete2:
+            window->playlist().deleteLine(static_cast<int>(act) - static_cast<int>(Act::Delete0));
+            break;
+        case Act::Clear:
+            window->playlist().clear();
+            break;
+        }
+    }
+};
+
+TEST_P(Transport, FollowsOneRuleSet) {
+    const TransportCase& c = testCase();
+    window->playlist().jumpTo(c.start);
+    ASSERT_TRUE(eventually([&] { return player().playbackState() == Playing; }));
+    ASSERT_TRUE(eventually([&] { return engine().position() > 0.1; }));
+    for (const Step& step : c.steps) {
+        const double before = engine().position();
+        perform(step.act);
+        if (step.settles) {
+            ASSERT_TRUE(eventually([&] { return player().playbackState() == *step.settles; }))
+                << "still " << statusText(player().playbackState());
+        } else {
+            // Nothing was to change: playback goes on from where it was.
+            QTest::qWait(300);
+            EXPECT_EQ(player().playbackState(), c.state);
+            if (c.state == Playing) {
+                EXPECT_GT(engine().position(), before);
+            }
+        }
+    }
+
+    EXPECT_EQ(player().playbackState(), c.state);
+    EXPECT_EQ(player().currentIndex(), c.current);
+    EXPECT_EQ(window->playlist().count(), c.lines);
+    QString labelTitle = window->findChild<QLabel*>("lblNowPlaying")->text().section('\n', 0, 0);
+    EXPECT_EQ(labelTitle.remove(QChar(0x2068)).remove(QChar(0x2069)), c.title);
+    if (c.state == Playing) {
+        // What plays is the current entry, and it is moving.
+        ASSERT_TRUE(eventually([&] { return engine().playlistPos() == c.current; }));
+        const double at = engine().position();
+        EXPECT_TRUE(eventually([&] { return engine().position() > at + 0.2; }, 3000));
+    } else if (c.state == Stopped) {
+        EXPECT_TRUE(engine().isIdle());
+    }
+
+    // The window, the bus and the bus's signals all say the same.
+    auto* playPause = window->findChild<QToolButton*>("playerPlayPause");
+    EXPECT_EQ(playPause->accessibleName(), c.state == Playing ? "Pause" : "Play");
+    EXPECT_EQ(mpris->property("PlaybackStatus").toString(), statusText(c.state));
+    EXPECT_TRUE(eventually(
+        [&] { return mpris->lastAnnounced("PlaybackStatus").toString() == statusText(c.state); }));
+    EXPECT_EQ(mpris->metadata().value("xesam:title").toString(), c.title);
+    EXPECT_TRUE(eventually([&] {
+        return mpris->lastAnnounced("Metadata").toMap().value("xesam:title").toString() == c.title;
+    }));
+    EXPECT_EQ(mpris->property("CanGoNext").toBool(), c.current >= 0 && c.current + 1 < c.lines);
+    EXPECT_EQ(mpris->property("CanGoPrevious").toBool(), c.current > 0);
+    EXPECT_EQ(mpris->property("CanPlay").toBool(), c.lines > 0);
+}
+
+std::string caseName(const ::testing::TestParamInfo<std::tuple<Via, TransportCase>>& info) {
+    return std::string(std::get<0>(info.param) == Via::Window ? "Buttons_" : "Mpris_") +
+           std::get<1>(info.param).name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, Transport,
+                         ::testing::Combine(::testing::Values(Via::Window, Via::Mpris),
+                                            ::testing::ValuesIn(Cases)),
+                         caseName);
+
+} // namespace
