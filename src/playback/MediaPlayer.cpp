@@ -10,6 +10,8 @@ MediaPlayer::MediaPlayer(MpvPlayer::Options options, QObject* parent)
     connect(&m_mpv, &MpvPlayer::pausedChanged, this, &MediaPlayer::updateState);
     connect(&m_mpv, &MpvPlayer::seekableChanged, this, &MediaPlayer::transportChanged);
     connect(&m_mpv, &MpvPlayer::seeked, this, [this] { emit seeked(position()); });
+    connect(&m_mpv, &MpvPlayer::volumeChanged, this, [this](int volume) { m_volume = volume; });
+    connect(&m_mpv, &MpvPlayer::mutedChanged, this, [this](bool muted) { m_muted = muted; });
 }
 
 std::shared_ptr<MediaItem> MediaPlayer::newMedia(const QUrl& url) {
@@ -158,11 +160,21 @@ void MediaPlayer::seekBy(double seconds) {
 }
 
 void MediaPlayer::setVolume(int volume) {
-    m_mpv.setVolume(std::clamp(volume, 0, 100));
+    m_volume = std::clamp(volume, 0, 100);
+    m_mpv.setVolume(m_volume);
+}
+
+void MediaPlayer::changeVolume(int by) {
+    setVolume(m_volume + by);
 }
 
 void MediaPlayer::setMuted(bool muted) {
+    m_muted = muted;
     m_mpv.setMuted(muted);
+}
+
+void MediaPlayer::toggleMuted() {
+    setMuted(!m_muted);
 }
 
 void MediaPlayer::setCurrentItem(const std::shared_ptr<MediaItem>& item) {

@@ -57,7 +57,10 @@ public:
     void seek(double seconds);
     void seekBy(double seconds);
     void setVolume(int volume);
+    // Steps from the volume last asked for, so quick presses add up before libmpv reports.
+    void changeVolume(int by);
     void setMuted(bool muted);
+    void toggleMuted();
 
 signals:
     void CurrentItemChange(std::shared_ptr<MediaItem> item);
@@ -82,4 +85,6 @@ private:
     std::shared_ptr<MediaItem> m_current;
     PlaybackState m_state = PlaybackState::Stopped;
     std::uint64_t m_nextSerial = 1;
+    int m_volume = 50;    // as last asked for or reported
+    bool m_muted = false; // as last asked for or reported
 };

@@ -10,6 +10,7 @@
 #include "PlayerKeys.h"
 #include "PlaylistController.h"
 #include "RequestInputGate.h"
+#include "SectionTabBar.h"
 #include "ServerSession.h"
 #include "SettingsFile.h"
 #include "SpokenLabel.h"
@@ -95,6 +96,9 @@ QString frmPlayer::ProgramName() const {
 void frmPlayer::createMenu() {
     QMenu* library = menuBar()->addMenu(tr("&Library"));
     library->setObjectName(QStringLiteral("mnuLibrary"));
+    // What a screen reader calls the menu once it is open.
+    library->setWindowTitle(tr("Library"));
+    menuBar()->setAccessibleName(tr("Menu bar"));
     QAction* refresh = library->addAction(tr("&Refresh Library"));
     refresh->setObjectName(QStringLiteral("mnuRefreshLibrary"));
     library->addSeparator()->setObjectName(QStringLiteral("sep1"));
@@ -140,7 +144,7 @@ void frmPlayer::createControls() {
     // A tab bar over two pages that span the whole control, so that the pages' children are
     // placed in the tab control's own coordinates, below the tab row.
     m_tabs = named(new QWidget(m_client), "SSTab");
-    m_tabBar = named(new QTabBar(m_tabs), "SSTabBar");
+    m_tabBar = named(new SectionTabBar(m_tabs), "SSTabBar");
     m_tabBar->addTab(tr("Library"));
     m_tabBar->addTab(tr("Search"));
     m_tabBar->setDrawBase(false);
@@ -183,6 +187,8 @@ void frmPlayer::createControls() {
     m_statusPanel1 = named(new SpokenLabel(tr("Status"), this), "StatusBarPanel1");
     m_statusPanel2 = named(new SpokenLabel(tr("Artist count"), this), "StatusBarPanel2");
     statusBar()->setObjectName(QStringLiteral("StatusBar"));
+    // The window's edges resize it; a grip would be one more object without a name or a role.
+    statusBar()->setSizeGripEnabled(false);
     statusBar()->addWidget(m_statusPanel1, 1);
     statusBar()->addPermanentWidget(m_statusPanel2);
 
@@ -232,6 +238,9 @@ void frmPlayer::describeControls() {
         {m_searchButton, QT_TR_NOOP("Search"), QT_TR_NOOP("Searches the server for the text")},
         {m_statusPanel1, nullptr, QT_TR_NOOP("What the program is doing")},
         {m_statusPanel2, nullptr, QT_TR_NOOP("Number of artists in the library")},
+        {m_client, QT_TR_NOOP("Player and library"),
+         QT_TR_NOOP("The player, the playlist and the library")},
+        {m_tabs, QT_TR_NOOP("Pages"), QT_TR_NOOP("The library or the search, as chosen above")},
         {m_pages[0], QT_TR_NOOP("Library page"), QT_TR_NOOP("The catalogue and its songs")},
         {m_pages[1], QT_TR_NOOP("Search page"), QT_TR_NOOP("Search and its results")},
         {statusBar(), QT_TR_NOOP("Status bar"), QT_TR_NOOP("What the program is doing")},
@@ -351,11 +360,9 @@ void frmPlayer::connectPlayerKeys() {
     bind(PlayerKeys::previous(), [player] { player->previous(); });
     bind(PlayerKeys::seekForward(), [player] { player->seekBy(PlayerKeys::SeekStepSeconds); });
     bind(PlayerKeys::seekBackward(), [player] { player->seekBy(-PlayerKeys::SeekStepSeconds); });
-    bind(PlayerKeys::volumeUp(),
-         [player] { player->setVolume(player->engine().volume() + PlayerKeys::VolumeStep); });
-    bind(PlayerKeys::volumeDown(),
-         [player] { player->setVolume(player->engine().volume() - PlayerKeys::VolumeStep); });
-    bind(PlayerKeys::mute(), [player] { player->setMuted(!player->engine().isMuted()); });
+    bind(PlayerKeys::volumeUp(), [player] { player->changeVolume(PlayerKeys::VolumeStep); });
+    bind(PlayerKeys::volumeDown(), [player] { player->changeVolume(-PlayerKeys::VolumeStep); });
+    bind(PlayerKeys::mute(), [player] { player->toggleMuted(); });
     // A keyboard's media keys, pressed while the window has the focus.
     bind(QKeySequence(Qt::Key_MediaTogglePlayPause), [player] { player->togglePause(); });
     bind(QKeySequence(Qt::Key_MediaPlay), [player] { player->play(); });

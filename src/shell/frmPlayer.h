@@ -26,7 +26,7 @@ class QPushButton;
 class RequestInputGate;
 class ServerSession;
 class SpokenLabel;
-class QTabBar;
+class SectionTabBar;
 class QTreeView;
 class UserDialogs;
 
@@ -124,7 +124,7 @@ private:
     QPushButton* m_deleteItem = nullptr;
     QPushButton* m_clearPlaylist = nullptr;
     QWidget* m_tabs = nullptr;
-    QTabBar* m_tabBar = nullptr;
+    SectionTabBar* m_tabBar = nullptr;
     std::array<QFrame*, 2> m_pages{};
     QTreeView* m_tree = nullptr;
     std::array<QListView*, 2> m_songs{};

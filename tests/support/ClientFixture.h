@@ -19,6 +19,10 @@
 // is destroyed before the server, so no connection keeps the server waiting.
 class ClientFixture : public ::testing::Test {
 protected:
+    ClientFixture() = default;
+    explicit ClientFixture(SonaricTestServer::Options options)
+        : server(Catalogue::demo(), std::move(options)) {}
+
     TempAppData appData;
     TestServer server;
     ScriptedDialogs dialogs;

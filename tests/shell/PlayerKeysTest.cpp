@@ -1,0 +1,122 @@
+#include "ClientFixture.h"
+#include "Eventually.h"
+#include "MediaPlayer.h"
+#include "PlaylistController.h"
+
+#include <QLineEdit>
+#include <QListView>
+#include <QSignalSpy>
+#include <QSlider>
+#include <QTabBar>
+#include <QTest>
+
+namespace {
+
+SonaricTestServer::Options longSongs() {
+    SonaricTestServer::Options options;
+    options.toneSeconds = 30;
+    return options;
+}
+
+class PlayerKeys : public ClientFixture {
+protected:
+    PlayerKeys() : ClientFixture(longSongs()) {}
+
+    void SetUp() override {
+        openWindow();
+        window->show();
+        window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+        for (std::int64_t id : {1, 2, 3})
+            window->playlist().addSong(id);
+        window->playlist().jumpTo(1);
+        ASSERT_TRUE(eventually([&] { return player().canSeek(); }));
+    }
+
+    MediaPlayer& player() { return window->mediaPlayer(); }
+    MpvPlayer& engine() { return player().engine(); }
+    // Media keys have no text, which QTest::keyClick would ask for.
+    void press(QWidget* target, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QTest::sendKeyEvent(QTest::Click, target, static_cast<Qt::Key>(key), QString(), modifiers);
+    }
+    bool seekLands(QWidget* target, int key, Qt::KeyboardModifiers modifiers, double by) {
+        QSignalSpy seeked(&player(), &MediaPlayer::seeked);
+        const double from = player().position();
+        press(target, key, modifiers);
+        if (!seeked.wait(5000))
+            return false;
+        const double landed = seeked.first().at(0).toDouble();
+        EXPECT_NEAR(landed, std::max(0.0, from + by), 0.5);
+        return true;
+    }
+};
+
+TEST_F(PlayerKeys, TransportSeekAndVolumeWorkAnywhereInTheWindow) {
+    QWidget* playlist = window->findChild<QListView*>("lstPlaylist");
+    playlist->setFocus();
+    EXPECT_TRUE(seekLands(playlist, Qt::Key_Right, Qt::ControlModifier, 5));
+    EXPECT_TRUE(seekLands(playlist, Qt::Key_Left, Qt::ControlModifier, -5));
+    auto* slider = window->findChild<QSlider*>("playerSeek");
+    slider->setFocus();
+    EXPECT_TRUE(seekLands(slider, Qt::Key_Right, Qt::NoModifier, 5));
+    EXPECT_TRUE(seekLands(slider, Qt::Key_Left, Qt::NoModifier, -5));
+
+    press(playlist, Qt::Key_Up, Qt::ControlModifier);
+    EXPECT_TRUE(eventually([&] { return engine().volume() == 55; }));
+    press(playlist, Qt::Key_Down, Qt::ControlModifier);
+    press(playlist, Qt::Key_Down, Qt::ControlModifier);
+    EXPECT_TRUE(eventually([&] { return engine().volume() == 45; }));
+    press(playlist, Qt::Key_M, Qt::ControlModifier);
+    EXPECT_TRUE(eventually([&] { return engine().isMuted(); }));
+    press(playlist, Qt::Key_M, Qt::ControlModifier);
+    EXPECT_TRUE(eventually([&] { return !engine().isMuted(); }));
+
+    press(playlist, Qt::Key_Right, Qt::AltModifier);
+    EXPECT_EQ(player().currentIndex(), 2);
+    press(playlist, Qt::Key_Left, Qt::AltModifier);
+    press(playlist, Qt::Key_Left, Qt::AltModifier);
+    EXPECT_EQ(player().currentIndex(), 0);
+    press(playlist, Qt::Key_Period, Qt::ControlModifier);
+    EXPECT_TRUE(eventually([&] { return player().playbackState() == PlaybackState::Stopped; }));
+
+    // A keyboard's media keys, pressed inside the window.
+    press(playlist, Qt::Key_MediaTogglePlayPause);
+    EXPECT_TRUE(eventually([&] { return player().playbackState() == PlaybackState::Playing; }));
+    press(playlist, Qt::Key_MediaNext);
+    EXPECT_EQ(player().currentIndex(), 1);
+    press(playlist, Qt::Key_MediaPrevious);
+    EXPECT_EQ(player().currentIndex(), 0);
+    press(playlist, Qt::Key_MediaPause);
+    EXPECT_TRUE(eventually([&] { return player().playbackState() == PlaybackState::Paused; }));
+    press(playlist, Qt::Key_MediaPlay);
+    EXPECT_TRUE(eventually([&] { return player().playbackState() == PlaybackState::Playing; }));
+    press(playlist, Qt::Key_MediaStop);
+    EXPECT_TRUE(eventually([&] { return player().playbackState() == PlaybackState::Stopped; }));
+}
+
+TEST_F(PlayerKeys, TabsSwitchAndTextBoxesKeepTheirKeys) {
+    auto* tabs = window->findChild<QTabBar*>("SSTabBar");
+    QWidget* tree = window->findChild<QWidget*>("tvMusic");
+    tree->setFocus();
+    for (auto [key, modifiers] : {std::pair{Qt::Key_PageDown, Qt::ControlModifier},
+                                  std::pair{Qt::Key_PageUp, Qt::ControlModifier},
+                                  std::pair{Qt::Key_Tab, Qt::ControlModifier}}) {
+        const int before = tabs->currentIndex();
+        press(window->focusWidget(), key, modifiers);
+        EXPECT_EQ(tabs->currentIndex(), 1 - before) << key;
+    }
+    ASSERT_EQ(tabs->currentIndex(), 1);
+
+    auto* search = window->findChild<QLineEdit*>("txtBasicSearch");
+    search->setFocus();
+    QTest::keyClicks(search, "dawn noon");
+    QSignalSpy seeked(&player(), &MediaPlayer::seeked);
+    press(search, Qt::Key_Left, Qt::ControlModifier);
+    EXPECT_EQ(search->cursorPosition(), 5);
+    QTest::keyClick(search, Qt::Key_Space);
+    EXPECT_EQ(search->text(), "dawn  noon");
+    EXPECT_FALSE(seeked.wait(300));
+    EXPECT_EQ(player().playbackState(), PlaybackState::Playing);
+}
+
+} // namespace
