@@ -65,7 +65,9 @@ PlayerControlBar::PlayerControlBar(QWidget* parent) : QWidget(parent) {
     m_volume->setRange(0, 100);
     m_volume->setSingleStep(PlayerKeys::VolumeStep);
     m_volume->setValue(50);
-    m_volume->setMaximumWidth(60);
+    const int volumeWidth = fontMetrics().horizontalAdvance(QStringLiteral("0000"));
+    m_volume->setMinimumWidth(volumeWidth);
+    m_volume->setMaximumWidth(std::max(60, volumeWidth * 2));
 
     for (QWidget* w : {static_cast<QWidget*>(m_previous), static_cast<QWidget*>(m_playPause),
                        static_cast<QWidget*>(m_stop), static_cast<QWidget*>(m_next),
@@ -132,7 +134,11 @@ void PlayerControlBar::describe(QToolButton* button, const QString& name, const 
     button->setToolTip(QStringLiteral("%1 (%2)").arg(name, key.toString(QKeySequence::NativeText)));
 }
 
+// Icons as tall as a line of text, and drawn in the text's colour.
 void PlayerControlBar::showIcons() {
+    const int side = std::max(16, fontMetrics().height());
+    for (QToolButton* b : {m_previous, m_playPause, m_stop, m_next, m_mute})
+        b->setIconSize(QSize(side, side));
     const QPalette& p = palette();
     m_previous->setIcon(TransportIcons::icon(Kind::Previous, p));
     m_playPause->setIcon(TransportIcons::icon(m_playing ? Kind::Pause : Kind::Play, p));
@@ -143,7 +149,8 @@ void PlayerControlBar::showIcons() {
 
 void PlayerControlBar::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
-    if (event->type() == QEvent::PaletteChange || event->type() == QEvent::StyleChange)
+    if (event->type() == QEvent::PaletteChange || event->type() == QEvent::StyleChange ||
+        event->type() == QEvent::FontChange)
         showIcons();
 }
 

@@ -75,10 +75,16 @@ frmPlayer::frmPlayer(UserDialogs& dialogs, Options options, QWidget* parent)
         },
         Qt::QueuedConnection);
 
+    // The player column is half the window less 1000 twips; at a large font the window starts,
+    // and stays, wide enough for the player's controls.
     const double tpp = twipsPerPixel();
-    setMinimumSize(static_cast<int>(std::ceil(ControlLayout::MinimumOuterWidth / tpp)),
+    const int minimumWidth =
+        std::max(static_cast<int>(std::ceil(ControlLayout::MinimumOuterWidth / tpp)),
+                 2 * m_player->minimumSizeHint().width() + static_cast<int>(std::ceil(1000 / tpp)));
+    setMinimumSize(minimumWidth,
                    static_cast<int>(std::ceil(ControlLayout::MinimumOuterHeight / tpp)));
-    resize(static_cast<int>(std::lround(ControlLayout::DesignClientWidth / tpp)),
+    resize(std::max(minimumWidth,
+                    static_cast<int>(std::lround(ControlLayout::DesignClientWidth / tpp))),
            static_cast<int>(std::lround(ControlLayout::DesignClientHeight / tpp)) +
                menuBar()->sizeHint().height());
 }
@@ -529,27 +535,84 @@ void frmPlayer::ResizeControls() {
     applyLayout();
 }
 
+namespace {
+
+// Widens a control to what its caption needs, keeping the side it is anchored to.
+QRect fitted(QRect r, QSize needed, Qt::Edge anchor) {
+    if (r.width() < needed.width()) {
+        if (anchor == Qt::RightEdge)
+            r.setLeft(r.right() + 1 - needed.width());
+        else
+            r.setWidth(needed.width());
+    }
+    r.setHeight(std::max(r.height(), needed.height()));
+    return r;
+}
+
+} // namespace
+
+// The specified geometry, in pixels; at a font larger than the controls were laid out for, a
+// control grows to what its text needs and what lies below it moves down, so no caption is cut.
 void frmPlayer::applyLayout() {
     const double tpp = twipsPerPixel();
-    auto place = [tpp](QWidget* widget, const TwipRect& r) {
-        const auto px = [tpp](float twips) { return static_cast<int>(std::lround(twips / tpp)); };
-        widget->setGeometry(px(r.left), px(r.top), std::max(0, px(r.width)),
-                            std::max(0, px(r.height)));
+    const auto px = [tpp](float twips) { return static_cast<int>(std::lround(twips / tpp)); };
+    const auto rect = [&px](const TwipRect& r) {
+        return QRect(px(r.left), px(r.top), std::max(0, px(r.width)), std::max(0, px(r.height)));
     };
-    place(m_player, m_layout.player);
-    place(m_playlist, m_layout.playlist);
-    place(m_nowPlaying, m_layout.nowPlaying);
-    place(m_deleteItem, m_layout.deleteItem);
-    place(m_clearPlaylist, m_layout.clearPlaylist);
-    place(m_tabs, m_layout.tabs);
-    place(m_tree, m_layout.tree);
-    place(m_songs[0], m_layout.songs[0]);
-    place(m_songs[1], m_layout.songs[1]);
-    place(m_searchFrame, m_layout.searchFrame);
-    place(m_searchText, m_layout.searchText);
-    place(m_searchButton, m_layout.searchButton);
+    const ControlLayout& l = m_layout;
 
+    QRect nowPlaying = rect(l.nowPlaying);
+    const int labelNeeds =
+        m_nowPlaying->fontMetrics().lineSpacing() * 3 + 2 * m_nowPlaying->frameWidth();
+    const int labelGrows = std::max(0, labelNeeds - nowPlaying.height());
+    nowPlaying.setHeight(nowPlaying.height() + labelGrows);
+    QRect player =
+        fitted(rect(l.player).translated(0, labelGrows), m_player->minimumSizeHint(), Qt::LeftEdge);
+    const QRect deleteItem = fitted(rect(l.deleteItem), m_deleteItem->sizeHint(), Qt::LeftEdge);
+    const QRect clearPlaylist =
+        fitted(rect(l.clearPlaylist), m_clearPlaylist->sizeHint(), Qt::RightEdge);
+
+    // The tab control keeps its bottom edge and the gaps above it.
+    QRect tabs = rect(l.tabs);
+    const int tabsDrop =
+        std::max({0, player.bottom() + px(l.tabs.top - l.player.top - l.player.height) - tabs.top(),
+                  deleteItem.bottom() + px(l.tabs.top - l.deleteItem.top - l.deleteItem.height) -
+                      tabs.top()});
+    tabs.setTop(tabs.top() + tabsDrop);
+    // The pages' contents start below the tab row, however tall its captions make it.
     const int tabRow = m_tabBar->sizeHint().height();
+    const int contentDrop = std::max(0, tabRow + px(60) - px(l.tree.top));
+    const auto inTabs = [&](const TwipRect& r) {
+        QRect out = rect(r);
+        out.setTop(out.top() + contentDrop);
+        out.setHeight(std::max(0, out.height() - tabsDrop));
+        return out;
+    };
+
+    // Inside the search frame, below its title.
+    QRect searchText = rect(l.searchText);
+    searchText.moveTop(std::max(searchText.top(), m_searchFrame->fontMetrics().height() + px(60)));
+    searchText.setHeight(std::max(searchText.height(), m_searchText->sizeHint().height()));
+    QRect searchButton = fitted(rect(l.searchButton), m_searchButton->sizeHint(), Qt::RightEdge);
+    searchButton.moveTop(std::max(
+        searchButton.top(),
+        searchText.bottom() + 1 + px(l.searchButton.top - l.searchText.top - l.searchText.height)));
+    QRect searchFrame = rect(l.searchFrame).translated(0, contentDrop);
+    searchFrame.setHeight(std::max(searchFrame.height(), searchButton.bottom() + 1 + px(120)));
+
+    m_player->setGeometry(player);
+    m_playlist->setGeometry(rect(l.playlist));
+    m_nowPlaying->setGeometry(nowPlaying);
+    m_deleteItem->setGeometry(deleteItem);
+    m_clearPlaylist->setGeometry(clearPlaylist);
+    m_tabs->setGeometry(tabs);
+    m_tree->setGeometry(inTabs(l.tree));
+    m_songs[0]->setGeometry(inTabs(l.songs[0]));
+    m_songs[1]->setGeometry(inTabs(l.songs[1]));
+    m_searchFrame->setGeometry(searchFrame);
+    m_searchText->setGeometry(searchText);
+    m_searchButton->setGeometry(searchButton);
+
     m_tabBar->setGeometry(0, 0, m_tabs->width(), tabRow);
     for (QFrame* page : m_pages) {
         page->setGeometry(0, 0, m_tabs->width(), m_tabs->height());

@@ -1,0 +1,192 @@
+// The window with the desktop's colours and fonts: a dark palette and an 18 pt font, checked by
+// the pixels it paints. Set SONARIC_SCREENSHOTS to a folder to keep the pictures.
+#include "ClientFixture.h"
+#include "Eventually.h"
+#include "PlaylistController.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QSlider>
+#include <QToolButton>
+
+#include <cmath>
+
+namespace {
+
+double luminance(QColor c) {
+    const auto channel = [](double v) {
+        v /= 255.0;
+        return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * channel(c.red()) + 0.7152 * channel(c.green()) + 0.0722 * channel(c.blue());
+}
+
+// The WCAG contrast ratio of two colours, 1 to 21.
+double contrast(QColor a, QColor b) {
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// The strongest contrast any painted pixel of the widget has with its background, taken from
+// the widget's top-left corner.
+double strongestContrast(QWidget* widget) {
+    const QImage image = widget->grab().toImage();
+    const QColor background = image.pixelColor(1, 1);
+    double best = 1;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            best = std::max(best, contrast(image.pixelColor(x, y), background));
+    return best;
+}
+
+// Pixels painted in (nearly) the given colour: a caption's ink.
+int inkOf(const QImage& image, QColor ink) {
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            if (std::abs(c.red() - ink.red()) + std::abs(c.green() - ink.green()) +
+                    std::abs(c.blue() - ink.blue()) <
+                120)
+                ++count;
+        }
+    return count;
+}
+
+QPalette darkPalette() {
+    QPalette p;
+    const QColor window(45, 45, 48), base(30, 30, 30), text(235, 235, 235);
+    for (QPalette::ColorGroup g : {QPalette::Active, QPalette::Inactive}) {
+        p.setColor(g, QPalette::Window, window);
+        p.setColor(g, QPalette::WindowText, text);
+        p.setColor(g, QPalette::Base, base);
+        p.setColor(g, QPalette::AlternateBase, window);
+        p.setColor(g, QPalette::Text, text);
+        p.setColor(g, QPalette::Button, window);
+        p.setColor(g, QPalette::ButtonText, text);
+    }
+    for (QPalette::ColorRole r : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        p.setColor(QPalette::Disabled, r, QColor(120, 120, 120));
+    for (QPalette::ColorRole r : {QPalette::Window, QPalette::Button})
+        p.setColor(QPalette::Disabled, r, window);
+    p.setColor(QPalette::Disabled, QPalette::Base, base);
+    return p;
+}
+
+class Appearance : public ClientFixture {
+protected:
+    QFont savedFont = QApplication::font();
+    QPalette savedPalette = QApplication::palette();
+
+    void TearDown() override {
+        ClientFixture::TearDown();
+        QApplication::setFont(savedFont);
+        QApplication::setPalette(savedPalette);
+    }
+
+    void showWindow() {
+        openWindow();
+        window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+        window->RefreshLibrary();
+        for (std::int64_t id : {1, 2})
+            window->playlist().addSong(id);
+        window->playlist().jumpTo(0);
+        ASSERT_TRUE(
+            eventually([&] { return !control<QLabel>("lblNowPlaying")->text().isEmpty(); }));
+        QCoreApplication::processEvents();
+    }
+
+    void keepScreenshot(const char* name) {
+        const QString folder = qEnvironmentVariable("SONARIC_SCREENSHOTS");
+        if (!folder.isEmpty())
+            window->grab().save(folder + '/' + name + ".png");
+    }
+};
+
+TEST_F(Appearance, TheDefaultFontKeepsTheSpecifiedGeometry) {
+    showWindow();
+    const double tpp = 1440.0 / window->logicalDpiX();
+    const ControlLayout& layout = window->controlLayout();
+    const auto expected = [tpp](const TwipRect& r) {
+        const auto px = [tpp](float t) { return static_cast<int>(std::lround(t / tpp)); };
+        return QRect(px(r.left), px(r.top), px(r.width), px(r.height));
+    };
+    const std::pair<const char*, TwipRect> controls[] = {{"WindowsMediaPlayer1", layout.player},
+                                                         {"lstPlaylist", layout.playlist},
+                                                         {"lblNowPlaying", layout.nowPlaying},
+                                                         {"cmdDeleteItem", layout.deleteItem},
+                                                         {"cmdClearPlaylist", layout.clearPlaylist},
+                                                         {"SSTab", layout.tabs},
+                                                         {"tvMusic", layout.tree},
+                                                         {"lstSongs0", layout.songs[0]},
+                                                         {"txtBasicSearch", layout.searchText},
+                                                         {"cmdBasicSearch", layout.searchButton}};
+    for (const auto& [name, twips] : controls)
+        EXPECT_EQ(control<QWidget>(name)->geometry(), expected(twips)) << name;
+}
+
+TEST_F(Appearance, AnEighteenPointFontCutsNoCaption) {
+    QFont large = QApplication::font();
+    large.setPointSize(18);
+    QApplication::setFont(large);
+    showWindow();
+    keepScreenshot("large-font");
+
+    for (const char* name : {"cmdDeleteItem", "cmdClearPlaylist", "cmdBasicSearch"}) {
+        auto* button = control<QPushButton>(name);
+        EXPECT_GE(button->width(), button->sizeHint().width()) << name;
+        EXPECT_GE(button->height(), button->sizeHint().height()) << name;
+        // By the pixels: the caption has as much ink as on a button of its natural size.
+        QPushButton reference(button->text());
+        reference.resize(reference.sizeHint());
+        const QColor ink = button->palette().color(QPalette::ButtonText);
+        EXPECT_GE(inkOf(button->grab().toImage(), ink),
+                  inkOf(reference.grab().toImage(), ink) * 9 / 10)
+            << name;
+    }
+    auto* nowPlaying = control<QLabel>("lblNowPlaying");
+    EXPECT_GE(nowPlaying->height(), nowPlaying->fontMetrics().lineSpacing() * 3);
+    auto* seek = control<QSlider>("playerSeek");
+    EXPECT_GE(seek->width(), seek->minimumWidth());
+    EXPECT_GT(seek->minimumWidth(), 50);
+    // Grown controls push what lies below them down instead of covering it.
+    const auto bottom = [&](const char* name) {
+        return control<QWidget>(name)->geometry().bottom();
+    };
+    const int tabsTop = control<QWidget>("SSTab")->y();
+    EXPECT_LT(bottom("lblNowPlaying"), control<QWidget>("WindowsMediaPlayer1")->y());
+    EXPECT_LT(bottom("WindowsMediaPlayer1"), tabsTop);
+    EXPECT_LT(bottom("cmdDeleteItem"), tabsTop);
+    EXPECT_LT(control<QWidget>("cmdDeleteItem")->geometry().right(),
+              control<QWidget>("cmdClearPlaylist")->x());
+    EXPECT_LE(bottom("tvMusic"), control<QWidget>("SSTab")->height());
+    EXPECT_GT(control<QWidget>("tvMusic")->y(), control<QWidget>("SSTabBar")->height());
+    auto* frame = control<QWidget>("fraBasicSearch");
+    EXPECT_GE(control<QWidget>("txtBasicSearch")->y(), frame->fontMetrics().height());
+    EXPECT_LT(bottom("txtBasicSearch"), control<QWidget>("cmdBasicSearch")->y());
+    EXPECT_LT(bottom("cmdBasicSearch"), frame->height());
+    auto* volume = control<QSlider>("playerVolume");
+    EXPECT_GE(volume->width(), volume->fontMetrics().horizontalAdvance("0000"));
+}
+
+TEST_F(Appearance, ADarkPaletteKeepsEverythingReadable) {
+    QApplication::setPalette(darkPalette());
+    showWindow();
+    keepScreenshot("dark-palette");
+
+    // The now-playing box brings its own pair of colours.
+    const double label = strongestContrast(control<QLabel>("lblNowPlaying"));
+    std::printf("[ measure  ] dark palette: now playing %.1f:1", label);
+    EXPECT_GE(label, 7.0);
+    for (const char* name : {"playerPlayPause", "playerStop", "playerNext", "playerMute"}) {
+        auto* button = control<QToolButton>(name);
+        button->setEnabled(true);
+        const double icon = strongestContrast(button);
+        std::printf(", %s %.1f:1", name, icon);
+        EXPECT_GE(icon, 4.5) << name;
+    }
+    std::printf("\n");
+}
+
+} // namespace
