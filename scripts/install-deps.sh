@@ -22,6 +22,9 @@ packages=(
   openssl
   desktop-file-utils
   dbus-daemon
+  dbus-bin
+  at-spi2-core
+  python3-pyatspi
   dpkg-dev
   clang
   libclang-rt-14-dev
