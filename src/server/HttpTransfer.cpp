@@ -81,8 +81,9 @@ void HttpTransfer::send() {
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
                          QNetworkRequest::ManualRedirectPolicy);
     // So that server logs show which client asked.
-    request.setHeader(QNetworkRequest::UserAgentHeader,
-                      QByteArray("Sonaric-Client/") + SonaricVersion::Text + " (Linux)");
+    request.setHeader(QNetworkRequest::UserAgentHeader, QByteArray("Sonaric-Client/") +
+                                                            SonaricVersion::Text + " (" +
+                                                            SonaricVersion::Platform + ")");
     m_pieces.clear();
     m_size = 0;
     m_receivedByReply = 0;

@@ -6,7 +6,9 @@
 #include <QFile>
 
 #include <cctype>
+#ifdef __GLIBC__
 #include <malloc.h>
+#endif
 #include <string>
 
 namespace {
@@ -75,15 +77,19 @@ bool XmlDocument::load(const QUrl& url, HttpClient& http, const Reader& read) {
 }
 
 void XmlDocument::release() {
+#ifdef __GLIBC__
     const bool large = m_buffer.size() > LargeReplyBytes;
+#endif
     m_document.reset();
     m_buffer = QByteArray();
     m_loaded = false;
     // A large reply's nodes were allocated by the worker thread that read it, in an arena the
     // GUI thread does not allocate from: unless they go back to the system, they stay resident
     // beside everything the GUI thread builds next.
+#ifdef __GLIBC__
     if (large)
         malloc_trim(0);
+#endif
 }
 
 bool XmlDocument::loadBytes(QByteArray bytes) {

@@ -50,7 +50,8 @@ QByteArray escaped(const QString& value) {
 }
 
 QString configHome() {
-    const QString appData = qEnvironmentVariable("APPDATA");
+    // Windows names it with backslashes; paths are kept with forward ones and shown natively.
+    const QString appData = QDir::fromNativeSeparators(qEnvironmentVariable("APPDATA"));
     if (!appData.isEmpty())
         return appData;
     const QString xdg = qEnvironmentVariable("XDG_CONFIG_HOME");

@@ -1,11 +1,15 @@
 #include "frmPlayer.h"
 
+#ifdef SONARIC_DESKTOP_BUS
 #include "DesktopBus.h"
+#include "MprisService.h"
+#include "TrackNotifier.h"
+#endif
+
 #include "FocusKeys.h"
 #include "HttpClient.h"
 #include "LibraryBrowser.h"
 #include "MediaPlayer.h"
-#include "MprisService.h"
 #include "PlayerControlBar.h"
 #include "PlayerKeys.h"
 #include "PlaylistController.h"
@@ -14,7 +18,6 @@
 #include "ServerSession.h"
 #include "SettingsFile.h"
 #include "SpokenLabel.h"
-#include "TrackNotifier.h"
 #include "UserDialogs.h"
 
 #include <QAbstractButton>
@@ -67,6 +70,7 @@ frmPlayer::frmPlayer(UserDialogs& dialogs, Options options, QWidget* parent)
     connectLibrary();
     connectPlayback();
     describeControls();
+#ifdef SONARIC_DESKTOP_BUS
     // Once the event loop runs, after the window is shown: the window never waits for the bus.
     QMetaObject::invokeMethod(
         this,
@@ -74,6 +78,7 @@ frmPlayer::frmPlayer(UserDialogs& dialogs, Options options, QWidget* parent)
             connectDesktop(bus ? *bus : DesktopBus::connect());
         },
         Qt::QueuedConnection);
+#endif
 
     // The player column is half the window less 1000 twips; at a large font the window starts,
     // and stays, wide enough for the player's controls.
@@ -394,6 +399,7 @@ void frmPlayer::showTab(int tab) {
     SSTab_Click(previous);
 }
 
+#ifdef SONARIC_DESKTOP_BUS
 // Media keys, the shell's media controls and notifications, where the desktop offers them.
 void frmPlayer::connectDesktop(const QDBusConnection& bus) {
     auto* mpris = new MprisService(*m_mediaPlayer, this);
@@ -406,6 +412,7 @@ void frmPlayer::connectDesktop(const QDBusConnection& bus) {
     new TrackNotifier(
         *m_mediaPlayer, bus, [this] { return isActiveWindow(); }, this);
 }
+#endif
 
 int frmPlayer::playlistSelection() const {
     const QModelIndexList selected = m_playlist->selectionModel()->selectedIndexes();

@@ -5,8 +5,10 @@
 #include "SessionSettings.h"
 #include "SessionState.h"
 
-#include <QDBusConnection>
 #include <QMainWindow>
+#ifdef SONARIC_DESKTOP_BUS
+#include <QDBusConnection>
+#endif
 
 #include <array>
 #include <memory>
@@ -40,8 +42,10 @@ public:
         UnixClock clock = systemUnixClock();
         bool nullAudio = false; // play to no sound device (tests)
         QByteArray tlsCaFile;   // certificate authorities for https streams besides the system's
+#ifdef SONARIC_DESKTOP_BUS
         // For media keys and notifications; by default the session's, where there is one.
         std::optional<QDBusConnection> bus;
+#endif
     };
 
     explicit frmPlayer(UserDialogs& dialogs, QWidget* parent = nullptr);
@@ -56,24 +60,58 @@ public:
     void RefreshLibrary() override;
     QString ProgramName() const override;
 
-    QString Servername() const { return m_session.servername; }
-    void setServername(const QString& value) override { m_session.servername = value; }
-    QString Username() const { return m_session.username; }
-    void setUsername(const QString& value) override { m_session.username = value; }
-    QString HashKey() const { return m_session.hashKey; }
-    void setHashKey(const QString& value) override { m_session.hashKey = value; }
-    bool AutoRefresh() const { return m_session.autoRefresh; }
-    void setAutoRefresh(bool value) override { m_session.autoRefresh = value; }
-    bool AutoPlay() const { return m_session.autoPlay; }
-    void setAutoPlay(bool value) override { m_session.autoPlay = value; }
+    QString Servername() const {
+        return m_session.servername;
+    }
+    void setServername(const QString& value) override {
+        m_session.servername = value;
+    }
+    QString Username() const {
+        return m_session.username;
+    }
+    void setUsername(const QString& value) override {
+        m_session.username = value;
+    }
+    QString HashKey() const {
+        return m_session.hashKey;
+    }
+    void setHashKey(const QString& value) override {
+        m_session.hashKey = value;
+    }
+    bool AutoRefresh() const {
+        return m_session.autoRefresh;
+    }
+    void setAutoRefresh(bool value) override {
+        m_session.autoRefresh = value;
+    }
+    bool AutoPlay() const {
+        return m_session.autoPlay;
+    }
+    void setAutoPlay(bool value) override {
+        m_session.autoPlay = value;
+    }
 
-    QString authToken() const { return m_session.authToken; }
-    HttpClient& httpClient() { return *m_http; }
-    ServerSession& serverSession() { return *m_server; }
-    LibraryBrowser& library() { return *m_library; }
-    PlaylistController& playlist() { return *m_playlistController; }
-    MediaPlayer& mediaPlayer() { return *m_mediaPlayer; }
-    const ControlLayout& controlLayout() const { return m_layout; }
+    QString authToken() const {
+        return m_session.authToken;
+    }
+    HttpClient& httpClient() {
+        return *m_http;
+    }
+    ServerSession& serverSession() {
+        return *m_server;
+    }
+    LibraryBrowser& library() {
+        return *m_library;
+    }
+    PlaylistController& playlist() {
+        return *m_playlistController;
+    }
+    MediaPlayer& mediaPlayer() {
+        return *m_mediaPlayer;
+    }
+    const ControlLayout& controlLayout() const {
+        return m_layout;
+    }
 
     static QString applicationTitle();
 
@@ -100,7 +138,9 @@ private:
     void connectPlayback();
     void connectPlayerKeys();
     void showTab(int tab);
+#ifdef SONARIC_DESKTOP_BUS
     void connectDesktop(const QDBusConnection& bus);
+#endif
     int playlistSelection() const;
     void selectPlaylistLine(int line);
     void mnuExit_Click();

@@ -7,7 +7,9 @@
 #include <QTest>
 
 #include <csignal>
+#ifndef _WIN32
 #include <sys/resource.h>
+#endif
 
 namespace {
 
@@ -178,6 +180,8 @@ TEST_F(SettingsDialog, SaveThenYesSignsIn) {
     EXPECT_FALSE(window->authToken().isEmpty());
 }
 
+// The write is made to fail with POSIX's file size limit.
+#ifndef _WIN32
 TEST_F(SettingsDialog, AFailedWriteIsShownAndKeepsEverything) {
     appData.writeSettings(settingsText("0"));
     const QByteArray before = appData.settingsBytes();
@@ -201,6 +205,7 @@ TEST_F(SettingsDialog, AFailedWriteIsShownAndKeepsEverything) {
     EXPECT_EQ(appData.settingsBytes(), before);
     EXPECT_TRUE(window->Servername().isEmpty());
 }
+#endif
 
 TEST_F(SettingsDialog, FirstStartOpensItBeforeTheWindowAndSaveYesFillsTheLibrary) {
     dialogs.answerYes = true;

@@ -1,6 +1,7 @@
 #include "ClientFixture.h"
 #include "PlaylistController.h"
 #include "ServerSession.h"
+#include "SonaricVersion.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -455,7 +456,8 @@ TEST_F(Library, BeforeSigningInRequestsCarryAnEmptyToken) {
     EXPECT_EQ(requests[1].action, "handshake");
     EXPECT_EQ(requests[2].parameters.at("auth"), window->authToken().toStdString());
     for (const auto& r : requests)
-        EXPECT_EQ(r.headers.at("User-Agent"), "Sonaric-Client/1.0.4 (Linux)");
+        EXPECT_EQ(r.headers.at("User-Agent"),
+                  std::string("Sonaric-Client/1.0.4 (") + SonaricVersion::Platform + ")");
 }
 
 } // namespace

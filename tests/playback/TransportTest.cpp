@@ -1,9 +1,11 @@
 #include "ClientFixture.h"
 #include "Eventually.h"
 #include "MediaPlayer.h"
-#include "MprisClient.h"
 #include "PlaylistController.h"
+#ifdef SONARIC_DESKTOP_BUS
+#include "MprisClient.h"
 #include "PrivateBus.h"
+#endif
 
 #include <QLabel>
 #include <QToolButton>
@@ -13,6 +15,12 @@
 namespace {
 
 enum class Via { Window, Mpris };
+// The window's buttons everywhere, and the desktop's media controls where there is a bus.
+#ifdef SONARIC_DESKTOP_BUS
+const Via Ways[] = {Via::Window, Via::Mpris};
+#else
+const Via Ways[] = {Via::Window};
+#endif
 enum class Act { Play, Pause, Stop, Next, Previous, PlayToEnd, Delete0, Delete1, Delete2, Clear };
 
 struct Step {
@@ -91,34 +99,59 @@ const TransportCase Cases[] = {
 class Transport : public ClientFixture,
                   public ::testing::WithParamInterface<std::tuple<Via, TransportCase>> {
 protected:
+#ifdef SONARIC_DESKTOP_BUS
     PrivateBus bus;
     std::unique_ptr<MprisClient> mpris;
+#endif
 
-    Via via() const { return std::get<0>(GetParam()); }
-    const TransportCase& testCase() const { return std::get<1>(GetParam()); }
-    MediaPlayer& player() { return window->mediaPlayer(); }
-    MpvPlayer& engine() { return player().engine(); }
+    Via via() const {
+        return std::get<0>(GetParam());
+    }
+    const TransportCase& testCase() const {
+        return std::get<1>(GetParam());
+    }
+    MediaPlayer& player() {
+        return window->mediaPlayer();
+    }
+    MpvPlayer& engine() {
+        return player().engine();
+    }
 
     void SetUp() override {
         frmPlayer::Options options;
         options.nullAudio = true;
+#ifdef SONARIC_DESKTOP_BUS
         options.bus = bus.connect("player");
+#endif
         window = std::make_unique<frmPlayer>(dialogs, options);
         window->setServername(server.url());
         window->setUsername("demo");
         window->setHashKey(CSHA256().SHA256(QStringLiteral("demo")));
         window->show();
+#ifdef SONARIC_DESKTOP_BUS
         QCoreApplication::sendPostedEvents(window.get(), QEvent::MetaCall);
         mpris = std::make_unique<MprisClient>(bus.connect("desktop"),
                                               window->findChild<MprisService*>()->serviceName());
+#endif
         for (std::int64_t id : {1, 2, 3})
             window->playlist().addSong(id);
         ASSERT_EQ(window->playlist().count(), 3);
     }
 
     void TearDown() override {
+#ifdef SONARIC_DESKTOP_BUS
         mpris.reset();
+#endif
         ClientFixture::TearDown();
+    }
+
+    // The desktop's media controls, where there is a desktop bus.
+    void remote(const char* method) {
+#ifdef SONARIC_DESKTOP_BUS
+        mpris->call(method);
+#else
+        ADD_FAILURE() << method << ": no desktop bus on this system";
+#endif
     }
 
     void click(const char* name) {
@@ -132,17 +165,16 @@ protected:
         switch (act) {
         case Act::Play:
         case Act::Pause:
-            buttons ? click("playerPlayPause")
-                    : void(mpris->call(act == Act::Play ? "Play" : "Pause"));
+            buttons ? click("playerPlayPause") : remote(act == Act::Play ? "Play" : "Pause");
             break;
         case Act::Stop:
-            buttons ? click("playerStop") : void(mpris->call("Stop"));
+            buttons ? click("playerStop") : remote("Stop");
             break;
         case Act::Next:
-            buttons ? click("playerNext") : void(mpris->call("Next"));
+            buttons ? click("playerNext") : remote("Next");
             break;
         case Act::Previous:
-            buttons ? click("playerPrevious") : void(mpris->call("Previous"));
+            buttons ? click("playerPrevious") : remote("Previous");
             break;
         case Act::PlayToEnd:
             ASSERT_TRUE(eventually([&] { return player().canSeek() && player().duration() > 1; }));
@@ -198,6 +230,7 @@ TEST_P(Transport, FollowsOneRuleSet) {
     // The window, the bus and the bus's signals all say the same.
     auto* playPause = window->findChild<QToolButton*>("playerPlayPause");
     EXPECT_EQ(playPause->accessibleName(), c.state == Playing ? "Pause" : "Play");
+#ifdef SONARIC_DESKTOP_BUS
     EXPECT_EQ(mpris->property("PlaybackStatus").toString(), statusText(c.state));
     EXPECT_TRUE(eventually(
         [&] { return mpris->lastAnnounced("PlaybackStatus").toString() == statusText(c.state); }));
@@ -208,6 +241,7 @@ TEST_P(Transport, FollowsOneRuleSet) {
     EXPECT_EQ(mpris->property("CanGoNext").toBool(), c.current >= 0 && c.current + 1 < c.lines);
     EXPECT_EQ(mpris->property("CanGoPrevious").toBool(), c.current > 0);
     EXPECT_EQ(mpris->property("CanPlay").toBool(), c.lines > 0);
+#endif
 }
 
 std::string caseName(const ::testing::TestParamInfo<std::tuple<Via, TransportCase>>& info) {
@@ -216,8 +250,7 @@ std::string caseName(const ::testing::TestParamInfo<std::tuple<Via, TransportCas
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, Transport,
-                         ::testing::Combine(::testing::Values(Via::Window, Via::Mpris),
-                                            ::testing::ValuesIn(Cases)),
+                         ::testing::Combine(::testing::ValuesIn(Ways), ::testing::ValuesIn(Cases)),
                          caseName);
 
 } // namespace

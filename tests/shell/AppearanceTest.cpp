@@ -122,8 +122,18 @@ TEST_F(Appearance, TheDefaultFontKeepsTheSpecifiedGeometry) {
                                                          {"lstSongs0", layout.songs[0]},
                                                          {"txtBasicSearch", layout.searchText},
                                                          {"cmdBasicSearch", layout.searchButton}};
-    for (const auto& [name, twips] : controls)
-        EXPECT_EQ(control<QWidget>(name)->geometry(), expected(twips)) << name;
+    // Where the system's font fits the design, the design stands; a wider font (Wine's
+    // stand-in for the Windows one) only widens what needs it.
+    for (const auto& [name, twips] : controls) {
+        QWidget* widget = control<QWidget>(name);
+        const QRect design = expected(twips);
+        if (qobject_cast<QPushButton*>(widget) && widget->sizeHint().width() > design.width()) {
+            EXPECT_EQ(widget->width(), widget->sizeHint().width()) << name;
+            EXPECT_EQ(widget->y(), design.y()) << name;
+            continue;
+        }
+        EXPECT_EQ(widget->geometry(), design) << name;
+    }
 }
 
 TEST_F(Appearance, AnEighteenPointFontCutsNoCaption) {

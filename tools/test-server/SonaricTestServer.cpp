@@ -104,8 +104,12 @@ bool SonaricTestServer::start(const std::string& host, int port) {
     if (m_options.certificateFile.empty())
         m_server = std::make_unique<httplib::Server>();
     else
+#ifdef CPPHTTPLIB_OPENSSL_SUPPORT
         m_server = std::make_unique<httplib::SSLServer>(m_options.certificateFile.c_str(),
                                                         m_options.keyFile.c_str());
+#else
+        return false; // built without TLS (Windows): https is not served
+#endif
     if (!m_server->is_valid())
         return false;
     m_server->set_tcp_nodelay(true);

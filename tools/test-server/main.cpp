@@ -1,12 +1,13 @@
 // Runs the Sonaric test server until it is interrupted or its standard input closes.
 #include "SonaricTestServer.h"
 
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
-#include <unistd.h>
+#include <thread>
 
 namespace {
 
@@ -74,8 +75,9 @@ int main(int argc, char* argv[]) {
     std::fflush(stdout);
     std::signal(SIGINT, onSignal);
     std::signal(SIGTERM, onSignal);
+    // Polled, not waited for with pause(), which Windows does not have.
     while (!g_stop)
-        pause();
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
     server.stop();
     return 0;
 }

@@ -1,0 +1,96 @@
+#!/usr/bin/env bash
+# Tests the Windows build under Wine: the cross-built test executables (server, library, shell,
+# dialogs, playback and the Windows platform suite) against test servers on 127.0.0.1, then the
+# real client on an X server, signed in to the Windows test server, with a pixel check that its
+# tree fills. Builds the SDK and the program first where needed. Prints the counts.
+source "$(dirname "$0")/common.sh"
+bash "$repo/scripts/windows/build.sh" >/dev/null
+
+out="$repo/build-windows"
+export WINEPREFIX="$out/wine" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+windows_path() { printf 'Z:%s' "${1//\//\\}"; }
+gcc_dlls=$(dirname "$($host-gcc-posix -print-libgcc-file-name)")
+export WINEPATH="$(windows_path "$sdk/qt6-win/bin");$(windows_path "$sdk/mpv-win/bin");$(windows_path "$sdk/deps/bin");$(windows_path "$gcc_dlls");$(windows_path /usr/$host/lib)"
+export QT_PLUGIN_PATH="$(windows_path "$sdk/qt6-win/plugins")"
+# Qt's messages on the console, not the debugger's channel, so tests can read them.
+export QT_FORCE_STDERR_LOGGING=1
+if [[ ! -f "$WINEPREFIX/.ready" ]]; then
+  wineboot -i >/dev/null 2>&1
+  wine reg add 'HKCU\Software\Wine' /v Version /d win10 /f >/dev/null 2>&1
+  touch "$WINEPREFIX/.ready"
+fi
+
+work=$(mktemp -d)
+cleanup() {
+  kill $(jobs -p) 2>/dev/null || true
+  wait 2>/dev/null || true
+  wineserver -k 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+# Wine's desktop process lives as long as its server and keeps the display it started with, so
+# the X server comes first, for the tests and the window alike.
+wineserver -k 2>/dev/null || true
+Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
+for _ in $(seq 50); do [[ -s "$work/display" ]] && break; sleep 0.1; done
+export DISPLAY=":$(cat "$work/display")"
+
+ran=0 passed=0 failed=()
+for suite in server library shell dialogs playback windows; do
+  log="$work/$suite.log"
+  status=0
+  QT_QPA_PLATFORM=offscreen timeout 900 wine "$out/tests/${suite}_tests.exe" >"$log" 2>&1 || status=$?
+  n=$(sed -n 's/^\[==========\] \([0-9]*\) tests\? from .* ran.*/\1/p' "$log" | tr -d '\r')
+  p=$(sed -n 's/^\[  PASSED  \] \([0-9]*\) tests\?\..*/\1/p' "$log" | tr -d '\r')
+  ran=$((ran + ${n:-0})) passed=$((passed + ${p:-0}))
+  echo "windows: ${suite}_tests: ${p:-0} of ${n:-0} passed"
+  if ((status != 0)) || [[ -z "$n" ]]; then
+    grep -E '^\[  FAILED  \]|Failure' "$log" | head -20 || tail -20 "$log"
+    failed+=("$suite")
+  fi
+done
+
+# The real program under Wine: the settings file in Wine's %APPDATA%, the test server built for
+# Windows, and the window on an X server of its own.
+client_ok=1
+wine "$out/sonaric-test-server.exe" >"$work/url" 2>/dev/null &
+for _ in $(seq 100); do [[ -s "$work/url" ]] && break; sleep 0.2; done
+url=$(head -n1 "$work/url" | tr -d '\r')
+appdata=$(winepath -u "$(wine cmd /c echo %APPDATA% 2>/dev/null | tr -d '\r')" 2>/dev/null)
+settings="$appdata/Windows Sonaric Client/settings.xml"
+mkdir -p "$(dirname "$settings")"
+[[ -f "$settings" ]] && cp "$settings" "$work/settings.saved"
+digest=$(printf '%s' demo | sha256sum | cut -d' ' -f1)
+printf '<settings>\r\n<servername>%s</servername>\r\n<username>demo</username>\r\n<password>%s</password>\r\n<autorefresh>1</autorefresh>\r\n<autoplay>0</autoplay>\r\n</settings>\r\n' \
+  "$url" "$digest" >"$settings"
+wine "$out/sonaric-client.exe" >/dev/null 2>&1 &
+
+# Dark pixels (text) in a part of the window, given as fractions of its width and height.
+ink() {
+  local shot=$1 w h x y
+  read -r w h x y < <(convert "$shot" -fuzz 5% -trim -format "%w %h %X %Y\n" info: 2>/dev/null)
+  x=${x#+} y=${y#+}
+  ((w > 1 && h > 1)) || { echo 0; return; }
+  convert "$shot" -crop "$(awk -v w="$w" -v h="$h" -v x="$x" -v y="$y" -v l="$2" -v t="$3" \
+    -v r="$4" -v b="$5" 'BEGIN { printf "%dx%d+%d+%d", w*(r-l), h*(b-t), x+w*l, y+h*t }')" \
+    -colorspace Gray -threshold 50% -format "%[fx:round(w*h*(1-mean))]" info: | cut -d. -f1
+}
+shot="$out/windows-client.png"
+tree=0 list=0
+for _ in $(seq 60); do
+  sleep 1
+  import -window root "$shot" 2>/dev/null || continue
+  tree=$(ink "$shot" 0.05 0.45 0.45 0.85) list=$(ink "$shot" 0.53 0.45 0.93 0.85)
+  ((tree > 5 * list + 200)) && break
+done
+echo "windows: client window: $tree dark pixels in the tree, $list in the empty song list ($shot)"
+if ((tree > 5 * list + 200)); then
+  passed=$((passed + 1))
+else
+  failed+=("client")
+fi
+ran=$((ran + 1))
+if [[ -f "$work/settings.saved" ]]; then cp "$work/settings.saved" "$settings"; else rm -f "$settings"; fi
+
+echo "windows: $passed passed, $((ran - passed)) failed"
+((${#failed[@]} == 0))

@@ -1,0 +1,128 @@
+// What only Windows has: the registry the About dialog reads, and the user's own %APPDATA%.
+// Keys are written with the system's reg.exe, as an administrator or an installer would.
+#include "SettingsFile.h"
+#include "SystemInfo.h"
+#include "WindowsRegistry.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString ToolKey = QStringLiteral("HKLM\\SOFTWARE\\Microsoft\\Shared Tools\\MSINFO");
+const QString FolderKey = QStringLiteral("HKLM\\SOFTWARE\\Microsoft\\Shared Tools Location");
+
+int reg(const QStringList& arguments) {
+    QProcess process;
+    process.start(QStringLiteral("reg"), arguments);
+    if (!process.waitForFinished(30000))
+        return -1;
+    return process.exitCode();
+}
+
+class Registry : public ::testing::Test {
+protected:
+    std::unique_ptr<::Registry> registry = systemRegistry();
+    QStringList started;
+    QTemporaryDir folder;
+
+    void SetUp() override { TearDown(); }
+    void TearDown() override {
+        reg({"delete", ToolKey, "/f"});
+        reg({"delete", FolderKey, "/v", "MSINFO", "/f"});
+    }
+    void set(const QString& key, const QString& name, const QString& type, const QString& data) {
+        ASSERT_EQ(reg({"add", key, "/v", name, "/t", type, "/d", data, "/f"}), 0)
+            << key.toStdString();
+    }
+    bool startSysInfo() {
+        SystemInfo info(
+            *registry, [](const QString& path) { return QFile::exists(path); },
+            [this](const QString& path) {
+                started << path;
+                return true;
+            });
+        return info.StartSysInfo();
+    }
+    QString toolInFolder() {
+        const QString tool = QDir::toNativeSeparators(folder.path()) + "\\MSINFO32.EXE";
+        QFile file(tool);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        return tool;
+    }
+};
+
+TEST_F(Registry, TheToolsOwnEntryComesFirst) {
+    set(ToolKey, "PATH", "REG_SZ", "C:\\Tools\\msinfo32.exe");
+    set(FolderKey, "MSINFO", "REG_SZ", QDir::toNativeSeparators(folder.path()));
+    toolInFolder();
+    EXPECT_TRUE(startSysInfo());
+    EXPECT_EQ(started, QStringList{"C:\\Tools\\msinfo32.exe"});
+}
+
+TEST_F(Registry, TheFolderEntryNeedsTheToolInIt) {
+    set(FolderKey, "MSINFO", "REG_SZ", QDir::toNativeSeparators(folder.path()));
+    EXPECT_FALSE(startSysInfo()) << "no MSINFO32.EXE in the folder yet";
+    EXPECT_TRUE(started.isEmpty());
+    const QString tool = toolInFolder();
+    EXPECT_TRUE(startSysInfo());
+    EXPECT_EQ(started, QStringList{tool});
+}
+
+TEST_F(Registry, ANumberWhereAPathShouldBeIsNotAPath) {
+    set(ToolKey, "PATH", "REG_DWORD", "7");
+    const std::optional<::Registry::Value> value = registry->read(
+        ::Registry::LocalMachine, "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO", "PATH");
+    ASSERT_TRUE(value.has_value());
+    EXPECT_EQ(value->type, ::Registry::NumberValue);
+    EXPECT_FALSE(startSysInfo());
+    set(FolderKey, "MSINFO", "REG_SZ", QDir::toNativeSeparators(folder.path()));
+    const QString tool = toolInFolder();
+    EXPECT_TRUE(startSysInfo());
+    EXPECT_EQ(started, QStringList{tool});
+}
+
+TEST_F(Registry, NothingThereIsUnavailable) {
+    EXPECT_FALSE(registry->read(::Registry::LocalMachine,
+                                "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO", "PATH"));
+    EXPECT_FALSE(startSysInfo());
+}
+
+// The settings file lives in the user's own roaming profile, in the same bytes as on Linux.
+TEST(WindowsSettings, LiveInTheRoamingProfileWithCrlfLines) {
+    const QString appData = QDir::fromNativeSeparators(qEnvironmentVariable("APPDATA"));
+    ASSERT_FALSE(appData.isEmpty());
+    EXPECT_TRUE(appData.endsWith("/AppData/Roaming")) << appData.toStdString();
+    EXPECT_EQ(SettingsFile::filePath(), appData + "/Windows Sonaric Client/settings.xml");
+
+    QFile file(SettingsFile::filePath());
+    const bool existed = file.exists();
+    QByteArray before;
+    if (existed && file.open(QIODevice::ReadOnly)) {
+        before = file.readAll();
+        file.close();
+    }
+    ASSERT_EQ(SettingsFile::write({"http://server", "ann", QString(64, 'a'), true, false}),
+              std::nullopt);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), QByteArray("<settings>\r\n<servername>http://server</servername>\r\n"
+                                         "<username>ann</username>\r\n<password>" +
+                                         QByteArray(64, 'a') +
+                                         "</password>\r\n<autorefresh>1</autorefresh>\r\n"
+                                         "<autoplay>0</autoplay>\r\n</settings>\r\n"));
+    file.close();
+    // Replaced in one step: no temporary file is left beside it.
+    EXPECT_EQ(QDir(SettingsFile::folderPath()).entryList(QDir::Files), QStringList{"settings.xml"});
+    if (existed) {
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(before);
+    } else {
+        file.remove();
+    }
+}
+
+} // namespace
