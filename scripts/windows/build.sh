@@ -2,6 +2,7 @@
 # Cross-builds the Windows client, the test server and the test executables into build-windows/
 # with the SDK of scripts/windows/sdk.sh (built first when it is not complete).
 source "$(dirname "$0")/common.sh"
+install_windows_packages
 sdk_complete || bash "$repo/scripts/windows/sdk.sh"
 cmake -G Ninja -S "$repo" -B "$repo/build-windows" \
   -DCMAKE_TOOLCHAIN_FILE="$repo/cmake/mingw-w64-posix.cmake" \

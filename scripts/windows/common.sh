@@ -5,7 +5,8 @@ shopt -s inherit_errexit
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 export SONARIC_WINDOWS_SDK=${SONARIC_WINDOWS_SDK:-$HOME/.cache/sonaric-windows-sdk}
 sdk=$SONARIC_WINDOWS_SDK
-shared_sdk="$repo/../shared/windows-sdk"
+# Prebuilt Qt and libmpv, used instead of building them where they are there.
+shared_sdk=${SONARIC_PREBUILT_SDK:-$repo/../shared/windows-sdk}
 host=x86_64-w64-mingw32
 jobs=$(nproc)
 

@@ -22,9 +22,9 @@ fi
 
 work=$(mktemp -d)
 cleanup() {
+  wineserver -k 2>/dev/null || true
   kill $(jobs -p) 2>/dev/null || true
   wait 2>/dev/null || true
-  wineserver -k 2>/dev/null || true
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -50,20 +50,37 @@ for suite in server library shell dialogs playback windows; do
   fi
 done
 
-# The real program under Wine: the settings file in Wine's %APPDATA%, the test server built for
-# Windows, and the window on an X server of its own.
-client_ok=1
+# The setup program installs for the user alone, with a Start-menu shortcut.
+bash "$repo/scripts/windows/package.sh" >/dev/null
+setup=$(ls "$out"/Sonaric-Client-*-setup.exe)
+wine "$setup" /S
+local_appdata=$(winepath -u "$(wine cmd /c echo %LOCALAPPDATA% 2>/dev/null | tr -d '\r')" 2>/dev/null)
+appdata=$(winepath -u "$(wine cmd /c echo %APPDATA% 2>/dev/null | tr -d '\r')" 2>/dev/null)
+installed="$local_appdata/Programs/Windows Sonaric Client"
+shortcut="$appdata/Microsoft/Windows/Start Menu/Programs/Windows Sonaric Client.lnk"
+ran=$((ran + 1))
+if [[ -f "$installed/sonaric-client.exe" && -f "$installed/uninstall.exe" && -f "$shortcut" ]]; then
+  passed=$((passed + 1))
+  echo "windows: installed into $installed, with its Start-menu shortcut"
+else
+  echo "windows: the setup program did not install the client and its shortcut"
+  failed+=("setup")
+fi
+
+# The installed program under Wine, with nothing but what the setup program put beside it: the
+# settings file in Wine's %APPDATA%, the test server built for Windows, and the window on the X
+# server.
 wine "$out/sonaric-test-server.exe" >"$work/url" 2>/dev/null &
 for _ in $(seq 100); do [[ -s "$work/url" ]] && break; sleep 0.2; done
 url=$(head -n1 "$work/url" | tr -d '\r')
-appdata=$(winepath -u "$(wine cmd /c echo %APPDATA% 2>/dev/null | tr -d '\r')" 2>/dev/null)
 settings="$appdata/Windows Sonaric Client/settings.xml"
 mkdir -p "$(dirname "$settings")"
 [[ -f "$settings" ]] && cp "$settings" "$work/settings.saved"
 digest=$(printf '%s' demo | sha256sum | cut -d' ' -f1)
 printf '<settings>\r\n<servername>%s</servername>\r\n<username>demo</username>\r\n<password>%s</password>\r\n<autorefresh>1</autorefresh>\r\n<autoplay>0</autoplay>\r\n</settings>\r\n' \
   "$url" "$digest" >"$settings"
-wine "$out/sonaric-client.exe" >/dev/null 2>&1 &
+env -u WINEPATH -u QT_PLUGIN_PATH wine "$installed/sonaric-client.exe" >/dev/null 2>&1 &
+client=$!
 
 # Dark pixels (text) in a part of the window, given as fractions of its width and height.
 ink() {
@@ -90,7 +107,24 @@ else
   failed+=("client")
 fi
 ran=$((ran + 1))
+# A running program keeps its DLLs from being deleted, as on Windows.
+wine taskkill /F /IM sonaric-client.exe >/dev/null 2>&1 || true
+for _ in $(seq 50); do kill -0 "$client" 2>/dev/null || break; sleep 0.2; done
+wait "$client" 2>/dev/null || true
+
+# The uninstaller takes the program and its shortcut, and leaves the user's settings.
+wine "$installed/uninstall.exe" /S "_?=$(winepath -w "$installed")" || true
+for _ in $(seq 100); do [[ -e "$installed/sonaric-client.exe" ]] || break; sleep 0.2; done
+ran=$((ran + 1))
+if [[ ! -e "$installed/sonaric-client.exe" && ! -e "$shortcut" && -f "$settings" ]]; then
+  passed=$((passed + 1))
+  echo "windows: uninstalled; the settings file stays"
+else
+  echo "windows: the uninstaller left the program or its shortcut, or took the settings:"
+  ls -d "$installed/sonaric-client.exe" "$shortcut" "$settings" 2>&1 | sed 's/^/  /'
+  failed+=("uninstall")
+fi
 if [[ -f "$work/settings.saved" ]]; then cp "$work/settings.saved" "$settings"; else rm -f "$settings"; fi
 
-echo "windows: $passed passed, $((ran - passed)) failed"
+echo "windows: $passed passed, $((ran - passed)) failed${failed[*]:+ (${failed[*]})}"
 ((${#failed[@]} == 0))
