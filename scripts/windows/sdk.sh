@@ -30,7 +30,7 @@ cpp = '$host-g++-posix'
 ar = '$host-ar'
 strip = '$host-strip'
 windres = '$host-windres'
-pkg-config = 'pkg-config'
+pkgconfig = 'pkg-config'
 exe_wrapper = 'wine'
 
 [properties]
@@ -85,6 +85,7 @@ meson_piece() {
   local source
   source=$(debian_source "$1")
   shift
+  rm -rf "$sdk/build/$(basename "$source")"
   (cd "$source" && PKG_CONFIG_LIBDIR="$sdk/mpv-win/lib/pkgconfig" meson setup "$sdk/build/$(basename "$source")" \
     --cross-file "$cross_file" --prefix "$sdk/mpv-win" --buildtype=release \
     --default-library=shared "$@" >/dev/null)

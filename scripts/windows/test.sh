@@ -50,6 +50,17 @@ for suite in server library shell dialogs playback windows; do
   fi
 done
 
+# The program carries its icon and its version record.
+ran=$((ran + 1))
+resources=$(wrestool -l "$out/sonaric-client.exe" 2>/dev/null)
+if grep -q "type=14" <<<"$resources" && grep -q "type=16" <<<"$resources"; then
+  passed=$((passed + 1))
+  echo "windows: sonaric-client.exe has its icon and version resources"
+else
+  echo "windows: sonaric-client.exe lacks its icon or version resource"
+  failed+=("resources")
+fi
+
 # The setup program installs for the user alone, with a Start-menu shortcut.
 bash "$repo/scripts/windows/package.sh" >/dev/null
 setup=$(ls "$out"/Sonaric-Client-*-setup.exe)

@@ -1,15 +1,22 @@
 // What only Windows has: the registry the About dialog reads, and the user's own %APPDATA%.
 // Keys are written with the system's reg.exe, as an administrator or an installer would.
+#include "ScriptedDialogs.h"
 #include "SettingsFile.h"
 #include "SystemInfo.h"
 #include "WindowsRegistry.h"
+#include "frmAbout.h"
+#include "frmPlayer.h"
 
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QPushButton>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <cmath>
 
 namespace {
 
@@ -86,6 +93,22 @@ TEST_F(Registry, ANumberWhereAPathShouldBeIsNotAPath) {
     EXPECT_EQ(started, QStringList{tool});
 }
 
+// The About window's button, with the system's own registry and program launcher: a tool that is
+// there is started (Wine's hostname.exe, which ends by itself), none is "unavailable".
+TEST_F(Registry, TheAboutWindowStartsTheToolTheRegistryNames) {
+    ScriptedDialogs dialogs;
+    frmAbout about(dialogs);
+    about.setAttribute(Qt::WA_DeleteOnClose, false);
+    about.show();
+    auto* button = about.findChild<QPushButton*>("cmdSysInfo");
+    QTest::mouseClick(button, Qt::LeftButton);
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0].text, SystemInfo::unavailableMessage());
+    set(ToolKey, "PATH", "REG_SZ", "C:\\windows\\system32\\hostname.exe");
+    QTest::mouseClick(button, Qt::LeftButton);
+    EXPECT_EQ(dialogs.shown.size(), 1u) << "the tool was not started";
+}
+
 TEST_F(Registry, NothingThereIsUnavailable) {
     EXPECT_FALSE(registry->read(::Registry::LocalMachine,
                                 "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO", "PATH"));
@@ -123,6 +146,25 @@ TEST(WindowsSettings, LiveInTheRoamingProfileWithCrlfLines) {
     } else {
         file.remove();
     }
+}
+
+// The window in the pixels of Windows' 96 dots per inch: 15 twips a pixel.
+TEST(WindowsLayout, TheDesignSizeInPixelsAt96Dpi) {
+    ScriptedDialogs dialogs;
+    frmPlayer::Options options;
+    options.nullAudio = true;
+    frmPlayer window(dialogs, options);
+    window.show();
+    EXPECT_EQ(window.logicalDpiX(), 96);
+    // 9885 twips wide, or wider where the system's font needs room for the player's controls.
+    EXPECT_GE(window.width(), 659);
+    const TwipRect tabs = window.controlLayout().tabs;
+    const auto px = [](float twips) { return static_cast<int>(std::lround(twips / 15)); };
+    EXPECT_EQ(window.findChild<QWidget*>("SSTab")->geometry(),
+              QRect(px(tabs.left), px(tabs.top), px(tabs.width), px(tabs.height)));
+    const QRect playlist = window.findChild<QWidget*>("lstPlaylist")->geometry();
+    EXPECT_EQ(playlist.top(), 240 / 15);
+    EXPECT_EQ(playlist.height(), 1020 / 15);
 }
 
 } // namespace
