@@ -58,6 +58,14 @@ apt_options=(-o "Dir::Etc::SourceList=$sdk/apt/sources.list"
              -o "Dir::State::Lists=$sdk/apt/lists"
              -o "Dir::Cache=$sdk/apt/cache")
 
+# Runs a command with its output in a log file, shown only when it fails.
+quietly() {
+  local log=$1
+  shift
+  mkdir -p "$(dirname "$log")"
+  "$@" >"$log" 2>&1 || { tail -n 30 "$log" >&2; return 1; }
+}
+
 # Runs a step once, timing it; a marker file records that it is done.
 piece() {
   local name=$1

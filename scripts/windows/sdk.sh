@@ -50,11 +50,12 @@ cmake_piece() {
   source=$(debian_source "${1%%:*}")
   [[ "$1" == *:* ]] && source="$source/${1#*:}"
   shift
-  cmake -G Ninja -S "$source" -B "$sdk/build/$(basename "$source")" \
+  local build="$sdk/build/$(basename "$source")"
+  quietly "$build.log" cmake -G Ninja -S "$source" -B "$build" \
     -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
-    -DCMAKE_INSTALL_PREFIX="$sdk/deps" "$@" >/dev/null
-  cmake --build "$sdk/build/$(basename "$source")" --parallel "$jobs" >/dev/null
-  cmake --install "$sdk/build/$(basename "$source")" >/dev/null
+    -DCMAKE_INSTALL_PREFIX="$sdk/deps" "$@"
+  quietly "$build.log" cmake --build "$build" --parallel "$jobs"
+  quietly "$build.log" cmake --install "$build"
 }
 
 build_qt() {
@@ -67,16 +68,17 @@ build_qt() {
   fi
   local source
   source=$(debian_source qt6-base)
-  cmake -G Ninja -S "$source" -B "$sdk/build/qtbase" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+  quietly "$sdk/build/qtbase.log" cmake -G Ninja -S "$source" -B "$sdk/build/qtbase" \
+    -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
     -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
     -DCMAKE_INSTALL_PREFIX="$sdk/qt6-win" -DCMAKE_BUILD_TYPE=Release \
     -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF -DFEATURE_opengl=OFF -DFEATURE_sql=OFF \
     -DFEATURE_dbus=OFF -DFEATURE_openssl=OFF -DFEATURE_schannel=ON -DFEATURE_printsupport=OFF \
     -DFEATURE_tabletevent=OFF -DFEATURE_system_zlib=OFF -DFEATURE_system_pcre2=OFF \
     -DFEATURE_system_png=OFF -DFEATURE_system_jpeg=OFF -DFEATURE_system_freetype=OFF \
-    -DFEATURE_system_harfbuzz=OFF >/dev/null
-  cmake --build "$sdk/build/qtbase" --parallel "$jobs" >/dev/null
-  cmake --install "$sdk/build/qtbase" >/dev/null
+    -DFEATURE_system_harfbuzz=OFF
+  quietly "$sdk/build/qtbase.log" cmake --build "$sdk/build/qtbase" --parallel "$jobs"
+  quietly "$sdk/build/qtbase.log" cmake --install "$sdk/build/qtbase"
 }
 
 # One engine on every system: libmpv with an ffmpeg that knows the audio formats and the
@@ -86,10 +88,11 @@ meson_piece() {
   source=$(debian_source "$1")
   shift
   rm -rf "$sdk/build/$(basename "$source")"
-  (cd "$source" && PKG_CONFIG_LIBDIR="$sdk/mpv-win/lib/pkgconfig" meson setup "$sdk/build/$(basename "$source")" \
-    --cross-file "$cross_file" --prefix "$sdk/mpv-win" --buildtype=release \
-    --default-library=shared "$@" >/dev/null)
-  ninja -C "$sdk/build/$(basename "$source")" install >/dev/null
+  local build="$sdk/build/$(basename "$source")"
+  (cd "$source" && quietly "$build.log" env PKG_CONFIG_LIBDIR="$sdk/mpv-win/lib/pkgconfig" \
+    meson setup "$build" --cross-file "$cross_file" --prefix "$sdk/mpv-win" \
+    --buildtype=release --default-library=shared "$@")
+  quietly "$build.log" ninja -C "$build" install
 }
 
 build_mpv() {
@@ -113,14 +116,14 @@ build_mpv() {
     -Dintrospection=disabled -Dbenchmark=disabled -Dchafa=disabled
   echo "  harfbuzz $((SECONDS - step)) s"; step=$SECONDS
   source=$(debian_source libass)
-  (cd "$source" && [[ -x configure ]] || (cd "$source" && autoreconf -fi >/dev/null))
-  (cd "$source" && PKG_CONFIG_LIBDIR="$sdk/mpv-win/lib/pkgconfig" ./configure --host=$host \
-    --prefix="$sdk/mpv-win" CC=$host-gcc-posix --disable-static --enable-shared \
-    --disable-fontconfig --disable-require-system-font-provider --disable-asm >/dev/null &&
-    make -j"$jobs" install >/dev/null)
+  [[ -x "$source/configure" ]] || (cd "$source" && quietly "$sdk/build/libass.log" autoreconf -fi)
+  (cd "$source" && quietly "$sdk/build/libass.log" env PKG_CONFIG_LIBDIR="$sdk/mpv-win/lib/pkgconfig" \
+    ./configure --host=$host --prefix="$sdk/mpv-win" CC=$host-gcc-posix --disable-static \
+    --enable-shared --disable-fontconfig --disable-require-system-font-provider --disable-asm &&
+    quietly "$sdk/build/libass.log" make -j"$jobs" install)
   echo "  libass $((SECONDS - step)) s"; step=$SECONDS
   source=$(debian_source ffmpeg)
-  (cd "$source" && ./configure --prefix="$sdk/mpv-win" --target-os=mingw32 --arch=x86_64 \
+  (cd "$source" && quietly "$sdk/build/ffmpeg.log" ./configure --prefix="$sdk/mpv-win" --target-os=mingw32 --arch=x86_64 \
     --cross-prefix=$host- --cc=$host-gcc-posix --cxx=$host-g++-posix --enable-shared \
     --disable-static --disable-programs --disable-doc --disable-debug --disable-autodetect \
     --enable-schannel --disable-everything --enable-avcodec --enable-avformat --enable-avutil \
@@ -130,7 +133,7 @@ build_mpv() {
     --enable-parser=mpegaudio,aac,flac,vorbis,opus \
     --enable-protocol=http,https,tcp,tls,httpproxy \
     --enable-filter=aresample,aformat,anull,volume,scaletempo,atempo,format,null,scale,abuffer,abuffersink,buffer,buffersink,lavfi \
-    --enable-bsf=aac_adtstoasc >/dev/null && make -j"$jobs" install >/dev/null)
+    --enable-bsf=aac_adtstoasc && quietly "$sdk/build/ffmpeg.log" make -j"$jobs" install)
   echo "  ffmpeg $((SECONDS - step)) s"; step=$SECONDS
   meson_piece mpv -Dauto_features=disabled -Dlibmpv=true -Dcplayer=false -Dbuild-date=false \
     -Dgl=disabled -Dwasapi=enabled -Dwin32-internal-pthreads=enabled -Diconv=disabled
@@ -146,9 +149,10 @@ piece googletest cmake_piece googletest -DBUILD_SHARED_LIBS=OFF -DBUILD_GMOCK=OF
 build_zlib() {
   local source
   source=$(debian_source zlib)
-  (cd "$source" && CC=$host-gcc-posix AR=$host-ar RANLIB=$host-ranlib CHOST=$host \
-    ./configure --prefix="$sdk/deps" --static >/dev/null && make -j"$jobs" libz.a >/dev/null &&
-    make install >/dev/null)
+  (cd "$source" && quietly "$sdk/build/zlib.log" env CC=$host-gcc-posix AR=$host-ar \
+    RANLIB=$host-ranlib CHOST=$host ./configure --prefix="$sdk/deps" --static &&
+    quietly "$sdk/build/zlib.log" make -j"$jobs" libz.a &&
+    quietly "$sdk/build/zlib.log" make install)
 }
 
 # The test server's HTTP library is a single header.
