@@ -92,6 +92,7 @@ printf '<settings>\r\n<servername>%s</servername>\r\n<username>demo</username>\r
   "$url" "$digest" >"$settings"
 env -u WINEPATH -u QT_PLUGIN_PATH wine "$installed/sonaric-client.exe" >/dev/null 2>&1 &
 client=$!
+disown "$client"
 
 # Dark pixels (text) in a part of the window, given as fractions of its width and height.
 ink() {
@@ -121,7 +122,6 @@ ran=$((ran + 1))
 # A running program keeps its DLLs from being deleted, as on Windows.
 wine taskkill /F /IM sonaric-client.exe >/dev/null 2>&1 || true
 for _ in $(seq 50); do kill -0 "$client" 2>/dev/null || break; sleep 0.2; done
-wait "$client" 2>/dev/null || true
 
 # The uninstaller takes the program and its shortcut, and leaves the user's settings.
 wine "$installed/uninstall.exe" /S "_?=$(winepath -w "$installed")" || true
