@@ -202,21 +202,24 @@ void MpvPlayer::handle(const mpv_event& event) {
         }
         break;
     }
-    // libmpv may seek on its own while an entry starts; only seeks once it plays are reported.
+    // Only the seeks asked for here are reported; libmpv may also seek on its own while an entry
+    // starts. Playback restarts both when an entry starts and when a seek has landed (one restart
+    // can be both); after a seek, the observed time-pos may still be the one from before it, so
+    // the position is asked for.
     case MPV_EVENT_START_FILE:
         m_started = false;
         m_seeking = false;
         break;
     case MPV_EVENT_SEEK:
-        m_seeking = m_started;
+        m_seeking = m_seekAsked;
+        m_seekAsked = false;
         break;
-    // Playback restarts both when an entry starts and when a seek has landed; after a seek, the
-    // observed time-pos may still be the one from before it, so the position is asked for.
     case MPV_EVENT_PLAYBACK_RESTART:
         if (!m_started) {
             m_started = true;
             emit playbackStarted(m_playlistPos);
-        } else if (m_seeking) {
+        }
+        if (m_seeking) {
             m_seeking = false;
             double position = m_position;
             if (mpv_get_property(m_handle.get(), "time-pos", MPV_FORMAT_DOUBLE, &position) >= 0)
@@ -312,6 +315,7 @@ void MpvPlayer::setMuted(bool muted) {
 }
 
 void MpvPlayer::seek(double seconds) {
+    m_seekAsked = true;
     command({"seek", QByteArray::number(seconds, 'f', 3), "absolute+exact"});
 }
 

@@ -97,6 +97,7 @@ private:
     bool m_muted = false;
     bool m_active = false;
     bool m_seekable = false;
-    bool m_seeking = false;
-    bool m_started = false; // the current entry has begun to play
+    bool m_seekAsked = false; // a seek was asked for and libmpv has not yet begun it
+    bool m_seeking = false;   // libmpv is carrying out a seek that was asked for
+    bool m_started = false;   // the current entry has begun to play
 };

@@ -7,6 +7,13 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QScopeGuard>
+
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -81,11 +88,39 @@ bool SettingsFile::toBool(const QString& text) {
     return isNumber && number != 0.0;
 }
 
-std::optional<StoredSettings> SettingsFile::read(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+// Only a regular file of at most MaximumBytes is a settings file. Whatever else stands at its
+// path (a device, a FIFO, a folder, a file grown huge) is none: it is neither waited on nor read
+// without end. The kind and size are those of the file opened, not of a name looked up before.
+std::optional<QByteArray> SettingsFile::readBytes(const QString& path) {
+    QFile file;
+#ifdef Q_OS_UNIX
+    const int descriptor =
+        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (descriptor < 0)
         return std::nullopt;
-    return parse(file.readAll());
+    auto closeDescriptor = qScopeGuard([descriptor] { ::close(descriptor); });
+    struct stat info {};
+    if (::fstat(descriptor, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size > MaximumBytes ||
+        !file.open(descriptor, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
+        return std::nullopt;
+    closeDescriptor.dismiss();
+#else
+    file.setFileName(path);
+    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly) || file.isSequential() ||
+        file.size() > MaximumBytes)
+        return std::nullopt;
+#endif
+    QByteArray bytes = file.read(MaximumBytes + 1);
+    if (bytes.size() > MaximumBytes)
+        return std::nullopt;
+    return bytes;
+}
+
+std::optional<StoredSettings> SettingsFile::read(const QString& path) {
+    const std::optional<QByteArray> bytes = readBytes(path);
+    if (!bytes)
+        return std::nullopt;
+    return parse(*bytes);
 }
 
 std::optional<StoredSettings> SettingsFile::parse(const QByteArray& bytes) {

@@ -14,9 +14,14 @@ public:
     static QString folderPath();
     static QString filePath();
 
-    // Nothing when the file is missing, unreadable or not a well-formed document. Missing text
-    // elements read as empty, missing or unrecognised options as off.
+    // The largest settings file read; the file itself is a few hundred bytes.
+    static constexpr qint64 MaximumBytes = 1024 * 1024;
+
+    // Nothing when the file is missing, unreadable, not a regular file of at most MaximumBytes,
+    // or not a well-formed document. Missing text elements read as empty, missing or
+    // unrecognised options as off.
     static std::optional<StoredSettings> read(const QString& path = filePath());
+    static std::optional<QByteArray> readBytes(const QString& path);
     static std::optional<StoredSettings> parse(const QByteArray& bytes);
 
     // Replaces the file atomically and readable by its owner only. On failure the previous file

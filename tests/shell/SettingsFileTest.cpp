@@ -1,11 +1,13 @@
 #include "SettingsFile.h"
 #include "TempAppData.h"
 
+#include <QElapsedTimer>
 #include <QFileInfo>
 
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <functional>
 #ifndef _WIN32
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -131,6 +133,45 @@ TEST(SettingsFile, AFailedWriteLeavesTheOldFileWhole) {
     EXPECT_EQ(QDir(SettingsFile::folderPath()).entryList(QDir::Files), QStringList{"settings.xml"});
 }
 #endif
+
+// Whatever else stands where the file should be is no settings file: it is not waited on, not read
+// without end, and left as it is.
+TEST(SettingsFile, OnlyARegularFileOfBoundedSizeIsRead) {
+    struct Case {
+        const char* name;
+        std::function<bool(const QString&)> make;
+    };
+    const Case cases[] = {
+        {"folder", [](const QString& path) { return QDir().mkpath(path); }},
+        {"2 MB file",
+         [](const QString& path) {
+             QFile file(path);
+             return file.open(QIODevice::WriteOnly) &&
+                    file.write(QByteArray(2 * 1024 * 1024, ' ')) == 2 * 1024 * 1024;
+         }},
+#ifndef _WIN32
+        {"FIFO", [](const QString& path) { return ::mkfifo(QFile::encodeName(path), 0600) == 0; }},
+        {"link to /dev/zero", [](const QString& path) { return QFile::link("/dev/zero", path); }},
+#endif
+    };
+    for (const Case& c : cases) {
+        TempAppData appData;
+        ASSERT_TRUE(QDir().mkpath(SettingsFile::folderPath()));
+        ASSERT_TRUE(c.make(SettingsFile::filePath())) << c.name;
+        QElapsedTimer clock;
+        clock.start();
+        EXPECT_EQ(SettingsFile::read(), std::nullopt) << c.name;
+        EXPECT_LT(clock.elapsed(), 2000) << c.name;
+    }
+    // The largest readable file is read.
+    TempAppData appData;
+    QByteArray padded = SettingsFile::serialize(sample);
+    padded.insert(padded.indexOf("</settings>"),
+                  QByteArray(SettingsFile::MaximumBytes - padded.size(), ' '));
+    appData.writeSettings(padded);
+    ASSERT_TRUE(SettingsFile::read().has_value());
+    EXPECT_EQ(SettingsFile::read()->username, sample.username);
+}
 
 TEST(SettingsFile, AFolderThatCannotBeCreatedIsReported) {
     TempAppData appData;

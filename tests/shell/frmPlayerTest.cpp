@@ -8,6 +8,8 @@
 #include <QAccessible>
 #include <QAction>
 #include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -17,6 +19,10 @@
 #include <QTabBar>
 #include <QTest>
 #include <QTreeView>
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 namespace {
 
@@ -73,6 +79,32 @@ TEST_F(StartUp, WithoutAReadableFileTheSettingsDialogOpensFirst) {
     }
     EXPECT_TRUE(server->requests().empty());
 }
+
+#ifndef _WIN32
+// A FIFO where the file should be once kept the program from ever showing a window; a link to
+// /dev/zero made it read until memory ran out.
+TEST_F(StartUp, WhatIsNoFileIsNoSettingsFile) {
+    QDir().mkpath(SettingsFile::folderPath());
+    ASSERT_EQ(::mkfifo(QFile::encodeName(SettingsFile::filePath()), 0600), 0);
+    makeWindow();
+    QElapsedTimer clock;
+    clock.start();
+    window->Form_Load();
+    EXPECT_LT(clock.elapsed(), 2000);
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0].kind, "settings");
+    EXPECT_FALSE(QFileInfo(SettingsFile::filePath()).isFile()) << "nothing written";
+
+    QFile::remove(SettingsFile::filePath());
+    ASSERT_TRUE(QFile::link("/dev/zero", SettingsFile::filePath()));
+    dialogs.shown.clear();
+    makeWindow();
+    window->Form_Load();
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0].kind, "settings");
+    EXPECT_TRUE(QFileInfo(SettingsFile::filePath()).isSymLink());
+}
+#endif
 
 TEST_F(StartUp, AFailedRefreshReportsAndStartUpGoesOn) {
     appData.writeSettings(settingsText("1", "wrong"));
