@@ -21,9 +21,10 @@ std::optional<QString> Handshake::token(const XmlDocument& reply) {
     const pugi::xml_node auth = reply.selectSingleNode(AuthPath);
     if (!auth)
         return std::nullopt;
-    // The token goes back in every request: one of megabytes would make every URL as large.
+    // The token goes back in every request: one of megabytes would make every URL as large, and
+    // an empty one signs nobody in.
     QString token = XmlDocument::text(auth);
-    if (!ReplyText::isAcceptableId(token))
+    if (token.isEmpty() || !ReplyText::isAcceptableId(token))
         return std::nullopt;
     return token;
 }

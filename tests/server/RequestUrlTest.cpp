@@ -1,5 +1,6 @@
 #include "RequestUrl.h"
 #include "Handshake.h"
+#include "XmlDocument.h"
 
 #include <QUrlQuery>
 
@@ -49,6 +50,28 @@ TEST(Handshake, PassphraseIsTheDigestOfTimestampAndKey) {
               "http://h/server/xml.server.php?action=handshake&auth=" +
                   Handshake::at(4102444800, "k").passphrase +
                   "&timestamp=4102444800&version=350001&user=u");
+}
+
+// The token of a handshake reply: its text, when there is one of a usable length.
+TEST(Handshake, OnlyAUsableTokenSignsIn) {
+    const struct {
+        const char* reply;
+        std::optional<QString> token;
+    } cases[] = {
+        {"<root><auth>abc123</auth></root>", QString("abc123")},
+        {"<root><auth>  spaced  </auth></root>", QString("  spaced  ")},
+        {"<root><auth></auth></root>", std::nullopt},
+        {"<root><auth/></root>", std::nullopt},
+        {"<root><error code=\"401\">no</error></root>", std::nullopt},
+    };
+    for (const auto& c : cases) {
+        XmlDocument reply;
+        ASSERT_TRUE(reply.loadBytes(c.reply)) << c.reply;
+        EXPECT_EQ(Handshake::token(reply), c.token) << c.reply;
+    }
+    XmlDocument overlong;
+    ASSERT_TRUE(overlong.loadBytes("<root><auth>" + QByteArray(2000, 'x') + "</auth></root>"));
+    EXPECT_EQ(Handshake::token(overlong), std::nullopt);
 }
 
 } // namespace

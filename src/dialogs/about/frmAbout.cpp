@@ -51,8 +51,8 @@ frmAbout::frmAbout(UserDialogs& dialogs, QWidget* parent)
     m_ok->setDefault(true);
     m_sysInfo = new QPushButton(tr("&System Info..."), this);
     m_sysInfo->setObjectName(QStringLiteral("cmdSysInfo"));
-    // Enter on a focused System Info starts the tool; anywhere else it means OK.
-    m_sysInfo->setAutoDefault(true);
+    // Enter on a focused System Info starts the tool (a dialog's buttons are auto-default);
+    // anywhere else it means OK.
 
     auto* grid = new QGridLayout(this);
     grid->addWidget(m_icon, 0, 0, 3, 1, Qt::AlignTop);

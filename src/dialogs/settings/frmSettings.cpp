@@ -55,9 +55,9 @@ frmSettings::frmSettings(SessionSettings& mainWindow, UserDialogs& dialogs, QWid
     m_serverLabel->setBuddy(m_servername);
     m_usernameLabel->setBuddy(m_username);
     m_passwordLabel->setBuddy(m_password);
+    // From the text and check boxes Enter means Save; a focused button of a dialog answers Enter
+    // itself (Qt's auto-default), so Enter on Cancel cancels.
     m_save->setDefault(true);
-    // A focused button answers Enter itself; from the text and check boxes Enter means Save.
-    m_cancel->setAutoDefault(true);
 
     setTabOrder(m_save, m_cancel);
     setTabOrder(m_cancel, m_password);
