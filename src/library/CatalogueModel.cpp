@@ -88,5 +88,10 @@ QVariant CatalogueModel::data(const QModelIndex& index, int role) const {
     if (role == KeyRole)
         return (album ? QStringLiteral("album") : QStringLiteral("artist")) +
                textAt(node->idAt, node->idSize);
-    return textAt(node->textAt, node->textSize);
+    const QString text = textAt(node->textAt, node->textSize);
+    // Qt shows a tool tip that looks like markup as markup: the server's text goes in escaped,
+    // so it shows as it is.
+    if (role == Qt::ToolTipRole)
+        return QStringLiteral("<p style=\"white-space:pre-wrap\">%1</p>").arg(text.toHtmlEscaped());
+    return text;
 }

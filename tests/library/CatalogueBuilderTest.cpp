@@ -3,6 +3,8 @@
 #include "ReplyReader.h"
 #include "XmlDocument.h"
 
+#include <QTextDocument>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -28,6 +30,34 @@ QStringList treeOf(const char* artists, const char* albums) {
         }
     }
     return out;
+}
+
+// Tool tips are read for markup by Qt; a name that looks like markup still shows as it is.
+TEST(CatalogueModel, ToolTipsShowTheServersTextAsItIs) {
+    XmlDocument artists, albums;
+    ASSERT_TRUE(artists.loadBytes("<root><artist id=\"1\"><name>&lt;b&gt;Bold&lt;/b&gt;  &amp; "
+                                  "co</name></artist></root>"));
+    ASSERT_TRUE(albums.loadBytes("<root><album id=\"2\"><name>&lt;img src=x&gt;</name>"
+                                 "<artist id=\"1\"/></album></root>"));
+    CatalogueBuilder builder;
+    ReplyReader::addArtists(ReplyReader::artists(artists), builder);
+    ReplyReader::addAlbums(ReplyReader::albums(albums), builder);
+    CatalogueModel model;
+    model.setContents(builder.take());
+    QStringList shownTexts;
+    for (int row = 0; row < model.rowCount(); ++row) {
+        const QModelIndex artist = model.index(row, 0);
+        for (const QModelIndex& node : {artist, model.index(0, 0, artist)}) {
+            if (!node.isValid())
+                continue;
+            QTextDocument shown;
+            shown.setHtml(node.data(Qt::ToolTipRole).toString());
+            EXPECT_EQ(shown.toPlainText(), node.data().toString());
+            shownTexts << shown.toPlainText();
+        }
+    }
+    EXPECT_TRUE(shownTexts.contains("<b>Bold</b>  & co ()")) << shownTexts.join('|').toStdString();
+    EXPECT_TRUE(shownTexts.contains("<img src=x> ()")) << shownTexts.join('|').toStdString();
 }
 
 TEST(CatalogueBuilder, IdsAreTextWhateverTheyLookLike) {
