@@ -58,6 +58,8 @@ cmake_piece() {
   quietly "$build.log" cmake --install "$build"
 }
 
+# Without OpenGL, dynamic GL has to be switched off too: the windows platform plugin of 6.4.2
+# otherwise refers to OpenGL classes that are not built.
 build_qt() {
   local archive
   archive=$(ls "$shared_sdk"/qtbase-6.4.2-win64-mingw-posix.tar.xz 2>/dev/null || true)
@@ -72,7 +74,8 @@ build_qt() {
     -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
     -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
     -DCMAKE_INSTALL_PREFIX="$sdk/qt6-win" -DCMAKE_BUILD_TYPE=Release \
-    -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF -DFEATURE_opengl=OFF -DFEATURE_sql=OFF \
+    -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF -DFEATURE_opengl=OFF -DFEATURE_dynamicgl=OFF \
+    -DFEATURE_sql=OFF \
     -DFEATURE_dbus=OFF -DFEATURE_openssl=OFF -DFEATURE_schannel=ON -DFEATURE_printsupport=OFF \
     -DFEATURE_tabletevent=OFF -DFEATURE_system_zlib=OFF -DFEATURE_system_pcre2=OFF \
     -DFEATURE_system_png=OFF -DFEATURE_system_jpeg=OFF -DFEATURE_system_freetype=OFF \
