@@ -58,16 +58,20 @@ cmake_piece() {
   quietly "$build.log" cmake --install "$build"
 }
 
+# Unpacks the prebuilt archive of a piece into the SDK when ../shared/windows-sdk has it; false
+# when it does not, so that the piece is built from source.
+unpack_prebuilt() {
+  local name=$1 archive
+  archive=$(ls "$shared_sdk"/$2 2>/dev/null || true)
+  [[ -n "$archive" ]] || return 1
+  echo "$name: unpacking the prebuilt copy $archive"
+  tar -xJf "$archive" -C "$sdk"
+}
+
 # Without OpenGL, dynamic GL has to be switched off too: the windows platform plugin of 6.4.2
 # otherwise refers to OpenGL classes that are not built.
 build_qt() {
-  local archive
-  archive=$(ls "$shared_sdk"/qtbase-6.4.2-win64-mingw-posix.tar.xz 2>/dev/null || true)
-  if [[ -n "$archive" ]]; then
-    echo "qt: unpacking the prebuilt copy $archive"
-    tar -xJf "$archive" -C "$sdk"
-    return
-  fi
+  unpack_prebuilt qt qtbase-6.4.2-win64-mingw-posix.tar.xz && return
   local source
   source=$(debian_source qt6-base)
   quietly "$sdk/build/qtbase.log" cmake -G Ninja -S "$source" -B "$sdk/build/qtbase" \
@@ -99,11 +103,7 @@ meson_piece() {
 }
 
 build_mpv() {
-  local archive
-  archive=$(ls "$shared_sdk"/libmpv-0.35.1-win64-mingw-posix.tar.xz 2>/dev/null || true)
-  if [[ -n "$archive" ]]; then
-    echo "mpv: unpacking the prebuilt copy $archive"
-    tar -xJf "$archive" -C "$sdk"
+  if unpack_prebuilt mpv libmpv-0.35.1-win64-mingw-posix.tar.xz; then
     # Its .pc files name the folder it was built in.
     sed -i "s|/opt/mpv-win|$sdk/mpv-win|g" "$sdk"/mpv-win/lib/pkgconfig/*.pc
     return

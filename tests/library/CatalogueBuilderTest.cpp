@@ -9,16 +9,21 @@
 
 namespace {
 
-// The tree that an artists reply and an albums reply make: "key=text" per node, albums indented.
-QStringList treeOf(const char* artists, const char* albums) {
+// The catalogue that an artists reply and an albums reply make.
+void fill(CatalogueModel& model, const char* artists, const char* albums) {
     XmlDocument artistsReply, albumsReply;
     EXPECT_TRUE(artistsReply.loadBytes(artists));
     EXPECT_TRUE(albumsReply.loadBytes(albums));
     CatalogueBuilder builder;
     ReplyReader::addArtists(ReplyReader::artists(artistsReply), builder);
     ReplyReader::addAlbums(ReplyReader::albums(albumsReply), builder);
-    CatalogueModel model;
     model.setContents(builder.take());
+}
+
+// That catalogue as "key=text" per node, albums indented.
+QStringList treeOf(const char* artists, const char* albums) {
+    CatalogueModel model;
+    fill(model, artists, albums);
     QStringList out;
     for (int row = 0; row < model.rowCount(); ++row) {
         const QModelIndex artist = model.index(row, 0);
@@ -34,16 +39,10 @@ QStringList treeOf(const char* artists, const char* albums) {
 
 // Tool tips are read for markup by Qt; a name that looks like markup still shows as it is.
 TEST(CatalogueModel, ToolTipsShowTheServersTextAsItIs) {
-    XmlDocument artists, albums;
-    ASSERT_TRUE(artists.loadBytes("<root><artist id=\"1\"><name>&lt;b&gt;Bold&lt;/b&gt;  &amp; "
-                                  "co</name></artist></root>"));
-    ASSERT_TRUE(albums.loadBytes("<root><album id=\"2\"><name>&lt;img src=x&gt;</name>"
-                                 "<artist id=\"1\"/></album></root>"));
-    CatalogueBuilder builder;
-    ReplyReader::addArtists(ReplyReader::artists(artists), builder);
-    ReplyReader::addAlbums(ReplyReader::albums(albums), builder);
     CatalogueModel model;
-    model.setContents(builder.take());
+    fill(model,
+         "<root><artist id=\"1\"><name>&lt;b&gt;Bold&lt;/b&gt;  &amp; co</name></artist></root>",
+         "<root><album id=\"2\"><name>&lt;img src=x&gt;</name><artist id=\"1\"/></album></root>");
     QStringList shownTexts;
     for (int row = 0; row < model.rowCount(); ++row) {
         const QModelIndex artist = model.index(row, 0);
