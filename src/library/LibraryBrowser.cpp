@@ -82,6 +82,8 @@ void LibraryBrowser::refreshLibrary() {
         return;
     if (!signedIn)
         return reportFailure(ServerFailure::message(reply), failed);
+    // The old token may be no longer valid once the server has handed out this one.
+    undo.token.reset();
 
     CatalogueBuilder catalogue;
     setStatusText(tr("Fetching artist list..."));

@@ -153,7 +153,9 @@ ReplyReader::Outcome ReplyReader::songs(const XmlDocument& reply, bool withArtis
         if (!titleNode || !id || (withArtist && !artistNode) ||
             !ReplyText::isAcceptableId(std::string_view(id.value())))
             return Outcome::Malformed;
-        const std::int64_t number = NumberText::wholeNumber(std::string_view(id.value()));
+        // A song whose id is no number is still listed; adding it says why it can't be.
+        const std::optional<std::int64_t> number =
+            NumberText::wholeNumber(std::string_view(id.value()));
         if (!withArtist) {
             out.add(textOf(titleNode, title), number);
             continue;

@@ -2,9 +2,9 @@
 
 #include <QThread>
 
-void SongListModel::Rows::add(std::string_view line, std::int64_t id) {
-    rows.push_back(
-        {static_cast<std::uint32_t>(text.size()), static_cast<std::uint32_t>(line.size()), id});
+void SongListModel::Rows::add(std::string_view line, std::optional<std::int64_t> id) {
+    rows.push_back({static_cast<std::uint32_t>(text.size()),
+                    static_cast<std::uint32_t>(line.size()), id.has_value(), id.value_or(0)});
     text.append(line);
 }
 
@@ -30,7 +30,7 @@ SongListModel::Rows SongListModel::takeRows() {
 SongListModel::Entry SongListModel::entry(int row) const {
     const Rows::Row& r = m_rows.rows[static_cast<std::size_t>(row)];
     return {QString::fromUtf8(m_rows.text.data() + r.textAt, static_cast<qsizetype>(r.textSize)),
-            r.id};
+            r.hasId ? std::optional(r.id) : std::nullopt};
 }
 
 int SongListModel::rowCount(const QModelIndex& parent) const {
@@ -42,7 +42,9 @@ QVariant SongListModel::data(const QModelIndex& index, int role) const {
         return {};
     if (role == Qt::DisplayRole)
         return entry(index.row()).text;
-    if (role == IdRole)
-        return QVariant::fromValue<qint64>(m_rows.rows[static_cast<std::size_t>(index.row())].id);
+    if (role == IdRole) {
+        const Rows::Row& r = m_rows.rows[static_cast<std::size_t>(index.row())];
+        return r.hasId ? QVariant::fromValue<qint64>(r.id) : QVariant();
+    }
     return {};
 }

@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,22 +15,25 @@ class SongListModel : public QAbstractListModel {
     Q_OBJECT
 
 public:
+    // The song's id as a qint64; no value when the server's id is no whole number.
     static constexpr int IdRole = Qt::UserRole + 1;
 
     struct Entry {
         QString text;
-        std::int64_t id = 0;
+        std::optional<std::int64_t> id; // none when the server's id is no whole number
     };
     struct Rows {
         struct Row {
             std::uint32_t textAt = 0;
-            std::uint32_t textSize = 0;
+            // A reply is far below 2 GB: the top bit is free for whether the id is a number.
+            std::uint32_t textSize : 31 = 0;
+            std::uint32_t hasId : 1 = 0;
             std::int64_t id = 0;
         };
         std::string text; // every line's text, back to back
         std::vector<Row> rows;
 
-        void add(std::string_view line, std::int64_t id);
+        void add(std::string_view line, std::optional<std::int64_t> id);
     };
 
     using QAbstractListModel::QAbstractListModel;

@@ -61,15 +61,19 @@ void PlaylistController::showCurrentItem(const std::shared_ptr<MediaItem>& item)
                   isolated(item->getItemInfo(AlbumInfo)));
 }
 
-void PlaylistController::addSong(std::int64_t songId) {
+void PlaylistController::addSong(std::optional<std::int64_t> songId) {
     if (m_busy)
         return;
+    if (!songId) {
+        reportFailure(idNotANumber());
+        return;
+    }
     setBusy(true);
     const auto idle = qScopeGuard([this] { setBusy(false); });
 
     XmlDocument reply;
     m_server.load(
-        [songId](const SessionState& s) {
+        [songId = *songId](const SessionState& s) {
             return RequestUrl::song(s.servername, s.authToken, songId);
         },
         reply);
@@ -93,6 +97,8 @@ void PlaylistController::addSong(std::int64_t songId) {
     m_lines.insertRows(line, 1);
     m_lines.setData(m_lines.index(line), song->title);
     emit selectRequested(line);
+    // What an earlier add left there ("Cancelled", "Signing in again...") is over.
+    emit statusTextChanged(QString());
     if (m_server.state().autoPlay && count() == 1)
         m_player.play();
 }
@@ -117,6 +123,11 @@ void PlaylistController::reportFailure(const QString& message) {
     setBusy(false);
     emit failureReported(message);
     emit statusTextChanged(QString());
+}
+
+QString PlaylistController::idNotANumber() {
+    return tr("The server listed this song with an id that is not a whole number, so it cannot "
+              "be added.");
 }
 
 QString PlaylistController::notHttpAddress() {

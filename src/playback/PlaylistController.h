@@ -28,8 +28,9 @@ public:
     QString nowPlaying() const { return m_nowPlaying; }
     bool isBusy() const { return m_busy; }
 
-    // Fetches the song's details and appends it; starts playing under the auto-play rule.
-    void addSong(std::int64_t songId);
+    // Fetches the song's details and appends it; starts playing under the auto-play rule. A
+    // song listed without a usable id is refused before anything is asked of the server.
+    void addSong(std::optional<std::int64_t> songId);
     // The commands take the selected line, -1 for none.
     void jumpTo(int line);
     void deleteLine(int line);
@@ -37,6 +38,7 @@ public:
 
     static QString statusOfFailedItem(const QString& title);
     static QString notHttpAddress();
+    static QString idNotANumber();
 
 signals:
     void selectRequested(int line);

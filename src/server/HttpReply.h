@@ -17,6 +17,7 @@ enum class FetchError {
     Redirected,  // a redirect to another server, or too many redirects
     HttpStatus,  // the server answered with an error status
     Tls,         // the certificate or the TLS handshake was refused
+    Damaged,     // a compressed body that does not expand, or in an encoding not asked for
     EmptyBody,
     Other,
 };

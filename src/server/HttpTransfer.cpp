@@ -1,5 +1,6 @@
 #include "HttpTransfer.h"
 
+#include "ContentDecoder.h"
 #include "SonaricVersion.h"
 
 #include <QNetworkAccessManager>
@@ -84,6 +85,9 @@ void HttpTransfer::send() {
     request.setHeader(QNetworkRequest::UserAgentHeader, QByteArray("Sonaric-Client/") +
                                                             SonaricVersion::Text + " (" +
                                                             SonaricVersion::Platform + ")");
+    // Named here, Qt leaves the body as it is sent, and the transfer expands it itself.
+    request.setRawHeader("Accept-Encoding", ContentDecoder::acceptedEncodings());
+    m_decoder.reset();
     m_pieces.clear();
     m_size = 0;
     m_receivedByReply = 0;
@@ -159,14 +163,26 @@ QString HttpTransfer::tooLargeReason() const {
     return tr("The reply is larger than %1 bytes.").arg(m_limits.maxBytes);
 }
 
+QString HttpTransfer::damagedReason() {
+    return tr("The server's compressed reply is damaged.");
+}
+
 void HttpTransfer::onMetaData() {
     m_stall.start();
     const QVariant length = m_reply->header(QNetworkRequest::ContentLengthHeader);
+    const QByteArray encoding = m_reply->rawHeader("Content-Encoding").trimmed();
+    if (!encoding.isEmpty() && encoding.compare("identity", Qt::CaseInsensitive) != 0 &&
+        !m_decoder) {
+        m_decoder = ContentDecoder::forEncoding(encoding, m_limits.maxBytes);
+        if (!m_decoder)
+            return end(FetchError::Damaged,
+                       tr("The server sent the reply in an encoding the client did not ask for."));
+    }
     if (length.isValid() && length.toLongLong() > m_limits.maxBytes)
         end(FetchError::TooLarge, tooLargeReason());
     // An announced length (of the body as it will be read) gets its buffer at once, so the
     // body is never copied to join it. The pages are only taken as the bytes arrive.
-    else if (length.isValid() && !m_reply->hasRawHeader("Content-Encoding") && m_pieces.empty())
+    else if (length.isValid() && !m_decoder && m_pieces.empty())
         m_pieces.emplace_back().reserve(length.toLongLong());
 }
 
@@ -176,7 +192,18 @@ void HttpTransfer::onReadyRead() {
     if (m_ended)
         return;
     const qint64 available = m_reply->bytesAvailable();
-    if (m_pieces.size() == 1 &&
+    if (m_decoder) {
+        QByteArray expanded;
+        const ContentDecoder::Status status = m_decoder->decode(m_reply->readAll(), expanded);
+        if (status == ContentDecoder::Status::Damaged)
+            return end(FetchError::Damaged, damagedReason());
+        if (status == ContentDecoder::Status::TooLarge)
+            return end(FetchError::TooLarge,
+                       tr("The reply could not be expanded within the client's limits."));
+        m_size += expanded.size();
+        if (!expanded.isEmpty())
+            m_pieces.push_back(std::move(expanded));
+    } else if (m_pieces.size() == 1 &&
         m_pieces.front().capacity() - m_pieces.front().size() >= available) {
         QByteArray& whole = m_pieces.front();
         const qsizetype had = whole.size();
@@ -230,13 +257,6 @@ HttpReply HttpTransfer::result() {
     if (result.httpStatus >= 400 ||
         (result.error == FetchError::None && (result.httpStatus < 200 || result.httpStatus >= 300)))
         result.error = FetchError::HttpStatus;
-    // Qt refuses a body whose expansion looks like a bomb before it takes up memory.
-    if (m_reply->error() == QNetworkReply::UnknownContentError &&
-        m_reply->hasRawHeader("Content-Encoding")) {
-        result.error = FetchError::TooLarge;
-        result.reason = tr("The reply could not be expanded within the client's limits.");
-        return result;
-    }
     switch (result.error) {
     case FetchError::None:
         break;
@@ -253,6 +273,9 @@ HttpReply HttpTransfer::result() {
         return result;
     }
     onReadyRead();
+    // A compressed stream that stops short of its end is as damaged as one that breaks.
+    if (!m_ended && m_decoder && m_decoder->status() != ContentDecoder::Status::Ended)
+        end(FetchError::Damaged, damagedReason());
     if (m_ended) {
         result.error = *m_ended;
         result.reason = m_endReason;

@@ -15,6 +15,7 @@
 #include <optional>
 #include <vector>
 
+class ContentDecoder;
 class QNetworkAccessManager;
 class QNetworkReply;
 
@@ -47,6 +48,7 @@ private:
     void onLowSpeedTick();
     HttpReply result();
     QString tooLargeReason() const;
+    static QString damagedReason();
 
     QNetworkAccessManager& m_manager;
     QUrl m_origin;
@@ -59,6 +61,7 @@ private:
     std::deque<qint64> m_receivedAtTicks; // bytes received so far, at each tick of the window
     qint64 m_received = 0;                // over every reply of the redirect chain
     qint64 m_receivedByReply = 0;
+    std::unique_ptr<ContentDecoder> m_decoder; // while a compressed body arrives
     std::vector<QByteArray> m_pieces;
     qint64 m_size = 0;
     int m_redirects = 0;

@@ -1,14 +1,14 @@
 #pragma once
 
-#include <QStringView>
-
 #include <cstdint>
+#include <optional>
 #include <string_view>
 
-// Numbers read from reply texts the lenient way: leading blanks skipped, the leading numeric
-// part taken (0 when there is none), rounded down to a whole number.
+// Numbers in reply texts.
 class NumberText {
 public:
-    static std::int64_t wholeNumber(QStringView text);
-    static std::int64_t wholeNumber(std::string_view utf8);
+    // A whole decimal number that fits in 64 bits, with an optional minus sign and blanks
+    // around it; anything else ("1e3", "0x1F", "abc", twenty digits) is no number at all, so
+    // it is never taken for a different one.
+    static std::optional<std::int64_t> wholeNumber(std::string_view utf8);
 };

@@ -5,7 +5,6 @@
 #include <QCoreApplication>
 #include <QFile>
 
-#include <cctype>
 #ifdef __GLIBC__
 #include <malloc.h>
 #endif
@@ -21,20 +20,14 @@ bool isText(pugi::xml_node node) {
     return node.type() == pugi::node_pcdata || node.type() == pugi::node_cdata;
 }
 
-// Whatever follows the root element must end in markup ("-->", "?>") or the root's own end.
-bool hasTrailingText(const QByteArray& bytes) {
-    qsizetype end = bytes.size();
-    while (end > 0 && std::isspace(static_cast<unsigned char>(bytes[end - 1])))
-        --end;
-    return end == 0 || bytes[end - 1] != '>';
-}
-
 // A text of blanks only is a value like any other (a user name " ", a song titled " "); the
 // blanks between elements still make no nodes.
 // An element's first text is kept as the element's own value, not as a node of its own: a reply
 // of a million songs has three million such texts, and a node costs 64 bytes.
-constexpr unsigned ParseOptions =
-    pugi::parse_default | pugi::parse_ws_pcdata_single | pugi::parse_embed_pcdata;
+// As a fragment, text outside the root element is kept as a node, in every encoding, so that it
+// can be refused.
+constexpr unsigned ParseOptions = pugi::parse_default | pugi::parse_ws_pcdata_single |
+                                  pugi::parse_embed_pcdata | pugi::parse_fragment;
 
 // From this size on, a released reply's memory goes back to the system at once.
 constexpr qsizetype LargeReplyBytes = 4 * 1024 * 1024;
@@ -96,8 +89,6 @@ bool XmlDocument::loadBytes(QByteArray bytes) {
     m_failureReason.clear();
     m_document.reset();
     m_buffer = std::move(bytes);
-    // Checked before parsing, which rewrites the buffer.
-    const bool trailingText = hasTrailingText(m_buffer);
     const pugi::xml_parse_result parsed =
         m_document.load_buffer_inplace(m_buffer.data(), static_cast<std::size_t>(m_buffer.size()),
                                        ParseOptions, pugi::encoding_auto);
@@ -105,14 +96,14 @@ bool XmlDocument::loadBytes(QByteArray bytes) {
         fail(notXml());
         return false;
     }
-    // The parser accepts several top-level elements, and drops text after the root; a
-    // document has exactly one element and nothing but markup after it.
+    // A document has exactly one element, and no text beside it.
     int elements = 0;
-    for (pugi::xml_node node : m_document.children())
+    bool text = false;
+    for (pugi::xml_node node : m_document.children()) {
         elements += node.type() == pugi::node_element ? 1 : 0;
-    const bool byteEncoding =
-        parsed.encoding == pugi::encoding_utf8 || parsed.encoding == pugi::encoding_latin1;
-    if (elements != 1 || (byteEncoding && trailingText)) {
+        text = text || node.type() == pugi::node_pcdata || node.type() == pugi::node_cdata;
+    }
+    if (elements != 1 || text) {
         fail(notXml());
         return false;
     }

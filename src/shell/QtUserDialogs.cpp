@@ -31,7 +31,7 @@ void QtUserDialogs::inform(QWidget* parent, const QString& title, const QString&
 }
 
 void QtUserDialogs::showSettings(frmPlayer& player) {
-    frmSettings dialog(player, *this, player.isVisible() ? &player : nullptr);
+    frmSettings dialog(player, *this, &player);
     dialog.exec();
 }
 

@@ -432,7 +432,8 @@ void frmPlayer::lstSongs_DblClick(int index) {
     const QModelIndexList selected = list->selectionModel()->selectedIndexes();
     if (selected.isEmpty())
         return;
-    m_playlistController->addSong(selected.first().data(SongListModel::IdRole).toLongLong());
+    const QVariant id = selected.first().data(SongListModel::IdRole);
+    m_playlistController->addSong(id.isValid() ? std::optional(id.toLongLong()) : std::nullopt);
 }
 
 void frmPlayer::lstPlaylist_DblClick() {
@@ -451,6 +452,9 @@ void frmPlayer::Form_Load() {
     ResizeControls();
     const std::optional<StoredSettings> stored = SettingsFile::read();
     if (!stored) {
+        // The dialog belongs to the shown window, so that the sign-in after its Save has the
+        // window's Escape and close box.
+        show();
         m_dialogs.showSettings(*this);
         return;
     }

@@ -2,9 +2,11 @@
 #include "ClientFixture.h"
 
 #include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 #include <csignal>
 #ifndef _WIN32
@@ -207,10 +209,11 @@ TEST_F(SettingsDialog, AFailedWriteIsShownAndKeepsEverything) {
 }
 #endif
 
-TEST_F(SettingsDialog, FirstStartOpensItBeforeTheWindowAndSaveYesFillsTheLibrary) {
+// The window is there first, so the sign-in that follows Save has its Escape and close box.
+TEST_F(SettingsDialog, FirstStartOpensItOverTheWindowAndSaveYesFillsTheLibrary) {
     dialogs.answerYes = true;
     dialogs.onSettings = [&](frmPlayer& player) {
-        EXPECT_FALSE(player.isVisible());
+        EXPECT_TRUE(player.isVisible());
         dialog = std::make_unique<frmSettings>(player, dialogs);
         EXPECT_EQ(field<QLineEdit>("txtServername")->text(), "http://localhost/sonaric");
         fill(server.url(), "demo", "demo", true, true);
@@ -219,6 +222,14 @@ TEST_F(SettingsDialog, FirstStartOpensItBeforeTheWindowAndSaveYesFillsTheLibrary
     window->Form_Load();
     EXPECT_EQ(library().catalogue()->artistCount(), 8);
     EXPECT_TRUE(window->AutoPlay());
+
+    QFile::remove(SettingsFile::filePath());
+    makeWindow();
+    server->setFault(SonaricTestServer::Fault::Trickle, "handshake", 1000);
+    QTimer::singleShot(500, window.get(), [&] { QTest::keyClick(window.get(), Qt::Key_Escape); });
+    window->Form_Load();
+    EXPECT_EQ(control<QLabel>("StatusBarPanel1")->text(), "Cancelled");
+    EXPECT_EQ(library().catalogue()->artistCount(), 0);
 }
 
 } // namespace

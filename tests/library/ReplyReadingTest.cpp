@@ -23,7 +23,8 @@ protected:
     }
 };
 
-// Escape while a reply is being read (the transfer is over) throws away what was read.
+// Escape while a reply is being read (the transfer is over) throws away what was read; the token
+// stays the one the server handed out last.
 TEST_F(ReplyReading, ACancelDuringReadingPutsEverythingBack) {
     const struct {
         const char* name;
@@ -40,7 +41,6 @@ TEST_F(ReplyReading, ACancelDuringReadingPutsEverythingBack) {
     library().showTracks("album10");
     library().search("dawn");
     const QStringList tree = treeTexts(), tracks = lines(0), found = lines(1);
-    const QString token = window->authToken();
     for (const auto& c : cases) {
         int replies = 0;
         const QMetaObject::Connection cancelling =
@@ -56,7 +56,7 @@ TEST_F(ReplyReading, ACancelDuringReadingPutsEverythingBack) {
         EXPECT_EQ(treeTexts(), tree) << c.name;
         EXPECT_EQ(lines(0), tracks) << c.name;
         EXPECT_EQ(lines(1), found) << c.name;
-        EXPECT_EQ(window->authToken(), token) << c.name;
+        EXPECT_EQ(window->authToken(), QString::fromStdString(server->currentToken())) << c.name;
         EXPECT_FALSE(library().isBusy()) << c.name;
         EXPECT_FALSE(window->httpClient().isBusy()) << c.name;
     }

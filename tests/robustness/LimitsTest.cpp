@@ -92,16 +92,15 @@ TEST_P(Limits, EndsInBoundedTimeAndMemory) {
     EXPECT_EQ(control<QLabel>("StatusBarPanel1")->text(), "Search Complete");
 }
 
-LimitCase bombCase(const char* name, const char* encoding) {
+LimitCase bombCase(const char* name, const char* encoding,
+                   const QString& reason = "The reply could not be expanded within the client's "
+                                           "limits.") {
     return {name,
             [encoding](Limits& t) {
                 t.server->setBombEncoding(encoding);
                 t.server->setFault(Fault::CompressionBomb, "search_songs");
             },
-            false,
-            failedBecause("The reply could not be expanded within the client's limits."),
-            30,
-            64};
+            false, failedBecause(reason), 30, 64};
 }
 
 const LimitCase limitCases[] = {
@@ -124,8 +123,10 @@ const LimitCase limitCases[] = {
      false, failedBecause("Less than 1024 bytes arrived from the server in 1 s."), 10, 64},
     bombCase("GzipBomb", "gzip"),
     bombCase("DeflateBomb", "deflate"),
-    bombCase("BrotliBomb", "br"),
-    bombCase("ZstdBomb", "zstd"),
+    bombCase("UnaskedEncoding", "br",
+             "The server sent the reply in an encoding the client did not ask for."),
+    {"DamagedGzip", [](Limits& t) { t.server->setFault(Fault::DamagedEncoding, "search_songs"); },
+     false, failedBecause("The server's compressed reply is damaged."), 10, 64},
     {"RedirectLoop",
      [](Limits& t) {
          t.server->setRedirectTarget(t.server.url().toStdString());
@@ -156,21 +157,6 @@ INSTANTIATE_TEST_SUITE_P(HostileServer, Limits, ::testing::ValuesIn(limitCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
 using WaysOut = ClientFixture;
-
-TEST_F(WaysOut, EveryAdvertisedEncodingHasABombCase) {
-    openWindow();
-    window->RefreshLibrary();
-    const auto requests = server.requestsOf("handshake");
-    ASSERT_FALSE(requests.empty());
-    const QString offered = QString::fromStdString(requests[0].headers.count("Accept-Encoding")
-                                                       ? requests[0].headers.at("Accept-Encoding")
-                                                       : std::string());
-    for (QString encoding : offered.split(',', Qt::SkipEmptyParts)) {
-        encoding = encoding.section(';', 0, 0).trimmed();
-        EXPECT_TRUE(QStringList({"gzip", "deflate", "br", "zstd"}).contains(encoding))
-            << encoding.toStdString();
-    }
-}
 
 // Redirects within the server's own origin are followed as before.
 TEST_F(WaysOut, ARedirectOnTheSameServerIsFollowed) {
@@ -217,7 +203,9 @@ TEST_F(WaysOut, EscapeEndsATricklingSearchAndPutsTheListBack) {
     EXPECT_EQ(library().songs(1)->entry(0).text, "Dusk - The Quiet Ones");
 }
 
-TEST_F(WaysOut, ACancelledRefreshLeavesTreeListsAndTokenAsTheyWere) {
+// The tree and the lists come back; the token is the one the refresh's own sign-in obtained,
+// which the server may already have put in place of the old one.
+TEST_F(WaysOut, ACancelledRefreshPutsTreeAndListsBackAndKeepsItsNewToken) {
     openWindow();
     window->show();
     window->RefreshLibrary();
@@ -231,11 +219,19 @@ TEST_F(WaysOut, ACancelledRefreshLeavesTreeListsAndTokenAsTheyWere) {
     window->RefreshLibrary();
     EXPECT_TRUE(dialogs.shown.empty());
     EXPECT_EQ(control<QLabel>("StatusBarPanel1")->text(), "Cancelled");
-    EXPECT_EQ(window->authToken(), token);
+    EXPECT_NE(window->authToken(), token);
+    EXPECT_EQ(window->authToken(), QString::fromStdString(server->currentToken()));
     EXPECT_EQ(library().catalogue()->artistCount(), artists);
     EXPECT_EQ(library().songs(0)->count(), 3);
     EXPECT_EQ(library().songs(1)->count(), 1);
     EXPECT_EQ(control<QLabel>("StatusBarPanel2")->text(), artistCount);
+
+    // A sign-in cancelled before it got its answer leaves the token as it was.
+    const QString newToken = window->authToken();
+    server->setFault(Fault::Trickle, "handshake", 1000);
+    QTimer::singleShot(300, window.get(), [&] { QTest::keyClick(window.get(), Qt::Key_Escape); });
+    window->RefreshLibrary();
+    EXPECT_EQ(window->authToken(), newToken);
 }
 
 TEST_F(WaysOut, EscapeEndsAnAddAndNothingIsAdded) {
@@ -248,6 +244,11 @@ TEST_F(WaysOut, EscapeEndsAnAddAndNothingIsAdded) {
     EXPECT_TRUE(dialogs.shown.empty());
     EXPECT_EQ(window->playlist().count(), 0);
     EXPECT_EQ(control<QLabel>("StatusBarPanel1")->text(), "Cancelled");
+    // The next add that succeeds says nothing of the one before.
+    server->clearOverrides();
+    window->playlist().addSong(1);
+    EXPECT_EQ(window->playlist().count(), 1);
+    EXPECT_EQ(control<QLabel>("StatusBarPanel1")->text(), "");
 }
 
 TEST_F(WaysOut, ClosingTheWindowEndsTheWaitAndCloses) {

@@ -4,6 +4,7 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -15,6 +16,11 @@ bool loads(const char* bytes) {
     return XmlDocument().loadBytes(QByteArray(bytes));
 }
 
+bool loadsAs(const char* codec, const QString& text) {
+    QStringEncoder encoder(codec, QStringConverter::Flag::WriteBom);
+    return XmlDocument().loadBytes(encoder(text));
+}
+
 TEST(XmlDocumentBytes, AcceptsExactlyOneWellFormedDocument) {
     EXPECT_TRUE(loads("<root/>"));
     EXPECT_TRUE(loads("<?xml version=\"1.0\"?>\n<root><a>1</a></root>\n"));
@@ -24,10 +30,17 @@ TEST(XmlDocumentBytes, AcceptsExactlyOneWellFormedDocument) {
     EXPECT_FALSE(loads("   "));
     EXPECT_FALSE(loads("<root/><root/>"));
     EXPECT_FALSE(loads("<root/>garbage"));
+    EXPECT_FALSE(loads("<root/>x>"));
     EXPECT_FALSE(loads("<root><a></root>"));
     EXPECT_FALSE(loads("<root><a>1</a>"));
     EXPECT_FALSE(loads("<!DOCTYPE html><html><body><p>Error<br></body></html>"));
     EXPECT_FALSE(loads("plain text"));
+    for (const char* codec : {"UTF-16LE", "UTF-16BE", "UTF-32LE", "UTF-32BE"}) {
+        EXPECT_TRUE(loadsAs(codec, "<root><a>1</a></root>\r\n  ")) << codec;
+        EXPECT_TRUE(loadsAs(codec, "<root/><!-- end -->")) << codec;
+        EXPECT_FALSE(loadsAs(codec, "<root/>garbage")) << codec;
+        EXPECT_FALSE(loadsAs(codec, "<root/>x>")) << codec;
+    }
 }
 
 TEST(XmlDocumentBytes, AFailedLoadLeavesNoDocumentElement) {
@@ -110,11 +123,15 @@ protected:
     }
 };
 
-TEST_F(XmlDocumentUrl, LoadsAReplyOverHttp) {
-    XmlDocument doc;
-    EXPECT_TRUE(doc.load(actionUrl("artists"), http));
-    EXPECT_EQ(XmlDocument::text(doc.selectSingleNode("/root/error")), "Session Expired");
-    EXPECT_EQ(XmlDocument::attribute(doc.selectSingleNode("/root/error"), "code"), "401");
+TEST_F(XmlDocumentUrl, LoadsAReplyOverHttpPlainOrCompressed) {
+    for (const char* encoding : {"", "gzip", "deflate", "raw-deflate"}) {
+        server->setReplyEncoding(encoding);
+        XmlDocument doc;
+        EXPECT_TRUE(doc.load(actionUrl("artists"), http)) << encoding;
+        EXPECT_EQ(XmlDocument::text(doc.selectSingleNode("/root/error")), "Session Expired");
+        EXPECT_EQ(XmlDocument::attribute(doc.selectSingleNode("/root/error"), "code"), "401");
+    }
+    EXPECT_EQ(server->requests().back().headers.at("Accept-Encoding"), "gzip, deflate");
 }
 
 TEST_F(XmlDocumentUrl, EveryTransportOrFormatFailureLeavesNoDocumentElement) {

@@ -62,18 +62,18 @@ TEST_F(StartUp, AutoPlayAcceptsWordsAndNumbers) {
     EXPECT_FALSE(window->AutoPlay());
 }
 
-TEST_F(StartUp, WithoutAReadableFileTheSettingsDialogOpensFirst) {
+TEST_F(StartUp, WithoutAReadableFileTheSettingsDialogOpensOverTheWindow) {
     for (const QByteArray& file : {QByteArray(), QByteArray("<settings><servername>")}) {
         dialogs.shown.clear();
         if (!file.isNull())
             appData.writeSettings(file);
-        bool shownBeforeWindow = false;
-        dialogs.onSettings = [&](frmPlayer& player) { shownBeforeWindow = !player.isVisible(); };
+        bool shownOverWindow = false;
+        dialogs.onSettings = [&](frmPlayer& player) { shownOverWindow = player.isVisible(); };
         makeWindow();
         window->Form_Load();
         ASSERT_EQ(dialogs.shown.size(), 1u);
         EXPECT_EQ(dialogs.shown[0].kind, "settings");
-        EXPECT_TRUE(shownBeforeWindow);
+        EXPECT_TRUE(shownOverWindow);
         EXPECT_TRUE(window->Servername().isEmpty());
         EXPECT_FALSE(window->AutoRefresh());
     }

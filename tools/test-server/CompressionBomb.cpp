@@ -30,14 +30,14 @@ template <typename Compress> void feed(std::size_t expandedBytes, Compress&& com
     }
 }
 
-std::optional<std::string> zlibStream(std::size_t expandedBytes, int windowBits) {
+template <typename Feed> std::optional<std::string> zlibStream(int windowBits, Feed&& feedAll) {
     z_stream stream{};
     if (deflateInit2(&stream, Z_DEFAULT_COMPRESSION, Z_DEFLATED, windowBits, 9,
                      Z_DEFAULT_STRATEGY) != Z_OK)
         return std::nullopt;
     std::string out;
     std::vector<unsigned char> buffer(ChunkBytes);
-    feed(expandedBytes, [&](char* data, std::size_t size, bool last) {
+    feedAll([&](char* data, std::size_t size, bool last) {
         stream.next_in = reinterpret_cast<Bytef*>(data);
         stream.avail_in = static_cast<uInt>(size);
         do {
@@ -102,13 +102,28 @@ std::optional<std::string> zstd(std::size_t expandedBytes) {
 
 std::optional<std::string> CompressionBomb::make(const std::string& encoding,
                                                  std::size_t expandedBytes) {
+    const auto blanks = [expandedBytes](auto&& compress) { feed(expandedBytes, compress); };
     if (encoding == "gzip")
-        return zlibStream(expandedBytes, 15 + 16);
+        return zlibStream(15 + 16, blanks);
     if (encoding == "deflate")
-        return zlibStream(expandedBytes, 15);
+        return zlibStream(15, blanks);
     if (encoding == "br")
         return brotli(expandedBytes);
     if (encoding == "zstd")
         return zstd(expandedBytes);
     return std::nullopt;
+}
+
+std::optional<std::string> CompressionBomb::compress(const std::string& encoding,
+                                                     const std::string& text) {
+    const int windowBits = encoding == "gzip"      ? 15 + 16
+                           : encoding == "deflate" ? 15
+                           : encoding == "raw-deflate" ? -15
+                                                   : 0;
+    if (windowBits == 0)
+        return std::nullopt;
+    std::string copy = text;
+    return zlibStream(windowBits, [&copy](auto&& compress) {
+        compress(copy.data(), copy.size(), true);
+    });
 }

@@ -183,6 +183,11 @@ void SonaricTestServer::setBombEncoding(std::string encoding) {
     m_bomb = std::move(body);
 }
 
+void SonaricTestServer::setReplyEncoding(std::string encoding) {
+    std::lock_guard lock(m_mutex);
+    m_replyEncoding = std::move(encoding);
+}
+
 void SonaricTestServer::setFault(Fault fault, const std::string& action, int delayMs, int times) {
     std::lock_guard lock(m_mutex);
     m_faults[action] = {fault, delayMs, times};
@@ -340,6 +345,12 @@ bool SonaricTestServer::applyFault(const FaultSetting& setting, const std::strin
         response.set_content(bomb, XmlType);
         return true;
     }
+    case Fault::DamagedEncoding:
+        // A gzip header, then a deflate block of the reserved type.
+        response.set_header("Content-Encoding", "gzip");
+        response.set_content(std::string("\x1f\x8b\x08\x00\x00\x00\x00\x00\x00\x03\xff\xff\xff", 13),
+                             XmlType);
+        return true;
     case Fault::CloseMidReply: {
         auto shared = std::make_shared<std::string>(body);
         response.set_content_provider(
@@ -377,6 +388,15 @@ void SonaricTestServer::handleXml(const httplib::Request& request, httplib::Resp
         body = answer(action, request, prefix);
     if (applyFault(faultFor(action), body, response, request))
         return;
+    std::string encoding;
+    {
+        std::lock_guard lock(m_mutex);
+        encoding = m_replyEncoding;
+    }
+    if (std::optional<std::string> compressed = CompressionBomb::compress(encoding, body)) {
+        response.set_header("Content-Encoding", encoding == "raw-deflate" ? "deflate" : encoding);
+        body = std::move(*compressed);
+    }
     response.set_content(body, XmlType);
 }
 

@@ -39,6 +39,7 @@ public:
         Trickle,         // the reply one byte at a time, one byte every delay
         OversizeLength,  // announces a reply of 300 MB, sends a little, then waits
         CompressionBomb, // a small body whose content encoding expands it past any limit
+        DamagedEncoding, // a gzip body whose compressed data cannot be expanded
     };
 
     // A song reply whose fields are exactly these texts where given (escaped as XML text).
@@ -91,6 +92,8 @@ public:
     // The content encoding Fault::CompressionBomb uses ("gzip", "deflate", "br", "zstd"); its
     // body expands to 512 MB.
     void setBombEncoding(std::string encoding);
+    // Every XML reply compressed this way (see CompressionBomb::compress), or "" for none.
+    void setReplyEncoding(std::string encoding);
     void clearOverrides();
     // Where Fault::Redirect sends requests: a base URL such as "http://127.0.0.1:8080", to which
     // the request's path and query are added, or with keepPath false this very address.
@@ -137,6 +140,7 @@ private:
     SongFields m_songFields;
     std::string m_bombEncoding;
     std::string m_bomb;
+    std::string m_replyEncoding;
 
     mutable std::mutex m_mutex;
     std::condition_variable m_stopping;
