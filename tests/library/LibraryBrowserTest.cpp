@@ -402,7 +402,7 @@ TEST_F(Library, SongsWhoseIdIsNoWholeNumberAreListedButNotAdded) {
     EXPECT_TRUE(server.requestsOf("song").empty());
     EXPECT_EQ(window->playlist().count(), 0);
     add(6);
-    ASSERT_EQ(server.requestsOf("song").size(), 1u);
+    ASSERT_FALSE(server.requestsOf("song").empty());
     EXPECT_EQ(server.requestsOf("song")[0].parameters.at("filter"), "4000000000");
 }
 
