@@ -48,6 +48,7 @@ HttpReply HttpClient::get(const QUrl& url, const Consumer& consume) {
     HttpReply reply;
     {
         HttpTransfer transfer(m_manager, url, {m_stallTimeout, MaxReplyBytes, m_lowSpeed});
+        connect(&transfer, &HttpTransfer::progress, this, &HttpClient::transferProgress);
         m_transfer = &transfer;
         reply = transfer.run();
         m_transfer = nullptr;

@@ -62,6 +62,8 @@ public:
 
 signals:
     void busyChanged(bool busy);
+    // Bytes of the reply so far, and its announced length or -1.
+    void transferProgress(qint64 received, qint64 total);
     // The last byte of a reply is in, and reading it begins.
     void replyReceived();
 

@@ -204,7 +204,7 @@ void HttpTransfer::onReadyRead() {
         if (!expanded.isEmpty())
             m_pieces.push_back(std::move(expanded));
     } else if (m_pieces.size() == 1 &&
-        m_pieces.front().capacity() - m_pieces.front().size() >= available) {
+               m_pieces.front().capacity() - m_pieces.front().size() >= available) {
         QByteArray& whole = m_pieces.front();
         const qsizetype had = whole.size();
         whole.resize(had + available);
@@ -219,11 +219,14 @@ void HttpTransfer::onReadyRead() {
         end(FetchError::TooLarge, tooLargeReason());
 }
 
+// Qt reports the length as known once the last byte is in; only an announced one counts.
 void HttpTransfer::onProgress(qint64 received) {
     if (received > m_receivedByReply) {
         m_received += received - m_receivedByReply;
         m_receivedByReply = received;
         m_stall.start();
+        const QVariant length = m_reply->header(QNetworkRequest::ContentLengthHeader);
+        emit progress(received, length.isValid() ? length.toLongLong() : -1);
     }
 }
 

@@ -38,6 +38,10 @@ public:
     HttpReply run();
     void cancel();
 
+signals:
+    // Bytes of the current reply as they arrive, and its announced length or -1.
+    void progress(qint64 received, qint64 total);
+
 private:
     void send();
     std::optional<QUrl> redirectTarget();

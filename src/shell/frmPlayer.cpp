@@ -18,6 +18,7 @@
 #include "ServerSession.h"
 #include "SettingsFile.h"
 #include "SpokenLabel.h"
+#include "TransferProgress.h"
 #include "UserDialogs.h"
 
 #include <QAbstractButton>
@@ -28,6 +29,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QMenuBar>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QShortcut>
 #include <QStatusBar>
@@ -201,6 +203,18 @@ void frmPlayer::createControls() {
     // The window's edges resize it; a grip would be one more object without a name or a role.
     statusBar()->setSizeGripEnabled(false);
     statusBar()->addWidget(m_statusPanel1, 1);
+    // Beside the status texts, only while a request runs long enough to be worth watching.
+    m_transferText = named(new SpokenLabel(tr("Transfer"), this), "lblTransfer");
+    m_transferBar = named(new QProgressBar(this), "prgTransfer");
+    m_transferBar->setTextVisible(false);
+    m_transferBar->setMaximumWidth(m_transferBar->fontMetrics().averageCharWidth() * 16);
+    m_cancelHint = named(new QLabel(tr("Esc to cancel"), this), "lblCancelHint");
+    for (QWidget* widget :
+         {static_cast<QWidget*>(m_transferText), static_cast<QWidget*>(m_transferBar),
+          static_cast<QWidget*>(m_cancelHint)}) {
+        statusBar()->addPermanentWidget(widget);
+        widget->hide();
+    }
     statusBar()->addPermanentWidget(m_statusPanel2);
 
     setTabOrder(m_player, m_playlist);
@@ -255,6 +269,10 @@ void frmPlayer::describeControls() {
         {m_pages[0], QT_TR_NOOP("Library page"), QT_TR_NOOP("The catalogue and its songs")},
         {m_pages[1], QT_TR_NOOP("Search page"), QT_TR_NOOP("Search and its results")},
         {statusBar(), QT_TR_NOOP("Status bar"), QT_TR_NOOP("What the program is doing")},
+        {m_transferText, nullptr, QT_TR_NOOP("How much of the reply has arrived")},
+        {m_transferBar, QT_TR_NOOP("Transfer progress"),
+         QT_TR_NOOP("How much of the reply has arrived")},
+        {m_cancelHint, QT_TR_NOOP("Esc to cancel"), QT_TR_NOOP("Escape ends the wait")},
     };
     // Labels whose text changes say their role and that text themselves.
     for (const auto& c : controls) {
@@ -272,6 +290,22 @@ void frmPlayer::connectRequestGate() {
     m_inputGate = new RequestInputGate(this);
     connect(m_http.get(), &HttpClient::busyChanged, m_inputGate, &RequestInputGate::setActive);
     connect(m_inputGate, &RequestInputGate::cancelRequested, m_http.get(), &HttpClient::cancel);
+    m_transferProgress = new TransferProgress(*m_http, this);
+    connect(m_transferProgress, &TransferProgress::changed, this, &frmPlayer::showTransferProgress);
+}
+
+void frmPlayer::showTransferProgress() {
+    const bool shown = m_transferProgress->isShown();
+    if (shown) {
+        const int permille = m_transferProgress->permille();
+        // Without a known length the bar only says that something is happening.
+        m_transferBar->setRange(0, permille < 0 ? 0 : 1000);
+        m_transferBar->setValue(std::max(0, permille));
+        m_transferText->showText(m_transferProgress->text());
+    }
+    m_transferText->setVisible(shown);
+    m_transferBar->setVisible(shown);
+    m_cancelHint->setVisible(shown);
 }
 
 void frmPlayer::connectLibrary() {

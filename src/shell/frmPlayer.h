@@ -19,6 +19,8 @@ class LibraryBrowser;
 class QFrame;
 class QGroupBox;
 class QLabel;
+class QProgressBar;
+class TransferProgress;
 class QLineEdit;
 class QListView;
 class MediaPlayer;
@@ -124,6 +126,7 @@ private:
     void createMenu();
     void createControls();
     void connectRequestGate();
+    void showTransferProgress();
     void connectLibrary();
     void describeControls();
     void ResizeControls();
@@ -173,6 +176,10 @@ private:
     QPushButton* m_searchButton = nullptr;
     SpokenLabel* m_statusPanel1 = nullptr;
     SpokenLabel* m_statusPanel2 = nullptr;
+    TransferProgress* m_transferProgress = nullptr;
+    SpokenLabel* m_transferText = nullptr;
+    QProgressBar* m_transferBar = nullptr;
+    QLabel* m_cancelHint = nullptr;
     int m_currentTab = 0;
     bool m_busyPointer = false;
     bool m_closePending = false;

@@ -397,8 +397,7 @@ TEST_F(Library, SongsWhoseIdIsNoWholeNumberAreListedButNotAdded) {
     };
     for (int row = 2; row <= 5; ++row)
         add(row);
-    EXPECT_EQ(dialogs.texts("critical"),
-              QStringList(4, PlaylistController::idNotANumber()));
+    EXPECT_EQ(dialogs.texts("critical"), QStringList(4, PlaylistController::idNotANumber()));
     EXPECT_TRUE(server.requestsOf("song").empty());
     EXPECT_EQ(window->playlist().count(), 0);
     add(6);

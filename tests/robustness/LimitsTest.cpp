@@ -100,7 +100,10 @@ LimitCase bombCase(const char* name, const char* encoding,
                 t.server->setBombEncoding(encoding);
                 t.server->setFault(Fault::CompressionBomb, "search_songs");
             },
-            false, failedBecause(reason), 30, 64};
+            false,
+            failedBecause(reason),
+            30,
+            64};
 }
 
 const LimitCase limitCases[] = {
@@ -179,7 +182,15 @@ TEST_F(WaysOut, EscapeEndsATricklingSearchAndPutsTheListBack) {
     server->setFault(Fault::Trickle, "search_songs", 1000);
     window->httpClient().setStallTimeout(HttpClient::DefaultStallTimeout);
     bool playlistKept = false;
-    QTimer::singleShot(300, window.get(), [&] {
+    // From half a second on, the status bar shows that bytes arrive and how to stop them,
+    // beside the status text.
+    QStringList progressShown;
+    QTimer::singleShot(1300, window.get(), [&] {
+        for (const char* name : {"lblTransfer", "prgTransfer", "lblCancelHint"})
+            if (control<QWidget>(name)->isVisible())
+                progressShown << name;
+        progressShown << control<QLabel>("lblTransfer")->text().section(" at ", 0, 0)
+                      << control<QLabel>("StatusBarPanel1")->text();
         // Other input is held back during the wait: this click does nothing.
         QTest::mouseClick(control<QPushButton>("cmdClearPlaylist"), Qt::LeftButton);
         playlistKept = window->playlist().count() == 1;
@@ -189,6 +200,9 @@ TEST_F(WaysOut, EscapeEndsATricklingSearchAndPutsTheListBack) {
     clock.start();
     library().search("o");
     EXPECT_LT(clock.elapsed(), 5000);
+    EXPECT_EQ(progressShown, (QStringList{"lblTransfer", "prgTransfer", "lblCancelHint", "1 byte",
+                                          "Searching..."}));
+    EXPECT_FALSE(control<QWidget>("prgTransfer")->isVisible());
     EXPECT_TRUE(playlistKept);
     EXPECT_TRUE(dialogs.shown.empty());
     EXPECT_EQ(control<QLabel>("StatusBarPanel1")->text(), "Cancelled");

@@ -116,14 +116,13 @@ std::optional<std::string> CompressionBomb::make(const std::string& encoding,
 
 std::optional<std::string> CompressionBomb::compress(const std::string& encoding,
                                                      const std::string& text) {
-    const int windowBits = encoding == "gzip"      ? 15 + 16
-                           : encoding == "deflate" ? 15
+    const int windowBits = encoding == "gzip"          ? 15 + 16
+                           : encoding == "deflate"     ? 15
                            : encoding == "raw-deflate" ? -15
-                                                   : 0;
+                                                       : 0;
     if (windowBits == 0)
         return std::nullopt;
     std::string copy = text;
-    return zlibStream(windowBits, [&copy](auto&& compress) {
-        compress(copy.data(), copy.size(), true);
-    });
+    return zlibStream(windowBits,
+                      [&copy](auto&& compress) { compress(copy.data(), copy.size(), true); });
 }

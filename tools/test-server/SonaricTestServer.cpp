@@ -321,6 +321,16 @@ bool SonaricTestServer::applyFault(const FaultSetting& setting, const std::strin
             });
         return true;
     }
+    case Fault::Drip: {
+        auto shared = std::make_shared<std::string>(body);
+        response.set_content_provider(
+            shared->size(), XmlType,
+            [this, shared, delay = setting.delayMs](std::size_t offset, std::size_t,
+                                                    httplib::DataSink& sink) {
+                return sleepFor(delay) && sink.write(shared->data() + offset, 1);
+            });
+        return true;
+    }
     case Fault::OversizeLength: {
         auto shared = std::make_shared<std::string>(body);
         response.set_content_provider(
@@ -348,8 +358,8 @@ bool SonaricTestServer::applyFault(const FaultSetting& setting, const std::strin
     case Fault::DamagedEncoding:
         // A gzip header, then a deflate block of the reserved type.
         response.set_header("Content-Encoding", "gzip");
-        response.set_content(std::string("\x1f\x8b\x08\x00\x00\x00\x00\x00\x00\x03\xff\xff\xff", 13),
-                             XmlType);
+        response.set_content(
+            std::string("\x1f\x8b\x08\x00\x00\x00\x00\x00\x00\x03\xff\xff\xff", 13), XmlType);
         return true;
     case Fault::CloseMidReply: {
         auto shared = std::make_shared<std::string>(body);

@@ -37,6 +37,7 @@ public:
         // Hostile servers:
         Endless,         // an XML reply that never ends, as fast as the client takes it
         Trickle,         // the reply one byte at a time, one byte every delay
+        Drip,            // as Trickle, with the reply's length announced
         OversizeLength,  // announces a reply of 300 MB, sends a little, then waits
         CompressionBomb, // a small body whose content encoding expands it past any limit
         DamagedEncoding, // a gzip body whose compressed data cannot be expanded
