@@ -1,5 +1,7 @@
 #pragma once
 
+#include "SonaricVersion.h"
+
 #include <QDBusAbstractAdaptor>
 #include <QStringList>
 
@@ -24,7 +26,7 @@ public:
     bool CanQuit() const { return false; }
     bool CanRaise() const { return true; }
     bool HasTrackList() const { return false; }
-    QString Identity() const { return QStringLiteral("Windows Sonaric Client"); }
+    QString Identity() const { return QString::fromUtf8(SonaricVersion::Title); }
     QString DesktopEntry() const { return QStringLiteral("sonaric-client"); }
     QStringList SupportedUriSchemes() const { return {}; }
     QStringList SupportedMimeTypes() const { return {}; }

@@ -1,6 +1,7 @@
 #include "TrackNotifier.h"
 
 #include "MediaPlayer.h"
+#include "SonaricVersion.h"
 
 #include <QDBusError>
 #include <QDBusMessage>
@@ -46,7 +47,7 @@ void TrackNotifier::notify(const MediaItem& item) {
     // the body: the server's texts are escaped there, so they show as they are.
     const QString body = item.getItemInfo(QStringLiteral("SNR/Artist")) + QLatin1Char('\n') +
                          item.getItemInfo(QStringLiteral("SNR/Album"));
-    call << QStringLiteral("Windows Sonaric Client") << m_lastId << QStringLiteral("sonaric-client")
+    call << QString::fromUtf8(SonaricVersion::Title) << m_lastId << QStringLiteral("sonaric-client")
          << item.getItemInfo(QStringLiteral("SNR/Title")) << body.toHtmlEscaped() << QStringList()
          << QVariantMap() << ShowForMs;
     auto* watcher = new QDBusPendingCallWatcher(m_connection.asyncCall(call), this);

@@ -44,7 +44,7 @@ std::optional<QString> ServerFailure::errorCode(const XmlDocument& reply) {
 }
 
 QString ServerFailure::message(const XmlDocument& lastReply) {
-    // The prompt stays as it always was; what the client knows of the cause follows it, so a
+    // The prompt is the fixed one; what the client knows of the cause follows it, so a
     // refused certificate or a time-out does not send the user to check the password.
     if (!lastReply.hasDocumentElement()) {
         const QString& reason = lastReply.failureReason();

@@ -1,5 +1,6 @@
 #include "SettingsFile.h"
 
+#include "SonaricVersion.h"
 #include "XmlDocument.h"
 
 #include <QCoreApplication>
@@ -17,7 +18,7 @@
 
 namespace {
 
-constexpr char FolderName[] = "Windows Sonaric Client";
+constexpr const char* FolderName = SonaricVersion::Title;
 constexpr char FileName[] = "settings.xml";
 
 constexpr char ServernamePath[] = "settings/servername";

@@ -17,6 +17,7 @@
 #include "SectionTabBar.h"
 #include "ServerSession.h"
 #include "SettingsFile.h"
+#include "SonaricVersion.h"
 #include "SpokenLabel.h"
 #include "TransferProgress.h"
 #include "UserDialogs.h"
@@ -99,7 +100,7 @@ frmPlayer::frmPlayer(UserDialogs& dialogs, Options options, QWidget* parent)
 frmPlayer::~frmPlayer() = default;
 
 QString frmPlayer::applicationTitle() {
-    return QStringLiteral("Windows Sonaric Client");
+    return QString::fromUtf8(SonaricVersion::Title);
 }
 
 QString frmPlayer::ProgramName() const {

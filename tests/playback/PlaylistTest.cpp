@@ -170,33 +170,6 @@ TEST_F(Playlist, DeletingTheMiddleLineSelectsTheOneThatMovedUp) {
     expectInStep();
 }
 
-TEST_F(Playlist, AFailedAddChangesNeitherHalf) {
-    addAll({1});
-    server->setReply("song", "<root><error code=\"404\">Song not found</error></root>");
-    playlist().addSong(99);
-    EXPECT_EQ(dialogs.texts("critical"), QStringList{"Song not found[Sonaric Error: 404]"});
-    server->setReply("song", "<root><song><title>t</title><artist>a</artist><album>b</album>"
-                             "</song></root>");
-    playlist().addSong(1);
-    EXPECT_TRUE(dialogs.texts("critical").last().contains("could not be read"));
-    server->clearOverrides();
-    window->setServername(refusingUrl());
-    playlist().addSong(1);
-    EXPECT_EQ(dialogs.texts("critical").last(),
-              "Unable to refresh library. Please check the server name, username and password "
-              "are correct.\nConnection refused");
-    EXPECT_EQ(playlist().lines()->stringList(), QStringList{"Dawn"});
-    EXPECT_EQ(control<QLabel>("StatusBarPanel1")->text(), "");
-    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
-    expectInStep();
-}
-
-TEST_F(Playlist, IdsAboveSixteenBitsReachTheServer) {
-    addAll({40001});
-    EXPECT_EQ(server.requestsOf("song").back().parameters.at("filter"), "40001");
-    EXPECT_EQ(playlist().lines()->stringList(), QStringList{"High Note"});
-}
-
 TEST_F(Playlist, AStreamThatCannotBePlayedIsSkippedWithANote) {
     addAll({1, 2});
     server->setFault(Fault::NotFound, "stream", 0, 1);

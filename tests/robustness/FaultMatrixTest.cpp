@@ -25,44 +25,17 @@ enum class Case {
     AwkwardText
 };
 
+constexpr const char* OpNames[] = {"Refresh", "TrackList", "Search", "AddSong"};
+constexpr const char* CaseNames[] = {"Refused",   "Stall",          "Http500",    "Html",
+                                     "Truncated", "ClosedMidReply", "ErrorReply", "WrongShape",
+                                     "Huge",      "AwkwardText"};
+
 const char* name(Op op) {
-    switch (op) {
-    case Op::Refresh:
-        return "Refresh";
-    case Op::TrackList:
-        return "TrackList";
-    case Op::Search:
-        return "Search";
-    case Op::AddSong:
-        return "AddSong";
-    }
-    return "";
+    return OpNames[static_cast<int>(op)];
 }
 
 const char* name(Case c) {
-    switch (c) {
-    case Case::Refused:
-        return "Refused";
-    case Case::Stall:
-        return "Stall";
-    case Case::Http500:
-        return "Http500";
-    case Case::Html:
-        return "Html";
-    case Case::Truncated:
-        return "Truncated";
-    case Case::ClosedMidReply:
-        return "ClosedMidReply";
-    case Case::ErrorReply:
-        return "ErrorReply";
-    case Case::WrongShape:
-        return "WrongShape";
-    case Case::Huge:
-        return "Huge";
-    case Case::AwkwardText:
-        return "AwkwardText";
-    }
-    return "";
+    return CaseNames[static_cast<int>(c)];
 }
 
 const QString unableToRefresh = "Unable to refresh library. Please check the server name, "

@@ -161,7 +161,7 @@ INSTANTIATE_TEST_SUITE_P(HostileServer, Limits, ::testing::ValuesIn(limitCases),
 
 using WaysOut = ClientFixture;
 
-// Redirects within the server's own origin are followed as before.
+// Redirects within the server's own origin are followed.
 TEST_F(WaysOut, ARedirectOnTheSameServerIsFollowed) {
     openWindow();
     window->RefreshLibrary();

@@ -54,7 +54,7 @@ TEST(CSHA256, DigestsTheUtf8BytesOfTheText) {
     EXPECT_EQ(digest(QString(QChar(0x0141))), CSHA256().SHA256(QByteArray("\xC5\x81")));
     EXPECT_EQ(digest(QStringLiteral("pässwörd")),
               "46970bef70aced8123f0d5d094717e2a5cd412041e03b26376049fe65b2834a4");
-    // ASCII text digests exactly as before.
+    // ASCII text digests as its bytes.
     EXPECT_EQ(digest("demo"), "2a97516c354b68848cdbd8f54a226a0a55b21ed138e207ad6c5cbb9c00aa5aea");
 }
 

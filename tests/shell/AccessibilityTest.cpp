@@ -41,6 +41,7 @@ protected:
     template <typename T> T* named(const char* name) { return control<T>(name); }
 };
 
+// Controls the keyboard reaches also say what they are for.
 TEST_F(Accessibility, EveryObjectAScreenReaderReachesHasANameAndARole) {
     std::vector<std::pair<QString, QAccessibleInterface*>> all;
     walk(QAccessible::queryAccessibleInterface(window.get()), "window", all);
@@ -59,6 +60,10 @@ TEST_F(Accessibility, EveryObjectAScreenReaderReachesHasANameAndARole) {
             << (node->object() ? node->object()->metaObject()->className() : "")
             << (node->object() ? node->object()->objectName().toStdString() : "");
         EXPECT_NE(node->role(), QAccessible::NoRole) << path.toStdString();
+        const auto* widget = qobject_cast<QWidget*>(node->object());
+        if (widget && widget->focusPolicy() != Qt::NoFocus && path.startsWith("window")) {
+            EXPECT_FALSE(node->text(QAccessible::Description).isEmpty()) << path.toStdString();
+        }
         EXPECT_NE(node->role(), QAccessible::Grip) << path.toStdString();
     }
 }

@@ -165,38 +165,6 @@ TEST_F(MainWindow, MenuOpensSettingsAndAbout) {
     EXPECT_EQ(dialogs.shown[1].kind, "about");
 }
 
-TEST_F(MainWindow, EveryControlHasAnAccessibleNameAndDescription) {
-    openWindow();
-    window->show();
-    int checked = 0;
-    for (QWidget* w : window->findChildren<QWidget*>()) {
-        const bool control = w->focusPolicy() != Qt::NoFocus || qobject_cast<QLabel*>(w) ||
-                             w->objectName() == "WindowsMediaPlayer1";
-        // The tab bar's own scroll buttons are Qt's, not ours.
-        if (!control || w->objectName().isEmpty() || w->objectName().startsWith("qt_") ||
-            w->objectName().startsWith("SSTabPage") || qobject_cast<QTabBar*>(w->parent()))
-            continue;
-        QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
-        if (qobject_cast<QTabBar*>(w)) {
-            int tabs = 0;
-            for (int i = 0; i < a->childCount(); ++i) {
-                if (a->child(i)->role() != QAccessible::PageTab)
-                    continue;
-                EXPECT_FALSE(a->child(i)->text(QAccessible::Name).isEmpty());
-                EXPECT_FALSE(a->child(i)->text(QAccessible::Description).isEmpty());
-                ++tabs;
-            }
-            EXPECT_EQ(tabs, 2);
-            continue;
-        }
-        ASSERT_NE(a, nullptr) << w->objectName().toStdString();
-        EXPECT_FALSE(a->text(QAccessible::Name).isEmpty()) << w->objectName().toStdString();
-        EXPECT_FALSE(a->text(QAccessible::Description).isEmpty()) << w->objectName().toStdString();
-        ++checked;
-    }
-    EXPECT_GE(checked, 20);
-}
-
 TEST_F(MainWindow, EveryCommandHasAKey) {
     openWindow();
     window->show();
@@ -293,41 +261,6 @@ TEST_F(MainWindow, ASecondAboutCommandRaisesTheOpenWindow) {
     EXPECT_EQ(window->findChildren<frmAbout*>().size(), 0);
     real.showAbout(*window);
     EXPECT_EQ(window->findChildren<frmAbout*>().size(), 1);
-}
-
-TEST_F(MainWindow, SettersStoreAndDoNothingElse) {
-    openWindow();
-    window->setServername("http://x/");
-    window->setAutoRefresh(true);
-    window->setAutoPlay(true);
-    EXPECT_EQ(window->Servername(), "http://x/");
-    EXPECT_TRUE(window->AutoRefresh());
-    EXPECT_TRUE(window->AutoPlay());
-    EXPECT_TRUE(server->requests().empty());
-    EXPECT_TRUE(appData.settingsBytes().isEmpty());
-}
-
-TEST_F(MainWindow, ControlsFollowTheWindowSize) {
-    openWindow();
-    window->show();
-    window->resize(900, 600);
-    QCoreApplication::processEvents();
-    const double tpp = 1440.0 / window->logicalDpiX();
-    const ControlLayout& layout = window->controlLayout();
-    EXPECT_NEAR(layout.tabs.width, window->frameGeometry().width() * tpp - 500, 0.01);
-    auto px = [tpp](float twips) { return static_cast<int>(std::lround(twips / tpp)); };
-    QTreeView* tree = control<QTreeView>("tvMusic");
-    EXPECT_EQ(tree->width(), px(layout.tree.width));
-    EXPECT_EQ(control<QWidget>("SSTab")->width(), px(layout.tabs.width));
-    QListView* songs = control<QListView>("lstSongs0");
-    EXPECT_EQ(songs->x(), px(layout.songs[0].left));
-    EXPECT_EQ(songs->height(), px(layout.songs[0].height));
-    QPushButton* clear = control<QPushButton>("cmdClearPlaylist");
-    QWidget* playlist = control<QWidget>("lstPlaylist");
-    EXPECT_NEAR(clear->geometry().right(), playlist->geometry().right(), 1);
-    EXPECT_LT(playlist->geometry().right(), window->width());
-    EXPECT_LT(control<QWidget>("SSTab")->geometry().bottom(),
-              control<QWidget>("StatusBar")->geometry().top());
 }
 
 TEST_F(MainWindow, EachTabShowsOnlyItsOwnSongList) {

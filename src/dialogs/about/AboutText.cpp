@@ -1,5 +1,7 @@
 #include "AboutText.h"
 
+#include "SonaricVersion.h"
+
 #include <QCoreApplication>
 
 namespace {
@@ -9,11 +11,11 @@ QString tr(const char* text) {
 } // namespace
 
 QString AboutText::caption() {
-    return QStringLiteral("About Windows Sonaric Client");
+    return QLatin1String("About ") + title();
 }
 
 QString AboutText::title() {
-    return QStringLiteral("Windows Sonaric Client");
+    return QString::fromUtf8(SonaricVersion::Title);
 }
 
 QString AboutText::version(int major, int minor, int revision) {

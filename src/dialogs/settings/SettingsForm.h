@@ -18,7 +18,7 @@ struct SettingsForm {
     bool autoPlay = false;
     bool hasSavedPassword = false; // a digest is stored, which an empty password keeps
 
-    // The design-time contents, then whatever the settings file holds.
+    // The form's initial contents, then whatever the settings file holds.
     static SettingsForm load();
 
     // The settings to store: an empty password keeps the digest already saved, so that changing
