@@ -1,10 +1,15 @@
 #include "frmAbout.h"
 #include "ScriptedDialogs.h"
 #include "SystemInfo.h"
+#include "WindowsRegistry.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
 #include <QLabel>
+#include <QProcess>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -29,64 +34,111 @@ public:
     }
 };
 
-const QString toolKey = "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO";
-const QString folderKey = "SOFTWARE\\Microsoft\\Shared Tools Location";
+const QString ToolKey = "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO";
+const QString FolderKey = "SOFTWARE\\Microsoft\\Shared Tools Location";
 
-struct Launch {
-    FakeRegistry registry;
-    QStringList existing;
+// The keys the About window reads: on Windows the system's own registry, written with reg.exe as
+// an installer would; elsewhere the stand-in above. The tool in the folder is a real file.
+class SystemInfoKeys : public ::testing::Test {
+protected:
+    QTemporaryDir temp;
+    const QString folder = QDir::toNativeSeparators(temp.path() + "/tools");
     QStringList started;
     bool startWorks = true;
 
-    bool run() {
+#ifdef _WIN32
+    std::unique_ptr<Registry> registry = systemRegistry();
+
+    static int reg(const QStringList& arguments) {
+        QProcess process;
+        process.start("reg", arguments);
+        return process.waitForFinished(30000) ? process.exitCode() : -1;
+    }
+    void SetUp() override {
+        TearDown();
+    }
+    void TearDown() override {
+        reg({"delete", "HKLM\\" + ToolKey, "/f"});
+        reg({"delete", "HKLM\\" + FolderKey, "/v", "MSINFO", "/f"});
+    }
+    void put(const QString& key, const QString& name, const QString& data, bool number = false) {
+        ASSERT_EQ(reg({"add", "HKLM\\" + key, "/v", name, "/t", number ? "REG_DWORD" : "REG_SZ",
+                       "/d", data, "/f"}),
+                  0);
+    }
+#else
+    std::unique_ptr<FakeRegistry> registry = std::make_unique<FakeRegistry>();
+
+    void put(const QString& key, const QString& name, const QString& data, bool number = false) {
+        if (number) {
+            const quint32 value = data.toUInt();
+            registry->put(key, name, QByteArray(reinterpret_cast<const char*>(&value), 4),
+                          Registry::NumberValue);
+        } else {
+            registry->put(key, name, data.toLocal8Bit() + '\0');
+        }
+    }
+#endif
+
+    QString toolInFolder() {
+        QDir().mkpath(temp.path() + "/tools");
+        const QString tool = folder + "\\MSINFO32.EXE";
+        QFile file(tool);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        return tool;
+    }
+    bool startSysInfo() {
         SystemInfo info(
-            registry, [this](const QString& p) { return existing.contains(p); },
-            [this](const QString& p) {
-                started << p;
+            *registry, [](const QString& path) { return QFile::exists(path); },
+            [this](const QString& path) {
+                started << path;
                 return startWorks;
             });
         return info.StartSysInfo();
     }
 };
 
-TEST(SystemInfo, TheToolsOwnPathWinsWithoutAnExistenceCheck) {
-    Launch l;
-    l.registry.put(toolKey, "PATH", QByteArray("C:\\Tools\\msinfo.exe\0", 20));
-    l.registry.put(folderKey, "MSINFO", "C:\\Other");
-    EXPECT_TRUE(l.run());
-    EXPECT_EQ(l.started, QStringList{"C:\\Tools\\msinfo.exe"});
+TEST_F(SystemInfoKeys, TheToolsOwnPathWinsWithoutAnExistenceCheck) {
+    put(ToolKey, "PATH", "C:\\Tools\\msinfo32.exe");
+    put(FolderKey, "MSINFO", folder);
+    toolInFolder();
+    EXPECT_TRUE(startSysInfo());
+    EXPECT_EQ(started, QStringList{"C:\\Tools\\msinfo32.exe"});
 }
 
-TEST(SystemInfo, TheFolderNeedsTheFileInIt) {
-    Launch l;
-    l.registry.put(folderKey, "MSINFO", QByteArray("C:\\Info\0", 8));
-    EXPECT_FALSE(l.run());
-    EXPECT_TRUE(l.started.isEmpty());
-    l.existing << "C:\\Info\\MSINFO32.EXE";
-    EXPECT_TRUE(l.run());
-    EXPECT_EQ(l.started, QStringList{"C:\\Info\\MSINFO32.EXE"});
+TEST_F(SystemInfoKeys, TheFolderNeedsTheToolInIt) {
+    put(FolderKey, "MSINFO", folder);
+    EXPECT_FALSE(startSysInfo());
+    EXPECT_TRUE(started.isEmpty());
+    const QString tool = toolInFolder();
+    EXPECT_TRUE(startSysInfo());
+    EXPECT_EQ(started, QStringList{tool});
 }
 
-TEST(SystemInfo, NothingFoundOrAFailedStartIsUnavailable) {
-    Launch none;
-    EXPECT_FALSE(none.run());
-    Launch failing;
-    failing.registry.put(toolKey, "PATH", "C:\\missing.exe");
-    failing.startWorks = false;
-    EXPECT_FALSE(failing.run());
-    EXPECT_EQ(failing.started, QStringList{"C:\\missing.exe"});
+TEST_F(SystemInfoKeys, ANumberWhereThePathShouldBeTriesTheFolder) {
+    put(ToolKey, "PATH", "7", true);
+    const std::optional<Registry::Value> value =
+        registry->read(Registry::LocalMachine, ToolKey, "PATH");
+    ASSERT_TRUE(value.has_value());
+    EXPECT_EQ(value->type, Registry::NumberValue);
+    EXPECT_FALSE(startSysInfo());
+    put(FolderKey, "MSINFO", folder);
+    const QString tool = toolInFolder();
+    EXPECT_TRUE(startSysInfo());
+    EXPECT_EQ(started, QStringList{tool});
+}
+
+TEST_F(SystemInfoKeys, NothingFoundOrAFailedStartIsUnavailable) {
+    EXPECT_FALSE(registry->read(Registry::LocalMachine, ToolKey, "PATH"));
+    EXPECT_FALSE(startSysInfo());
+    put(ToolKey, "PATH", "C:\\missing.exe");
+    startWorks = false;
+    EXPECT_FALSE(startSysInfo());
+    EXPECT_EQ(started, QStringList{"C:\\missing.exe"});
     EXPECT_EQ(SystemInfo::unavailableMessage(), "System Information Is Unavailable At This Time");
 }
 
-TEST(SystemInfo, ANumberWhereThePathShouldBeTriesTheFolder) {
-    Launch l;
-    l.registry.put(toolKey, "PATH", QByteArray("\x2A\0\0\0", 4), Registry::NumberValue);
-    l.registry.put(folderKey, "MSINFO", QByteArray("C:\\Info\0", 8));
-    l.existing << "C:\\Info\\MSINFO32.EXE";
-    EXPECT_TRUE(l.run());
-    EXPECT_EQ(l.started, QStringList{"C:\\Info\\MSINFO32.EXE"});
-}
-
+#ifndef _WIN32
 TEST(SystemInfo, GetKeyValueTrimsOnlyATrailingNulAndReadsOnlyStrings) {
     FakeRegistry registry;
     registry.put("k", "nul", QByteArray("abc\0", 4));
@@ -107,6 +159,8 @@ TEST(SystemInfo, GetKeyValueTrimsOnlyATrailingNulAndReadsOnlyStrings) {
     EXPECT_FALSE(info.GetKeyValue(Registry::LocalMachine, "k", "missing", value));
     EXPECT_EQ(value, "");
 }
+
+#endif
 
 TEST(frmAbout, ShowsItsTextsAndSaysSystemInfoIsUnavailableHere) {
     QApplication::setApplicationName("Windows Sonaric Client");

@@ -1,5 +1,6 @@
 #include "CatalogueBuilder.h"
 #include "CatalogueModel.h"
+#include "ClientFixture.h"
 #include "ReplyReader.h"
 #include "XmlDocument.h"
 
@@ -20,21 +21,10 @@ void fill(CatalogueModel& model, const char* artists, const char* albums) {
     model.setContents(builder.take());
 }
 
-// That catalogue as "key=text" per node, albums indented.
 QStringList treeOf(const char* artists, const char* albums) {
     CatalogueModel model;
     fill(model, artists, albums);
-    QStringList out;
-    for (int row = 0; row < model.rowCount(); ++row) {
-        const QModelIndex artist = model.index(row, 0);
-        out << artist.data(CatalogueModel::KeyRole).toString() + "=" + artist.data().toString();
-        for (int child = 0; child < model.rowCount(artist); ++child) {
-            const QModelIndex album = model.index(child, 0, artist);
-            out << "  " + album.data(CatalogueModel::KeyRole).toString() + "=" +
-                       album.data().toString();
-        }
-    }
-    return out;
+    return catalogueLines(model);
 }
 
 // Tool tips are read for markup by Qt; a name that looks like markup still shows as it is.

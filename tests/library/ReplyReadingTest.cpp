@@ -36,8 +36,7 @@ TEST_F(ReplyReading, ACancelDuringReadingPutsEverythingBack) {
         {"track list", 1, [this] { library().showTracks("album11"); }},
         {"search", 1, [this] { library().search("o"); }},
     };
-    openWindow();
-    window->RefreshLibrary();
+    openLibrary();
     library().showTracks("album10");
     library().search("dawn");
     const QStringList tree = treeTexts(), tracks = lines(0), found = lines(1);

@@ -25,9 +25,7 @@ QString labelText(const QString& title, const QString& artist, const QString& al
 class Playlist : public ClientFixture {
 protected:
     void SetUp() override {
-        openWindow();
-        window->show();
-        window->RefreshLibrary();
+        openLibrary(true);
         ASSERT_TRUE(dialogs.shown.empty());
     }
 

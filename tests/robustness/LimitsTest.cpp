@@ -17,14 +17,8 @@ namespace {
 
 using Fault = SonaricTestServer::Fault;
 
-const QString unableToRefresh = "Unable to refresh library. Please check the server name, "
-                                "username and password are correct.";
 const QString unreadable =
     "The server's reply could not be read: it is not a reply this client understands.";
-
-QString failedBecause(const QString& reason) {
-    return unableToRefresh + '\n' + reason;
-}
 
 class Limits;
 
@@ -50,8 +44,7 @@ public:
 
 protected:
     void SetUp() override {
-        openWindow();
-        window->RefreshLibrary();
+        openLibrary();
         library().search("dawn");
         ASSERT_TRUE(dialogs.shown.empty());
     }
@@ -163,8 +156,7 @@ using WaysOut = ClientFixture;
 
 // Redirects within the server's own origin are followed.
 TEST_F(WaysOut, ARedirectOnTheSameServerIsFollowed) {
-    openWindow();
-    window->RefreshLibrary();
+    openLibrary();
     server->setRedirectTarget(server.url().toStdString() + "/moved");
     server->setFault(Fault::Redirect, "search_songs", 0, 1);
     library().search("dawn");
@@ -174,9 +166,7 @@ TEST_F(WaysOut, ARedirectOnTheSameServerIsFollowed) {
 }
 
 TEST_F(WaysOut, EscapeEndsATricklingSearchAndPutsTheListBack) {
-    openWindow();
-    window->show();
-    window->RefreshLibrary();
+    openLibrary(true);
     library().search("dawn");
     window->playlist().addSong(1);
     server->setFault(Fault::Trickle, "search_songs", 1000);
@@ -220,9 +210,7 @@ TEST_F(WaysOut, EscapeEndsATricklingSearchAndPutsTheListBack) {
 // The tree and the lists come back; the token is the one the refresh's own sign-in obtained,
 // which the server may already have put in place of the old one.
 TEST_F(WaysOut, ACancelledRefreshPutsTreeAndListsBackAndKeepsItsNewToken) {
-    openWindow();
-    window->show();
-    window->RefreshLibrary();
+    openLibrary(true);
     library().showTracks("album10");
     library().search("dawn");
     const QString token = window->authToken();
@@ -249,9 +237,7 @@ TEST_F(WaysOut, ACancelledRefreshPutsTreeAndListsBackAndKeepsItsNewToken) {
 }
 
 TEST_F(WaysOut, EscapeEndsAnAddAndNothingIsAdded) {
-    openWindow();
-    window->show();
-    window->RefreshLibrary();
+    openLibrary(true);
     server->setFault(Fault::Trickle, "song", 1000);
     QTimer::singleShot(300, window.get(), [&] { QTest::keyClick(window.get(), Qt::Key_Escape); });
     window->playlist().addSong(1);
@@ -266,9 +252,7 @@ TEST_F(WaysOut, EscapeEndsAnAddAndNothingIsAdded) {
 }
 
 TEST_F(WaysOut, ClosingTheWindowEndsTheWaitAndCloses) {
-    openWindow();
-    window->show();
-    window->RefreshLibrary();
+    openLibrary(true);
     server->setFault(Fault::Trickle, "search_songs", 1000);
     window->httpClient().setStallTimeout(HttpClient::DefaultStallTimeout);
     QTimer::singleShot(300, window.get(), [&] { window->close(); });

@@ -96,9 +96,7 @@ TEST_F(Rendering, ErrorTextsAreShownLiterallyAndPromptly) {
 
 TEST_F(Rendering, SongTextsAreShownLiterallyInEveryPlace) {
     const QString markup = "<b style=\"font-size:72px\">Loud</b> & <i>proud</i>";
-    openWindow();
-    window->show();
-    window->RefreshLibrary();
+    openLibrary(true);
     server->setSongFields({{}, markup.toStdString(), markup.toStdString(), {}});
     window->playlist().addSong(1);
     ASSERT_TRUE(dialogs.shown.empty());
@@ -153,9 +151,7 @@ TEST_F(Rendering, HugeTextsAreCutAtReading) {
 
 // A right-to-left override in the title must not reverse the artist and album lines below it.
 TEST_F(Rendering, OneFieldCannotReorderAnother) {
-    openWindow();
-    window->show();
-    window->RefreshLibrary();
+    openLibrary(true);
     auto* label = control<QLabel>("lblNowPlaying");
     auto linesBelowTheTitle = [&](const QString& title) {
         window->playlist().clear();

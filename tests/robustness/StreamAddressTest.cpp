@@ -28,8 +28,7 @@ protected:
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(QByteArray::fromStdString(SonaricTestServer::toneWav(1, 1, 8000)));
         file.close();
-        openWindow();
-        window->RefreshLibrary();
+        openLibrary();
         window->playlist().addSong(1);
         ASSERT_TRUE(dialogs.shown.empty());
     }

@@ -104,6 +104,12 @@ TEST_F(PlayerKeys, TabsSwitchAndTextBoxesKeepTheirKeys) {
         const int before = tabs->currentIndex();
         press(window->focusWidget(), key, modifiers);
         EXPECT_EQ(tabs->currentIndex(), 1 - before) << key;
+        // Each tab shows its own song list only.
+        const bool search = tabs->currentIndex() == 1;
+        EXPECT_EQ(window->findChild<QWidget*>("lstSongs0")->isVisible(), !search);
+        EXPECT_EQ(window->findChild<QWidget*>("tvMusic")->isVisible(), !search);
+        EXPECT_EQ(window->findChild<QWidget*>("lstSongs1")->isVisible(), search);
+        EXPECT_EQ(window->findChild<QWidget*>("fraBasicSearch")->isVisible(), search);
     }
     ASSERT_EQ(tabs->currentIndex(), 1);
 

@@ -28,17 +28,22 @@ namespace {
 
 using StartUp = ClientFixture;
 
-TEST_F(StartUp, AutoRefreshDecidesWhetherTheLibraryIsFetched) {
+TEST_F(StartUp, TheFileDecidesWhetherTheLibraryIsFetchedAndSongsPlay) {
     const struct {
-        QByteArray autoRefresh;
-        bool refreshes;
-    } cases[] = {{"1", true}, {"0", false}, {QByteArray(), false}, {"True", true}, {"2", true}};
+        QByteArray autoRefresh, autoPlay;
+        bool refreshes, plays;
+    } cases[] = {{"1", "True", true, true},
+                 {"0", "0", false, false},
+                 {QByteArray(), "2", false, true},
+                 {"True", "true", true, true},
+                 {"2", "1", true, true}};
     for (const auto& c : cases) {
         server->clearRequests();
-        appData.writeSettings(settingsText(c.autoRefresh));
+        appData.writeSettings(settingsText(c.autoRefresh, "demo", c.autoPlay));
         makeWindow();
         startUp();
         EXPECT_EQ(window->AutoRefresh(), c.refreshes) << c.autoRefresh.constData();
+        EXPECT_EQ(window->AutoPlay(), c.plays) << c.autoPlay.constData();
         EXPECT_EQ(server.requestsOf("handshake").size(), c.refreshes ? 1u : 0u)
             << c.autoRefresh.constData();
         EXPECT_EQ(library().catalogue()->artistCount(), c.refreshes ? 8 : 0);
@@ -47,19 +52,6 @@ TEST_F(StartUp, AutoRefreshDecidesWhetherTheLibraryIsFetched) {
         EXPECT_EQ(window->HashKey(), CSHA256().SHA256(QStringLiteral("demo")));
     }
     EXPECT_TRUE(dialogs.shown.empty());
-}
-
-TEST_F(StartUp, AutoPlayAcceptsWordsAndNumbers) {
-    for (const char* text : {"True", "true", "2", "1"}) {
-        appData.writeSettings(settingsText("0", "demo", text));
-        makeWindow();
-        window->Form_Load();
-        EXPECT_TRUE(window->AutoPlay()) << text;
-    }
-    appData.writeSettings(settingsText("0", "demo", "0"));
-    makeWindow();
-    window->Form_Load();
-    EXPECT_FALSE(window->AutoPlay());
 }
 
 TEST_F(StartUp, WithoutAReadableFileTheSettingsDialogOpensOverTheWindow) {
@@ -140,8 +132,14 @@ TEST_F(MainWindow, HasItsTitleMenuAndControls) {
     EXPECT_EQ(tabs->currentIndex(), 0);
 }
 
-TEST_F(MainWindow, ExitAsksAndOnlyYesEndsTheProgram) {
+TEST_F(MainWindow, TheMenuOpensItsDialogsAndExitAsksFirst) {
     openWindow();
+    control<QAction>("mnuSettings")->trigger();
+    control<QAction>("mnuAbout")->trigger();
+    ASSERT_EQ(dialogs.shown.size(), 2u);
+    EXPECT_EQ(dialogs.shown[0].kind, "settings");
+    EXPECT_EQ(dialogs.shown[1].kind, "about");
+    dialogs.shown.clear();
     QAction* exit = control<QAction>("mnuExit");
     dialogs.answerYes = false;
     exit->trigger();
@@ -154,15 +152,6 @@ TEST_F(MainWindow, ExitAsksAndOnlyYesEndsTheProgram) {
     dialogs.answerYes = true;
     exit->trigger();
     EXPECT_EQ(dialogs.quitCount, 1);
-}
-
-TEST_F(MainWindow, MenuOpensSettingsAndAbout) {
-    openWindow();
-    control<QAction>("mnuSettings")->trigger();
-    control<QAction>("mnuAbout")->trigger();
-    ASSERT_EQ(dialogs.shown.size(), 2u);
-    EXPECT_EQ(dialogs.shown[0].kind, "settings");
-    EXPECT_EQ(dialogs.shown[1].kind, "about");
 }
 
 TEST_F(MainWindow, EveryCommandHasAKey) {
@@ -261,24 +250,6 @@ TEST_F(MainWindow, ASecondAboutCommandRaisesTheOpenWindow) {
     EXPECT_EQ(window->findChildren<frmAbout*>().size(), 0);
     real.showAbout(*window);
     EXPECT_EQ(window->findChildren<frmAbout*>().size(), 1);
-}
-
-TEST_F(MainWindow, EachTabShowsOnlyItsOwnSongList) {
-    openWindow();
-    window->show();
-    QTabBar* tabs = control<QTabBar>("SSTabBar");
-    auto* library = control<QListView>("lstSongs0");
-    auto* search = control<QListView>("lstSongs1");
-    EXPECT_TRUE(library->isVisible());
-    EXPECT_FALSE(search->isVisible());
-    tabs->setCurrentIndex(1);
-    EXPECT_FALSE(library->isVisible());
-    EXPECT_TRUE(search->isVisible());
-    EXPECT_TRUE(control<QWidget>("fraBasicSearch")->isVisible());
-    EXPECT_FALSE(control<QWidget>("tvMusic")->isVisible());
-    tabs->setCurrentIndex(0);
-    EXPECT_TRUE(library->isVisible());
-    EXPECT_FALSE(search->isVisible());
 }
 
 } // namespace

@@ -15,6 +15,29 @@
 
 #include <memory>
 
+// What the user is told when a request fails without a reply document: the fixed prompt, and the
+// reason on a line of its own.
+inline QString failedBecause(const QString& reason) {
+    return QStringLiteral("Unable to refresh library. Please check the server name, username and "
+                          "password are correct.\n") +
+           reason;
+}
+
+// A catalogue as "key=text" per node, each artist followed by its albums, indented.
+inline QStringList catalogueLines(const CatalogueModel& model) {
+    QStringList out;
+    for (int row = 0; row < model.rowCount(); ++row) {
+        const QModelIndex artist = model.index(row, 0);
+        out << artist.data(CatalogueModel::KeyRole).toString() + "=" + artist.data().toString();
+        for (int child = 0; child < model.rowCount(artist); ++child) {
+            const QModelIndex album = model.index(child, 0, artist);
+            out << "  " + album.data(CatalogueModel::KeyRole).toString() + "=" +
+                       album.data().toString();
+        }
+    }
+    return out;
+}
+
 // A main window against a fresh test server, with its settings in a temporary folder. The window
 // is destroyed before the server, so no connection keeps the server waiting.
 class ClientFixture : public ::testing::Test {
@@ -62,6 +85,15 @@ protected:
         return *window;
     }
 
+    // A window whose library has been refreshed, shown first when asked.
+    frmPlayer& openLibrary(bool shown = false) {
+        openWindow();
+        if (shown)
+            window->show();
+        window->RefreshLibrary();
+        return *window;
+    }
+
     // As the program starts: the form loads, the window is shown, and then what start-up queued
     // (the library refresh) runs.
     void startUp() {
@@ -72,18 +104,7 @@ protected:
 
     LibraryBrowser& library() { return window->library(); }
 
-    // Every node's text, each artist followed by its albums.
-    QStringList treeTexts() {
-        QStringList out;
-        CatalogueModel* model = library().catalogue();
-        for (int r = 0; r < model->rowCount(); ++r) {
-            const QModelIndex artist = model->index(r, 0);
-            out << artist.data().toString();
-            for (int c = 0; c < model->rowCount(artist); ++c)
-                out << model->index(c, 0, artist).data().toString();
-        }
-        return out;
-    }
+    QStringList treeTexts() { return catalogueLines(*library().catalogue()); }
 
     template <typename T> T* control(const char* name) {
         T* found = window->findChild<T*>(QLatin1String(name));

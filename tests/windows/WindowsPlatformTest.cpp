@@ -1,9 +1,8 @@
-// What only Windows has: the registry the About dialog reads, and the user's own %APPDATA%.
-// Keys are written with the system's reg.exe, as an administrator or an installer would.
+// What only Windows has: the registry the About dialog reads and the program it starts, and the
+// user's own %APPDATA%. Keys are written with the system's reg.exe, as an installer would.
 #include "ScriptedDialogs.h"
 #include "SettingsFile.h"
 #include "SystemInfo.h"
-#include "WindowsRegistry.h"
 #include "frmAbout.h"
 #include "frmPlayer.h"
 
@@ -11,7 +10,6 @@
 #include <QFile>
 #include <QProcess>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -33,10 +31,6 @@ int reg(const QStringList& arguments) {
 
 class Registry : public ::testing::Test {
 protected:
-    std::unique_ptr<::Registry> registry = systemRegistry();
-    QStringList started;
-    QTemporaryDir folder;
-
     void SetUp() override { TearDown(); }
     void TearDown() override {
         reg({"delete", ToolKey, "/f"});
@@ -46,52 +40,7 @@ protected:
         ASSERT_EQ(reg({"add", key, "/v", name, "/t", type, "/d", data, "/f"}), 0)
             << key.toStdString();
     }
-    bool startSysInfo() {
-        SystemInfo info(
-            *registry, [](const QString& path) { return QFile::exists(path); },
-            [this](const QString& path) {
-                started << path;
-                return true;
-            });
-        return info.StartSysInfo();
-    }
-    QString toolInFolder() {
-        const QString tool = QDir::toNativeSeparators(folder.path()) + "\\MSINFO32.EXE";
-        QFile file(tool);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        return tool;
-    }
 };
-
-TEST_F(Registry, TheToolsOwnEntryComesFirst) {
-    set(ToolKey, "PATH", "REG_SZ", "C:\\Tools\\msinfo32.exe");
-    set(FolderKey, "MSINFO", "REG_SZ", QDir::toNativeSeparators(folder.path()));
-    toolInFolder();
-    EXPECT_TRUE(startSysInfo());
-    EXPECT_EQ(started, QStringList{"C:\\Tools\\msinfo32.exe"});
-}
-
-TEST_F(Registry, TheFolderEntryNeedsTheToolInIt) {
-    set(FolderKey, "MSINFO", "REG_SZ", QDir::toNativeSeparators(folder.path()));
-    EXPECT_FALSE(startSysInfo()) << "no MSINFO32.EXE in the folder yet";
-    EXPECT_TRUE(started.isEmpty());
-    const QString tool = toolInFolder();
-    EXPECT_TRUE(startSysInfo());
-    EXPECT_EQ(started, QStringList{tool});
-}
-
-TEST_F(Registry, ANumberWhereAPathShouldBeIsNotAPath) {
-    set(ToolKey, "PATH", "REG_DWORD", "7");
-    const std::optional<::Registry::Value> value = registry->read(
-        ::Registry::LocalMachine, "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO", "PATH");
-    ASSERT_TRUE(value.has_value());
-    EXPECT_EQ(value->type, ::Registry::NumberValue);
-    EXPECT_FALSE(startSysInfo());
-    set(FolderKey, "MSINFO", "REG_SZ", QDir::toNativeSeparators(folder.path()));
-    const QString tool = toolInFolder();
-    EXPECT_TRUE(startSysInfo());
-    EXPECT_EQ(started, QStringList{tool});
-}
 
 // The About window's button, with the system's own registry and program launcher: a tool that is
 // there is started (Wine's hostname.exe, which ends by itself), none is "unavailable".
@@ -107,12 +56,6 @@ TEST_F(Registry, TheAboutWindowStartsTheToolTheRegistryNames) {
     set(ToolKey, "PATH", "REG_SZ", "C:\\windows\\system32\\hostname.exe");
     QTest::mouseClick(button, Qt::LeftButton);
     EXPECT_EQ(dialogs.shown.size(), 1u) << "the tool was not started";
-}
-
-TEST_F(Registry, NothingThereIsUnavailable) {
-    EXPECT_FALSE(registry->read(::Registry::LocalMachine,
-                                "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO", "PATH"));
-    EXPECT_FALSE(startSysInfo());
 }
 
 // The settings file lives in the user's own roaming profile, in the same bytes as on Linux.
