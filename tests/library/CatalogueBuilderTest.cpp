@@ -89,6 +89,56 @@ TEST(CatalogueBuilder, IdsAreTextWhateverTheyLookLike) {
                                        }));
 }
 
+// Elements without an id or a name, and second uses of an id, are left out; albums of no known
+// artist go under Various. The artist count counts every element the server sent.
+TEST(CatalogueBuilder, BrokenElementsAreLeftOutAndOrphansGoUnderVarious) {
+    const char* artists = R"(<root>
+        <artist id="5"><name>Five</name><songs>1</songs></artist>
+        <artist id="5"><name>Five again</name><songs>2</songs></artist>
+        <artist id="0"><name>Zero</name><songs>3</songs></artist>
+        <artist><name>No id</name><songs>4</songs></artist>
+        <artist id="7"><songs>5</songs></artist>
+        <artist id="8"><name>No count</name></artist></root>)";
+    EXPECT_EQ(treeOf(artists, R"(<root>
+        <album id="1"><name>Mine</name><tracks>1</tracks><artist id="5"/></album>
+        <album id="2"><name>Orphan</name><tracks>2</tracks><artist id="99"/></album>
+        <album id="3"><name>No artist</name><tracks>3</tracks></album>
+        <album id="1"><name>Same id</name><tracks>4</tracks><artist id="5"/></album>
+        <album id="4"><tracks>5</tracks><artist id="5"/></album>
+        <album id="5"><name>Various own</name><tracks>6</tracks><artist id="0"/></album></root>)"),
+              (QStringList{"artist0=Various", "  album2=Orphan (2)", "  album3=No artist (3)",
+                           "  album5=Various own (6)", "artist5=Five (1)", "  album1=Mine (1)",
+                           "artist8=No count ()"}));
+    XmlDocument reply;
+    ASSERT_TRUE(reply.loadBytes(artists));
+    EXPECT_EQ(ReplyReader::count(ReplyReader::artists(reply)), 6u);
+}
+
+// A song without a title, or a search hit without an artist, ends the list: the lines before it
+// stay, and the reply counts as unreadable.
+TEST(ReplyReader, AMalformedSongKeepsTheLinesBeforeIt) {
+    const auto read = [](const char* xml, bool withArtist) {
+        XmlDocument reply;
+        EXPECT_TRUE(reply.loadBytes(xml));
+        SongListModel::Rows rows;
+        const ReplyReader::Outcome outcome = ReplyReader::songs(reply, withArtist, rows);
+        SongListModel model;
+        model.setRows(std::move(rows));
+        QStringList lines;
+        for (int row = 0; row < model.count(); ++row)
+            lines << model.entry(row).text;
+        return std::pair(outcome, lines);
+    };
+    EXPECT_EQ(read(R"(<root><song id="1"><title>ok</title></song><song id="2"/>
+        <song id="3"><title>after</title></song></root>)",
+                   false),
+              std::pair(ReplyReader::Outcome::Malformed, QStringList{"ok"}));
+    EXPECT_EQ(read(R"(<root><song id="1"><title>t</title><artist>a</artist></song>
+        <song id="2"><title>no artist</title></song></root>)",
+                   true),
+              std::pair(ReplyReader::Outcome::Malformed, QStringList{"t - a"}));
+}
+
 TEST(CatalogueBuilder, OnlyElementsOfTheExactNameAreRead) {
     const char* artists = "<root>text<artists id='1'><name>Plural</name></artists>"
                           "<artis id='2'><name>Short</name></artis>"
