@@ -5,10 +5,12 @@
 
 #include <QLineEdit>
 #include <QListView>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QSlider>
 #include <QTabBar>
 #include <QTest>
+#include <QTreeView>
 
 namespace {
 
@@ -123,6 +125,68 @@ TEST_F(PlayerKeys, TabsSwitchAndTextBoxesKeepTheirKeys) {
     EXPECT_EQ(search->text(), "dawn  noon");
     EXPECT_FALSE(seeked.wait(300));
     EXPECT_EQ(player().playbackState(), PlaybackState::Playing);
+}
+
+// Every command has a key, and a focused control does what its key says: a button presses itself
+// on Space, a tree node lists its tracks on Enter or Space while typing still finds nodes.
+TEST_F(PlayerKeys, CommandsAndFocusedControlsHaveTheirKeys) {
+    const std::size_t handshakes = server.requestsOf("handshake").size();
+    QTest::keyClick(window.get(), Qt::Key_R, Qt::ControlModifier);
+    EXPECT_EQ(server.requestsOf("handshake").size(), handshakes + 1);
+    QTest::keyClick(window.get(), Qt::Key_F, Qt::ControlModifier);
+    EXPECT_EQ(window->findChild<QTabBar*>("SSTabBar")->currentIndex(), 1);
+    auto* search = window->findChild<QLineEdit*>("txtBasicSearch");
+    EXPECT_TRUE(search->hasFocus());
+    QTest::keyClicks(search, "dusk");
+    QTest::keyClick(search, Qt::Key_Return);
+    auto* results = window->findChild<QListView*>("lstSongs1");
+    ASSERT_EQ(results->model()->rowCount(), 1);
+    results->setFocus();
+    results->setCurrentIndex(results->model()->index(0, 0));
+    QTest::keyClick(results, Qt::Key_Return);
+    auto* playlist = window->findChild<QListView*>("lstPlaylist");
+    ASSERT_EQ(playlist->model()->rowCount(), 4);
+    playlist->setFocus();
+    playlist->setCurrentIndex(playlist->model()->index(3, 0));
+    QTest::keyClick(playlist, Qt::Key_Return);
+    EXPECT_TRUE(eventually([&] { return player().currentIndex() == 3; }));
+    QTest::keyClick(playlist, Qt::Key_Space);
+    ASSERT_TRUE(eventually([&] { return engine().isPaused(); }));
+    QTest::keyClick(playlist, Qt::Key_Delete);
+    EXPECT_EQ(playlist->model()->rowCount(), 3);
+
+    auto* clear = window->findChild<QPushButton*>("cmdClearPlaylist");
+    clear->setFocus();
+    QTest::keyClick(clear, Qt::Key_Space);
+    EXPECT_EQ(window->playlist().count(), 0);
+
+    window->findChild<QTabBar*>("SSTabBar")->setCurrentIndex(0);
+    auto* tree = window->findChild<QTreeView*>("tvMusic");
+    auto* tracks = window->findChild<QListView*>("lstSongs0");
+    tree->setFocus();
+    server->clearRequests();
+    QTest::keyClicks(tree, "the q");
+    EXPECT_EQ(tree->currentIndex().data().toString().left(14), "The Quiet Ones");
+    // The blank belonged to the name: nothing was asked of the server.
+    EXPECT_TRUE(server->requests().empty());
+    QTest::qWait(QApplication::keyboardInputInterval() + 50);
+    const struct {
+        Qt::Key key;
+        QString node;
+        int songs;
+    } cases[] = {{Qt::Key_Return, "artist1", 3},
+                 {Qt::Key_Enter, "album10", 3},
+                 {Qt::Key_Space, "album11", 2}};
+    for (const auto& c : cases) {
+        window->library().songs(0)->clear();
+        const QModelIndexList found =
+            tree->model()->match(tree->model()->index(0, 0), CatalogueModel::KeyRole, c.node, 1,
+                                 Qt::MatchExactly | Qt::MatchRecursive);
+        ASSERT_EQ(found.size(), 1) << c.node.toStdString();
+        tree->setCurrentIndex(found[0]);
+        QTest::keyClick(tree, c.key);
+        EXPECT_EQ(tracks->model()->rowCount(), c.songs) << c.node.toStdString();
+    }
 }
 
 } // namespace

@@ -1,24 +1,16 @@
 #include "ClientFixture.h"
-#include "Eventually.h"
-#include "MediaPlayer.h"
-#include "PlaylistController.h"
 #include "QtUserDialogs.h"
 #include "frmAbout.h"
 
-#include <QAccessible>
 #include <QAction>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLabel>
-#include <QLineEdit>
-#include <QListView>
 #include <QMenu>
-#include <QMenuBar>
 #include <QPushButton>
 #include <QTabBar>
 #include <QTest>
-#include <QTreeView>
 
 #ifndef _WIN32
 #include <sys/stat.h>
@@ -152,87 +144,6 @@ TEST_F(MainWindow, TheMenuOpensItsDialogsAndExitAsksFirst) {
     dialogs.answerYes = true;
     exit->trigger();
     EXPECT_EQ(dialogs.quitCount, 1);
-}
-
-TEST_F(MainWindow, EveryCommandHasAKey) {
-    openWindow();
-    window->show();
-    window->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
-    QTest::keyClick(window.get(), Qt::Key_R, Qt::ControlModifier);
-    EXPECT_EQ(server.requestsOf("handshake").size(), 1u);
-
-    QTest::keyClick(window.get(), Qt::Key_F, Qt::ControlModifier);
-    EXPECT_EQ(control<QTabBar>("SSTabBar")->currentIndex(), 1);
-    auto* search = control<QLineEdit>("txtBasicSearch");
-    EXPECT_TRUE(search->hasFocus());
-    QTest::keyClicks(search, "dawn");
-    QTest::keyClick(search, Qt::Key_Return);
-    auto* results = control<QListView>("lstSongs1");
-    ASSERT_EQ(results->model()->rowCount(), 1);
-
-    results->setFocus();
-    results->setCurrentIndex(results->model()->index(0, 0));
-    QTest::keyClick(results, Qt::Key_Return);
-    auto* playlist = control<QListView>("lstPlaylist");
-    ASSERT_EQ(playlist->model()->rowCount(), 1);
-
-    playlist->setFocus();
-    QTest::keyClick(playlist, Qt::Key_Return);
-    ASSERT_TRUE(eventually([&] { return !window->mediaPlayer().engine().isIdle(); }, 5000));
-    QTest::keyClick(playlist, Qt::Key_Space);
-    ASSERT_TRUE(eventually([&] { return window->mediaPlayer().engine().isPaused(); }, 5000));
-    QTest::keyClick(search, Qt::Key_Space); // typing, not pausing
-    EXPECT_EQ(search->text(), "dawn ");
-    QTest::keyClick(playlist, Qt::Key_Delete);
-    EXPECT_EQ(playlist->model()->rowCount(), 0);
-}
-
-// Each focused control does what its key says: a button presses itself on Space, and a tree
-// node lists its tracks on Enter or Space, while typing still finds nodes.
-TEST_F(MainWindow, FocusedControlsKeepTheirKeys) {
-    openWindow();
-    window->show();
-    window->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
-    window->RefreshLibrary();
-    window->playlist().addSong(1);
-    window->playlist().jumpTo(0);
-    ASSERT_TRUE(eventually([&] { return !window->mediaPlayer().engine().isIdle(); }, 5000));
-
-    auto* clear = control<QPushButton>("cmdClearPlaylist");
-    clear->setFocus();
-    QTest::keyClick(clear, Qt::Key_Space);
-    EXPECT_EQ(window->playlist().count(), 0);
-    EXPECT_FALSE(window->mediaPlayer().engine().isPaused());
-
-    auto* tree = control<QTreeView>("tvMusic");
-    auto* tracks = control<QListView>("lstSongs0");
-    tree->setFocus();
-    server->clearRequests();
-    QTest::keyClicks(tree, "the q");
-    EXPECT_EQ(tree->currentIndex().data().toString().left(14), "The Quiet Ones");
-    // The blank belonged to the name: nothing was asked of the server, nothing paused.
-    EXPECT_TRUE(server->requests().empty());
-    EXPECT_FALSE(window->mediaPlayer().engine().isPaused());
-    QTest::qWait(QApplication::keyboardInputInterval() + 50);
-    const struct {
-        Qt::Key key;
-        QString node;
-        int songs;
-    } cases[] = {{Qt::Key_Return, "artist1", 3},
-                 {Qt::Key_Enter, "album10", 3},
-                 {Qt::Key_Space, "album11", 2}};
-    for (const auto& c : cases) {
-        library().songs(0)->clear();
-        const QModelIndexList found =
-            tree->model()->match(tree->model()->index(0, 0), CatalogueModel::KeyRole, c.node, 1,
-                                 Qt::MatchExactly | Qt::MatchRecursive);
-        ASSERT_EQ(found.size(), 1) << c.node.toStdString();
-        tree->setCurrentIndex(found[0]);
-        QTest::keyClick(tree, c.key);
-        EXPECT_EQ(tracks->model()->rowCount(), c.songs) << c.node.toStdString();
-    }
 }
 
 TEST_F(MainWindow, ASecondAboutCommandRaisesTheOpenWindow) {
