@@ -8,6 +8,8 @@
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
 
+#include <utility>
+
 namespace {
 constexpr char Service[] = "org.freedesktop.Notifications";
 constexpr char Path[] = "/org/freedesktop/Notifications";
@@ -39,17 +41,51 @@ void TrackNotifier::onPlayerChanged() {
 void TrackNotifier::notify(const MediaItem& item) {
     if (m_windowIsActive() || !m_connection.isConnected())
         return;
+    m_pending = Note{item.getItemInfo(QStringLiteral("SNR/Title")),
+                     item.getItemInfo(QStringLiteral("SNR/Artist")) + QLatin1Char('\n') +
+                         item.getItemInfo(QStringLiteral("SNR/Album"))};
+    if (m_bodyMarkup)
+        send();
+    else
+        askCapabilities();
+}
+
+// Asynchronous like everything here, so a slow or missing service never holds up the window; the
+// song waiting meanwhile is sent with the answer.
+void TrackNotifier::askCapabilities() {
+    if (m_asking)
+        return;
+    m_asking = true;
+    const QDBusMessage call =
+        QDBusMessage::createMethodCall(QLatin1String(Service), QLatin1String(Path),
+                                       QLatin1String(Service), QStringLiteral("GetCapabilities"));
+    auto* watcher = new QDBusPendingCallWatcher(m_connection.asyncCall(call), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this,
+            [this](QDBusPendingCallWatcher* finished) {
+                const QDBusPendingReply<QStringList> reply = *finished;
+                m_asking = false;
+                m_bodyMarkup =
+                    !reply.isError() && reply.value().contains(QStringLiteral("body-markup"));
+                finished->deleteLater();
+                send();
+            });
+}
+
+// One call at a time: the next song waits for the id of the bubble it replaces.
+void TrackNotifier::send() {
+    if (!m_pending || m_sending)
+        return;
+    m_sending = true;
+    const Note note = *std::exchange(m_pending, std::nullopt);
     QDBusMessage call =
         QDBusMessage::createMethodCall(QLatin1String(Service), QLatin1String(Path),
                                        QLatin1String(Service), QStringLiteral("Notify"));
-    // Asynchronous, so a slow or missing service never holds up the window. Each song replaces
-    // the previous song's bubble instead of stacking up. Notification services read markup in
-    // the body: the server's texts are escaped there, so they show as they are.
-    const QString body = item.getItemInfo(QStringLiteral("SNR/Artist")) + QLatin1Char('\n') +
-                         item.getItemInfo(QStringLiteral("SNR/Album"));
+    // Each song replaces the previous song's bubble instead of stacking up. The summary is plain
+    // text to every service; the body is escaped only where it would be read as markup.
+    const QVariantMap hints{{QStringLiteral("desktop-entry"), QStringLiteral("sonaric-client")}};
     call << QString::fromUtf8(SonaricVersion::Title) << m_lastId << QStringLiteral("sonaric-client")
-         << item.getItemInfo(QStringLiteral("SNR/Title")) << body.toHtmlEscaped() << QStringList()
-         << QVariantMap() << ShowForMs;
+         << note.summary << (*m_bodyMarkup ? note.body.toHtmlEscaped() : note.body) << QStringList()
+         << hints << ShowForMs;
     auto* watcher = new QDBusPendingCallWatcher(m_connection.asyncCall(call), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this,
             [this](QDBusPendingCallWatcher* finished) {
@@ -60,5 +96,7 @@ void TrackNotifier::notify(const MediaItem& item) {
                 else if (reply.error().type() != QDBusError::ServiceUnknown)
                     qWarning("song notification failed: %s", qPrintable(reply.error().message()));
                 finished->deleteLater();
+                m_sending = false;
+                send();
             });
 }

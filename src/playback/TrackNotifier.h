@@ -2,16 +2,19 @@
 
 #include <QDBusConnection>
 #include <QObject>
+#include <QString>
 
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class MediaItem;
 class MediaPlayer;
 
 // Tells the desktop's notification service about each song that starts playing while the window
-// is not the active one. Without such a service it stays silent.
+// is not the active one. Without such a service it stays silent. The service is asked once what
+// it can show: the body goes as markup-escaped text only to a service that reads markup.
 class TrackNotifier : public QObject {
     Q_OBJECT
 
@@ -20,12 +23,23 @@ public:
                   std::function<bool()> windowIsActive, QObject* parent = nullptr);
 
 private:
+    struct Note {
+        QString summary;
+        QString body;
+    };
+
     void onPlayerChanged();
     void notify(const MediaItem& item);
+    void askCapabilities();
+    void send();
 
     MediaPlayer& m_player;
     QDBusConnection m_connection;
     std::function<bool()> m_windowIsActive;
     uint m_lastId = 0;
+    std::optional<bool> m_bodyMarkup; // known once the service has said what it can show
+    bool m_asking = false;
+    bool m_sending = false;
+    std::optional<Note> m_pending;
     std::uint64_t m_announced = 0; // the serial of the entry last announced while playing
 };

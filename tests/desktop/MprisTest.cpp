@@ -28,14 +28,24 @@ class FakeNotifications : public QObject {
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
 
 public:
+    QStringList capabilities;
+    int capabilityQuestions = 0;
     QStringList summaries;
     QStringList bodies;
+    QList<uint> replaced;
+    QVariantMap hints;
 
 public slots:
-    uint Notify(const QString&, uint, const QString&, const QString& summary, const QString& body,
-                const QStringList&, const QVariantMap&, int) {
+    QStringList GetCapabilities() {
+        ++capabilityQuestions;
+        return capabilities;
+    }
+    uint Notify(const QString&, uint replacesId, const QString&, const QString& summary,
+                const QString& body, const QStringList&, const QVariantMap& hints, int) {
         summaries << summary;
         bodies << body;
+        replaced << replacesId;
+        this->hints = hints;
         return static_cast<uint>(summaries.size());
     }
 };
@@ -45,7 +55,11 @@ protected:
     PrivateBus bus;
     std::unique_ptr<MprisClient> mpris;
 
-    void SetUp() override {
+    void SetUp() override { openOnBus(); }
+
+    void openOnBus() {
+        mpris.reset();
+        window.reset();
         frmPlayer::Options options;
         options.nullAudio = true;
         options.bus = bus.connect("player");
@@ -244,32 +258,50 @@ TEST_F(Desktop, TheSessionTokenNeverReachesTheBus) {
     EXPECT_FALSE(properties.value("Metadata").toMap().contains("xesam:url"));
 }
 
-// A song that starts while the window is inactive is announced. Notification services read markup
-// in the body: the server's texts reach it escaped, and the media-player metadata exactly as sent.
+// A song that starts while the window is inactive is announced, in place of the one before. The
+// service is asked once what it shows: a body it reads as markup gets the server's texts escaped,
+// any other gets them as they are. The media-player metadata carries them exactly as sent.
 TEST_F(Desktop, ANewSongIsAnnouncedWhileTheWindowIsInactiveAndShownAsText) {
     FakeNotifications notifications;
     ASSERT_TRUE(offerNotifications(notifications));
     const std::string markup = "<b>Bold</b> & <img src=\"x.png\">";
     server->setSongFields({{}, markup, markup, "<i>Album</i>"});
-    window->playlist().addSong(1);
-    window->playlist().jumpTo(0);
-    ASSERT_TRUE(eventually([&] { return notifications.summaries.size() == 1; }));
-    EXPECT_EQ(notifications.summaries[0], QString::fromStdString(markup));
-    EXPECT_EQ(notifications.bodies[0],
-              "&lt;b&gt;Bold&lt;/b&gt; &amp; &lt;img src=&quot;x.png&quot;&gt;\n"
-              "&lt;i&gt;Album&lt;/i&gt;");
-    const QVariantMap metadata = mpris->metadata();
-    EXPECT_EQ(metadata.value("xesam:title").toString(), QString::fromStdString(markup));
-    EXPECT_EQ(metadata.value("xesam:album").toString(), "<i>Album</i>");
+    for (const QStringList& capabilities :
+         {QStringList{"body", "body-markup"}, QStringList{"body"}}) {
+        if (!notifications.summaries.isEmpty())
+            openOnBus();
+        notifications.capabilities = capabilities;
+        notifications.capabilityQuestions = 0;
+        notifications.summaries.clear();
+        notifications.bodies.clear();
+        notifications.replaced.clear();
+        window->playlist().addSong(1);
+        window->playlist().addSong(2);
+        window->playlist().jumpTo(0);
+        ASSERT_TRUE(eventually([&] { return notifications.summaries.size() == 1; }));
+        window->playlist().jumpTo(1);
+        ASSERT_TRUE(eventually([&] { return notifications.summaries.size() == 2; }));
+        EXPECT_EQ(notifications.summaries[0], QString::fromStdString(markup));
+        EXPECT_EQ(notifications.bodies[0],
+                  capabilities.contains("body-markup")
+                      ? "&lt;b&gt;Bold&lt;/b&gt; &amp; &lt;img src=&quot;x.png&quot;&gt;\n"
+                        "&lt;i&gt;Album&lt;/i&gt;"
+                      : QString::fromStdString(markup) + "\n<i>Album</i>");
+        EXPECT_EQ(notifications.replaced[1], 1u);
+        EXPECT_EQ(notifications.hints.value("desktop-entry").toString(), "sonaric-client");
+        EXPECT_EQ(notifications.capabilityQuestions, 1);
+        const QVariantMap metadata = mpris->metadata();
+        EXPECT_EQ(metadata.value("xesam:title").toString(), QString::fromStdString(markup));
+        EXPECT_EQ(metadata.value("xesam:album").toString(), "<i>Album</i>");
+    }
 
     window->show();
     window->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
-    window->playlist().addSong(2);
-    window->playlist().jumpTo(1);
-    ASSERT_TRUE(eventually([&] { return engine().playlistPos() == 1; }));
+    window->playlist().jumpTo(0);
+    ASSERT_TRUE(eventually([&] { return engine().playlistPos() == 0; }));
     QTest::qWait(200);
-    EXPECT_EQ(notifications.summaries.size(), 1);
+    EXPECT_EQ(notifications.summaries.size(), 2);
 }
 
 // No bus at all, or a dead one: the window appears at once and goes without the desktop.
