@@ -8,6 +8,7 @@ packages=(
   cmake
   pkg-config
   qt6-base-dev
+  qt6-translations-l10n
   libgl-dev
   libpugixml-dev
   libmpv-dev
