@@ -1,6 +1,7 @@
 #include "ApplicationIcon.h"
 #include "QtTranslation.h"
 #include "QtUserDialogs.h"
+#include "SingleInstance.h"
 #include "SonaricVersion.h"
 #include "frmPlayer.h"
 
@@ -15,11 +16,15 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationVersion(QLatin1String(SonaricVersion::Text));
     QApplication::setWindowIcon(ApplicationIcon::icon());
     QtTranslation::install(app, QLocale());
+    SingleInstance instance;
+    if (!instance.claim())
+        return 0; // the running client has come to the front
     // QApplication takes the user's numeric locale; libmpv refuses to start under anything but C.
     std::setlocale(LC_NUMERIC, "C");
 
     QtUserDialogs dialogs;
     frmPlayer player(dialogs);
+    QObject::connect(&instance, &SingleInstance::raiseRequested, &player, &frmPlayer::bringToFront);
     player.Form_Load();
     player.show();
     return QApplication::exec();

@@ -438,11 +438,7 @@ void frmPlayer::showTab(int tab) {
 // Media keys, the shell's media controls and notifications, where the desktop offers them.
 void frmPlayer::connectDesktop(const QDBusConnection& bus) {
     auto* mpris = new MprisService(*m_mediaPlayer, this);
-    connect(mpris, &MprisService::raiseRequested, this, [this] {
-        showNormal();
-        raise();
-        activateWindow();
-    });
+    connect(mpris, &MprisService::raiseRequested, this, &frmPlayer::bringToFront);
     mpris->registerOn(bus);
     new TrackNotifier(
         *m_mediaPlayer, bus, [this] { return isActiveWindow(); }, this);
@@ -501,6 +497,12 @@ void frmPlayer::Form_Load() {
     // Queued: the window is shown first, so a slow server never keeps it from appearing.
     if (m_session.autoRefresh)
         QMetaObject::invokeMethod(this, &frmPlayer::RefreshLibrary, Qt::QueuedConnection);
+}
+
+void frmPlayer::bringToFront() {
+    showNormal();
+    raise();
+    activateWindow();
 }
 
 void frmPlayer::RefreshLibrary() {

@@ -54,13 +54,16 @@ public:
     frmPlayer(UserDialogs& dialogs, Options options, QWidget* parent = nullptr);
     ~frmPlayer() override;
 
-    // Lays out, reads the settings file and asks for settings when there are none. Runs before
-    // the window is first shown; the library refresh it calls for runs once the event loop
-    // does, after the window has been shown.
+    // Lays out, reads the settings file and asks for settings when there are none (showing the
+    // window first, as the dialog's owner). The library refresh it calls for runs once the event
+    // loop does, after the window has been shown.
     void Form_Load();
 
     void RefreshLibrary() override;
     QString ProgramName() const override;
+    // Shown, restored from minimized and made the active window, when the user asks for the
+    // client again (a second start, the desktop's media controls).
+    void bringToFront();
 
     QString Servername() const {
         return m_session.servername;
