@@ -22,6 +22,9 @@ packages=(
   fonts-dejavu-core
   openssl
   desktop-file-utils
+  librsvg2-bin
+  lintian
+  appstream
   dbus-daemon
   dbus-bin
   at-spi2-core
