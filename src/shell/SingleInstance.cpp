@@ -40,11 +40,14 @@ QString SingleInstance::defaultName() {
     return runtime.isEmpty() ? name : QDir(runtime).filePath(name);
 }
 
+// Asked first, as Windows lets a second server open a pipe of the same name beside the first.
 bool SingleInstance::claim() {
-    if (m_server.listen(m_name) || handOver())
-        return m_server.isListening();
-    // Nobody listens: what is left is the socket of an instance that ended without closing it.
-    // Should that still fail, the client runs rather than not at all.
+    if (handOver())
+        return false;
+    if (m_server.listen(m_name))
+        return true;
+    // A socket nobody listens on, left by a client that ended without closing it. Should that
+    // still fail, the client runs rather than not at all.
     QLocalServer::removeServer(m_name);
     return m_server.listen(m_name) || !handOver();
 }
