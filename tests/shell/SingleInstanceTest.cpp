@@ -16,10 +16,25 @@ class SingleInstanceTest : public ClientFixture {
 protected:
     QTemporaryDir runtime;
     QString name() const { return runtime.filePath("client"); }
+
+    // A second start, in a thread of its own as another process would be, while this event loop
+    // answers it. True when it would run beside the first; the first must have been asked to come
+    // to the front.
+    bool secondStartRuns(SingleInstance& first) {
+        bool runs = true;
+        QSignalSpy raised(&first, &SingleInstance::raiseRequested);
+        std::unique_ptr<QThread> second(QThread::create([&] {
+            SingleInstance other(name());
+            runs = other.claim();
+        }));
+        second->start();
+        EXPECT_TRUE(raised.wait(5000));
+        EXPECT_TRUE(second->wait(5000));
+        return runs;
+    }
 };
 
-// A second start finds the first, which comes to the front; the second then ends.
-TEST_F(SingleInstanceTest, ASecondStartRaisesTheFirstWindow) {
+TEST_F(SingleInstanceTest, ASecondStartRaisesTheFirstWindowAndEnds) {
     SingleInstance first(name());
     ASSERT_TRUE(first.claim());
     openWindow();
@@ -27,19 +42,7 @@ TEST_F(SingleInstanceTest, ASecondStartRaisesTheFirstWindow) {
                      &frmPlayer::bringToFront);
     window->showMinimized();
     ASSERT_TRUE(eventually([&] { return window->isMinimized(); }, 2000));
-
-    // The second start runs in a thread of its own, as another process would, while the first
-    // one's event loop answers it.
-    bool secondRuns = true;
-    QSignalSpy raised(&first, &SingleInstance::raiseRequested);
-    std::unique_ptr<QThread> second(QThread::create([&] {
-        SingleInstance other(name());
-        secondRuns = other.claim();
-    }));
-    second->start();
-    EXPECT_TRUE(raised.wait(5000));
-    EXPECT_TRUE(second->wait(5000));
-    EXPECT_FALSE(secondRuns);
+    EXPECT_FALSE(secondStartRuns(first));
     EXPECT_TRUE(eventually([&] { return !window->isMinimized() && window->isVisible(); }, 2000));
 }
 
@@ -54,16 +57,7 @@ TEST_F(SingleInstanceTest, ALeftOverSocketIsNoInstance) {
     QFile(name()).open(QIODevice::WriteOnly);
     SingleInstance next(name());
     EXPECT_TRUE(next.claim());
-    bool afterRuns = true;
-    QSignalSpy raised(&next, &SingleInstance::raiseRequested);
-    std::unique_ptr<QThread> after(QThread::create([&] {
-        SingleInstance other(name());
-        afterRuns = other.claim();
-    }));
-    after->start();
-    EXPECT_TRUE(raised.wait(5000));
-    EXPECT_TRUE(after->wait(5000));
-    EXPECT_FALSE(afterRuns);
+    EXPECT_FALSE(secondStartRuns(next));
 }
 
 } // namespace
