@@ -205,7 +205,9 @@ void frmPlayer::createControls() {
     statusBar()->setSizeGripEnabled(false);
     statusBar()->addWidget(m_statusPanel1, 1);
     // Beside the status texts, only while a request runs long enough to be worth watching.
-    m_transferText = named(new SpokenLabel(tr("Transfer"), this), "lblTransfer");
+    // Not a spoken label: it changes every second, and a screen reader reads the bar's value.
+    m_transferText = named(new QLabel(this), "lblTransfer");
+    m_transferText->setTextFormat(Qt::PlainText);
     m_transferBar = named(new QProgressBar(this), "prgTransfer");
     m_transferBar->setTextVisible(false);
     m_transferBar->setMaximumWidth(m_transferBar->fontMetrics().averageCharWidth() * 16);
@@ -270,7 +272,7 @@ void frmPlayer::describeControls() {
         {m_pages[0], QT_TR_NOOP("Library page"), QT_TR_NOOP("The catalogue and its songs")},
         {m_pages[1], QT_TR_NOOP("Search page"), QT_TR_NOOP("Search and its results")},
         {statusBar(), QT_TR_NOOP("Status bar"), QT_TR_NOOP("What the program is doing")},
-        {m_transferText, nullptr, QT_TR_NOOP("How much of the reply has arrived")},
+        {m_transferText, QT_TR_NOOP("Transfer"), QT_TR_NOOP("How much of the reply has arrived")},
         {m_transferBar, QT_TR_NOOP("Transfer progress"),
          QT_TR_NOOP("How much of the reply has arrived")},
         {m_cancelHint, QT_TR_NOOP("Esc to cancel"), QT_TR_NOOP("Escape ends the wait")},
@@ -302,7 +304,7 @@ void frmPlayer::showTransferProgress() {
         // Without a known length the bar only says that something is happening.
         m_transferBar->setRange(0, permille < 0 ? 0 : 1000);
         m_transferBar->setValue(std::max(0, permille));
-        m_transferText->showText(m_transferProgress->text());
+        m_transferText->setText(m_transferProgress->text());
     }
     m_transferText->setVisible(shown);
     m_transferBar->setVisible(shown);

@@ -180,7 +180,7 @@ private:
     SpokenLabel* m_statusPanel1 = nullptr;
     SpokenLabel* m_statusPanel2 = nullptr;
     TransferProgress* m_transferProgress = nullptr;
-    SpokenLabel* m_transferText = nullptr;
+    QLabel* m_transferText = nullptr;
     QProgressBar* m_transferBar = nullptr;
     QLabel* m_cancelHint = nullptr;
     int m_currentTab = 0;
