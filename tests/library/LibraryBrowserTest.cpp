@@ -101,11 +101,10 @@ TEST_F(Library, RefreshSignsInShowsEachStepAndBuildsTheTree) {
 }
 
 TEST_F(Library, AClockFarFromTheServersIsRefused) {
-    makeWindow([] { return QDateTime::currentSecsSinceEpoch() + 2 * 3600; });
-    window->setServername(server.url());
-    window->setUsername("demo");
-    window->setHashKey(CSHA256().SHA256(QStringLiteral("demo")));
-    window->RefreshLibrary();
+    frmPlayer::Options options;
+    options.clock = [] { return QDateTime::currentSecsSinceEpoch() + 2 * 3600; };
+    makeWindow(std::move(options));
+    pointAt(server.url()).RefreshLibrary();
     EXPECT_EQ(dialogs.texts("critical"), QStringList{"Timestamp out of range[Sonaric Error: 401]"});
 }
 

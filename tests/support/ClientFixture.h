@@ -10,6 +10,7 @@
 #include "frmPlayer.h"
 
 #include <QCoreApplication>
+#include <QLabel>
 
 #include <gtest/gtest.h>
 
@@ -64,23 +65,29 @@ protected:
         return text + "<autoplay>" + autoPlay + "</autoplay>\r\n</settings>\r\n";
     }
 
-    // A fresh main window that plays to no sound device.
-    frmPlayer& makeWindow(UnixClock clock = systemUnixClock()) {
+    // A fresh main window that plays to no sound device, its boxes answered by the script unless
+    // other dialogs are given.
+    frmPlayer& makeWindow(frmPlayer::Options options = {}, UserDialogs* boxes = nullptr) {
         window.reset();
-        frmPlayer::Options options;
-        options.clock = std::move(clock);
         options.nullAudio = true;
-        options.tlsCaFile = tlsCaFile;
-        window = std::make_unique<frmPlayer>(dialogs, options);
+        if (options.tlsCaFile.isEmpty())
+            options.tlsCaFile = tlsCaFile;
+        window = std::make_unique<frmPlayer>(boxes ? *boxes : dialogs, std::move(options));
+        return *window;
+    }
+
+    // The session's settings: user "demo" of the given server.
+    frmPlayer& pointAt(const QString& url, const QString& password = "demo") {
+        window->setServername(url);
+        window->setUsername("demo");
+        window->setHashKey(CSHA256().SHA256(password));
         return *window;
     }
 
     // A window whose session points at the server, signed in or not.
     frmPlayer& openWindow(const QString& password = "demo") {
         makeWindow();
-        window->setServername(server.url());
-        window->setUsername("demo");
-        window->setHashKey(CSHA256().SHA256(password));
+        pointAt(server.url(), password);
         window->httpClient().setStallTimeout(std::chrono::milliseconds(2000));
         return *window;
     }
@@ -105,6 +112,15 @@ protected:
     LibraryBrowser& library() { return window->library(); }
 
     QStringList treeTexts() { return catalogueLines(*library().catalogue()); }
+
+    // The now-playing label's lines, without the marks that isolate each field.
+    QStringList nowPlaying() {
+        return control<QLabel>("lblNowPlaying")
+            ->text()
+            .remove(QChar(0x2068))
+            .remove(QChar(0x2069))
+            .split('\n', Qt::SkipEmptyParts);
+    }
 
     template <typename T> T* control(const char* name) {
         T* found = window->findChild<T*>(QLatin1String(name));
