@@ -66,11 +66,20 @@ TEST_F(Tls, CertificatesAndRedirectsAreCheckedBeforeTheSignIn) {
         Redirect redirect;
         QStringList said; // parts of the one message; none when the refresh succeeds
     } cases[] = {
-        {"untrusted", false, "server", Redirect::None,
+        {"untrusted",
+         false,
+         "server",
+         Redirect::None,
          {"Unable to refresh library.", "\nThe server's certificate was refused:"}},
-        {"another host", true, "wronghost", Redirect::None,
+        {"another host",
+         true,
+         "wronghost",
+         Redirect::None,
          {"\nThe server's certificate was refused:", "host name"}},
-        {"https to http", true, "server", Redirect::ToHttp,
+        {"https to http",
+         true,
+         "server",
+         Redirect::ToHttp,
          {"\nThe server redirected the request to another address."}},
         {"http to https", true, "server", Redirect::ToHttps, {}},
     };
