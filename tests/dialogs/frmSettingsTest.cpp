@@ -8,9 +8,8 @@
 #include <QTest>
 #include <QTimer>
 
-#include <csignal>
 #ifndef _WIN32
-#include <sys/resource.h>
+#include "FileSizeLimit.h"
 #endif
 
 namespace {
@@ -46,7 +45,7 @@ protected:
     void save() { QTest::mouseClick(field<QPushButton>("cmdSave"), Qt::LeftButton); }
 };
 
-TEST_F(SettingsDialog, FirstStartShowsTheDesignContents) {
+TEST_F(SettingsDialog, FirstStartShowsTheDesignContentsInTheDesignOrder) {
     open();
     EXPECT_EQ(dialog->windowTitle(), "Settings");
     EXPECT_EQ(field<QLineEdit>("txtServername")->text(), "http://localhost/sonaric");
@@ -63,10 +62,7 @@ TEST_F(SettingsDialog, FirstStartShowsTheDesignContents) {
               "Automatically start playing when a song is added to the playlist");
     EXPECT_EQ(dialog->focusWidget(), field<QPushButton>("cmdSave"));
     EXPECT_EQ(dialog->minimumSize(), dialog->maximumSize());
-}
-
-TEST_F(SettingsDialog, TabVisitsTheControlsInDesignOrder) {
-    open();
+    // Tab visits the controls in the design's order.
     QStringList order;
     QWidget* w = field<QPushButton>("cmdSave");
     for (int i = 0; i < 7; ++i, w = w->nextInFocusChain()) {
@@ -169,15 +165,10 @@ TEST_F(SettingsDialog, AFailedWriteIsShownAndKeepsEverything) {
     const QByteArray before = appData.settingsBytes();
     open();
     fill("http://new", "new", "new", true, true);
-    rlimit old{};
-    getrlimit(RLIMIT_FSIZE, &old);
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit tiny = old;
-    tiny.rlim_cur = 16;
-    setrlimit(RLIMIT_FSIZE, &tiny);
-    save();
-    setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldHandler);
+    {
+        const FileSizeLimit limit(16);
+        save();
+    }
     ASSERT_EQ(dialogs.shown.size(), 1u);
     EXPECT_EQ(dialogs.shown[0].kind, "critical");
     EXPECT_EQ(dialogs.shown[0].title, "Windows Sonaric Client");

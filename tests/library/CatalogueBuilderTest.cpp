@@ -2,6 +2,7 @@
 #include "CatalogueModel.h"
 #include "ClientFixture.h"
 #include "ReplyReader.h"
+#include "ReplyText.h"
 #include "XmlDocument.h"
 
 #include <QTextDocument>
@@ -11,7 +12,7 @@
 namespace {
 
 // The catalogue that an artists reply and an albums reply make.
-void fill(CatalogueModel& model, const char* artists, const char* albums) {
+void fill(CatalogueModel& model, const QByteArray& artists, const QByteArray& albums) {
     XmlDocument artistsReply, albumsReply;
     EXPECT_TRUE(artistsReply.loadBytes(artists));
     EXPECT_TRUE(albumsReply.loadBytes(albums));
@@ -21,7 +22,7 @@ void fill(CatalogueModel& model, const char* artists, const char* albums) {
     model.setContents(builder.take());
 }
 
-QStringList treeOf(const char* artists, const char* albums) {
+QStringList treeOf(const QByteArray& artists, const QByteArray& albums) {
     CatalogueModel model;
     fill(model, artists, albums);
     return catalogueLines(model);
@@ -115,9 +116,10 @@ TEST(CatalogueBuilder, BrokenElementsAreLeftOutAndOrphansGoUnderVarious) {
 }
 
 // A song without a title, or a search hit without an artist, ends the list: the lines before it
-// stay, and the reply counts as unreadable.
-TEST(ReplyReader, AMalformedSongKeepsTheLinesBeforeIt) {
-    const auto read = [](const char* xml, bool withArtist) {
+// stay, and the reply counts as unreadable. So does an overlong id, in any list; an overlong text
+// is cut, never inside a character.
+TEST(ReplyReader, AMalformedEntryKeepsTheLinesBeforeItAndLongTextsAreCut) {
+    const auto read = [](const QByteArray& xml, bool withArtist) {
         XmlDocument reply;
         EXPECT_TRUE(reply.loadBytes(xml));
         SongListModel::Rows rows;
@@ -129,14 +131,34 @@ TEST(ReplyReader, AMalformedSongKeepsTheLinesBeforeIt) {
             lines << model.entry(row).text;
         return std::pair(outcome, lines);
     };
+    using enum ReplyReader::Outcome;
     EXPECT_EQ(read(R"(<root><song id="1"><title>ok</title></song><song id="2"/>
         <song id="3"><title>after</title></song></root>)",
                    false),
-              std::pair(ReplyReader::Outcome::Malformed, QStringList{"ok"}));
+              std::pair(Malformed, QStringList{"ok"}));
     EXPECT_EQ(read(R"(<root><song id="1"><title>t</title><artist>a</artist></song>
         <song id="2"><title>no artist</title></song></root>)",
                    true),
-              std::pair(ReplyReader::Outcome::Malformed, QStringList{"t - a"}));
+              std::pair(Malformed, QStringList{"t - a"}));
+    const QByteArray longId(2000, '7'), huge(5 << 20, 'n');
+    EXPECT_EQ(read("<root><song id='1'><title>" + huge + "</title></song><song id='" + longId +
+                       "'><title>x</title></song></root>",
+                   false),
+              std::pair(Malformed, QStringList{QString(4095, 'n') + QChar(0x2026)}));
+    XmlDocument artists;
+    ASSERT_TRUE(artists.loadBytes("<root><artist id='" + longId + "'><name>n</name></artist></root>"));
+    CatalogueBuilder builder;
+    EXPECT_EQ(ReplyReader::addArtists(ReplyReader::artists(artists), builder), Malformed);
+    EXPECT_EQ(treeOf("<root><artist id='1'><name>" + huge +
+                         "</name><songs>2</songs></artist>"
+                         "</root>",
+                     "<root/>")
+                  .value(1),
+              "artist1=" + QString(4095, 'n') + QChar(0x2026) + " (2)");
+    // Surrogate pairs count as one character.
+    const QString emoji = QString::fromUtf8("\xF0\x9F\x8E\xB5");
+    EXPECT_EQ(ReplyText::bounded(emoji.repeated(5000)), emoji.repeated(4095) + QChar(0x2026));
+    EXPECT_EQ(ReplyText::bounded(emoji.repeated(4096)), emoji.repeated(4096));
 }
 
 TEST(CatalogueBuilder, OnlyElementsOfTheExactNameAreRead) {

@@ -1,10 +1,13 @@
-// Every operation that talks to the server, against every way a server can fail it. Whatever
-// happens, the window ends idle and nothing the user had is lost.
+// Every operation that talks to the server, against every way a server can fail it, broken or
+// hostile. Whatever happens, the user is told why, the window ends idle within bounded time and
+// memory, and nothing the user had is lost.
 #include "ClientFixture.h"
 #include "MediaPlayer.h"
+#include "MemoryUse.h"
 #include "PlaylistController.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QLabel>
 
 namespace {
@@ -16,28 +19,6 @@ constexpr const char* OpNames[] = {"Refresh", "TrackList", "Search", "AddSong"};
 // The request of each operation that the fault hits.
 constexpr const char* Actions[] = {"handshake", "album_songs", "search_songs", "song"};
 
-const QString awkward = QStringLiteral("Ä & <b> \"q\" 'a' > ünï 東");
-
-std::string awkwardXml() {
-    return awkward.toHtmlEscaped().toStdString();
-}
-
-const std::string& hugeSongs() {
-    static const std::string reply = [] {
-        std::string xml = "<root>";
-        xml.reserve(70'000'000);
-        for (int i = 1; i <= 1'000'000; ++i) {
-            const std::string n = std::to_string(i);
-            xml += "<song id=\"" + n + "\"><title>S" + n +
-                   "</title><artist>A</artist><album>B"
-                   "</album><url>http://127.0.0.1:1/play/" +
-                   n + ".wav</url></song>";
-        }
-        return xml + "</root>";
-    }();
-    return reply;
-}
-
 class FaultMatrix;
 
 struct FaultCase {
@@ -47,6 +28,8 @@ struct FaultCase {
     QString message;
     // The refresh leaves broken elements out instead of failing.
     bool refreshReadsIt = false;
+    // How much the peak resident memory may grow.
+    double underMiB = 64;
 };
 
 // Test names and failures print the case's name, not its bytes.
@@ -62,6 +45,7 @@ class FaultMatrix : public ClientFixture,
 public:
     using ClientFixture::server;
     using ClientFixture::window;
+    std::unique_ptr<TestServer> other;
 
     Op op() const { return std::get<0>(GetParam()); }
     const FaultCase& fault() const { return std::get<1>(GetParam()); }
@@ -88,7 +72,6 @@ public:
         return op() == Op::Refresh && fault().refreshReadsIt ? QString() : fault().message;
     }
     bool fails() const { return !expectedMessage().isEmpty(); }
-    bool is(const char* name) const { return std::string(fault().name) == name; }
 
     QString expectedStatus() const {
         if (op() == Op::Refresh)
@@ -101,6 +84,17 @@ public:
 
 std::function<void(FaultMatrix&)> serverFault(Fault fault) {
     return [fault](FaultMatrix& t) { t.server->setFault(fault, t.action()); };
+}
+
+FaultCase bomb(const char* name, const char* encoding,
+               const QString& reason = "The reply could not be expanded within the client's "
+                                       "limits.") {
+    return {name,
+            [encoding](FaultMatrix& t) {
+                t.server->setBombEncoding(encoding);
+                t.server->setFault(Fault::CompressionBomb, t.action());
+            },
+            failedBecause(reason)};
 }
 
 const FaultCase Cases[] = {
@@ -129,35 +123,47 @@ const FaultCase Cases[] = {
                                 "<root><song><name>no id, title or url</name></song></root>");
      },
      "could not be read", true},
-    {"Huge",
+    // The body is held until the limit; growth and the copy that reading takes stay under it
+    // twice over even in a sanitizer build.
+    {"Endless",
      [](FaultMatrix& t) {
-         // Tens of megabytes on a loaded machine: give the transfer the program's own limit.
          t.window->httpClient().setStallTimeout(HttpClient::DefaultStallTimeout);
-         if (t.op() != Op::Refresh)
-             return t.server->setReply(t.action(), hugeSongs());
-         std::string albums = "<root>";
-         for (int i = 1; i <= 1'000'000; ++i)
-             albums += "<album id=\"" + std::to_string(i) +
-                       "\"><name>N</name><tracks>1</tracks><artist id=\"1\"/></album>";
-         t.server->setReply("albums", albums + "</root>");
+         t.server->setFault(Fault::Endless, t.action());
      },
-     {}},
-    {"AwkwardText",
+     failedBecause("The reply is larger than 256 MB."), false, 700},
+    {"OversizeLength", serverFault(Fault::OversizeLength),
+     failedBecause("The reply is larger than 256 MB.")},
+    {"Trickle",
      [](FaultMatrix& t) {
-         const std::string a = awkwardXml();
-         if (t.op() != Op::Refresh)
-             return t.server->setReply(t.action(), "<root><song id=\"5\"><title>" + a +
-                                                       "</title><artist>" + a + "</artist><album>" +
-                                                       a +
-                                                       "</album><url>http://127.0.0.1:1/"
-                                                       "play/5.wav</url></song></root>");
-         t.server->setReply("artists", "<root><artist id=\"" + a + "\"><name>" + a +
-                                           "</name><songs>" + a + "</songs></artist></root>");
-         t.server->setReply("albums", "<root><album id=\"" + a + "\"><name>" + a +
-                                          "</name><tracks>" + a + "</tracks><artist id=\"" + a +
-                                          "\"/></album></root>");
+         t.window->httpClient().setLowSpeedLimit({1024, std::chrono::milliseconds(1000)});
+         t.server->setFault(Fault::Trickle, t.action(), 100);
+     },
+     failedBecause("Less than 1024 bytes arrived from the server in 1 s.")},
+    bomb("GzipBomb", "gzip"),
+    bomb("DeflateBomb", "deflate"),
+    bomb("UnaskedEncoding", "br",
+         "The server sent the reply in an encoding the client did not ask for."),
+    {"DamagedEncoding", serverFault(Fault::DamagedEncoding),
+     failedBecause("The server's compressed reply is damaged.")},
+    {"RedirectLoop",
+     [](FaultMatrix& t) {
+         t.server->setRedirectTarget(t.server.url().toStdString());
+         t.server->setFault(Fault::Redirect, t.action());
+     },
+     failedBecause("The server redirected the request more than 5 times.")},
+    {"RedirectOnTheSameServer",
+     [](FaultMatrix& t) {
+         t.server->setRedirectTarget(t.server.url().toStdString() + "/moved");
+         t.server->setFault(Fault::Redirect, t.action(), 0, 1);
      },
      {}},
+    {"RedirectToAnotherServer",
+     [](FaultMatrix& t) {
+         t.other = std::make_unique<TestServer>();
+         t.server->setRedirectTarget(t.other->url().toStdString());
+         t.server->setFault(Fault::Redirect, t.action());
+     },
+     failedBecause("The server redirected the request to another address.")},
 };
 
 TEST_P(FaultMatrix, EndsIdleAndLosesNothing) {
@@ -173,7 +179,15 @@ TEST_P(FaultMatrix, EndsIdleAndLosesNothing) {
     const QStringList playlist = window->playlist().lines()->stringList();
 
     fault().arrange(*this);
+    MemoryUse::resetPeak();
+    const double before = MemoryUse::currentMiB();
+    QElapsedTimer clock;
+    clock.start();
     run();
+    const double seconds = clock.elapsed() / 1000.0, grown = MemoryUse::peakMiB() - before;
+    std::printf("[ measure  ] %.1f s, peak memory +%.0f MiB\n", seconds, grown);
+    EXPECT_LT(seconds, 60);
+    EXPECT_LT(grown, fault().underMiB);
 
     // What the user is told.
     const QStringList messages = dialogs.texts("critical");
@@ -207,9 +221,6 @@ TEST_P(FaultMatrix, EndsIdleAndLosesNothing) {
         EXPECT_EQ(items.Item(i)->getItemInfo("SNR/Title"), lines[i]);
     if (op() == Op::AddSong && !fails()) {
         ASSERT_EQ(lines.size(), playlist.size() + 1);
-        if (is("AwkwardText")) {
-            EXPECT_EQ(lines.last(), awkward);
-        }
         lines.removeLast();
     }
     EXPECT_EQ(lines, playlist);
@@ -219,21 +230,10 @@ TEST_P(FaultMatrix, EndsIdleAndLosesNothing) {
             EXPECT_TRUE(treeTexts().isEmpty());
         } else {
             EXPECT_NE(window->authToken(), token);
-            if (is("AwkwardText")) {
-                const QString node = awkward + "=" + awkward + " (" + awkward + ")";
-                EXPECT_EQ(treeTexts(),
-                          (QStringList{"artist0=Various", "artist" + node, "  album" + node}));
-            }
         }
     } else {
         EXPECT_EQ(window->authToken(), token);
         EXPECT_EQ(treeTexts(), tree);
-    }
-    if (is("Huge") && (op() == Op::TrackList || op() == Op::Search)) {
-        EXPECT_EQ(library().songs(op() == Op::Search ? 1 : 0)->count(), 1'000'000);
-    }
-    if (is("AwkwardText") && op() == Op::Search) {
-        EXPECT_EQ(library().songs(1)->entry(0).text, awkward + " - " + awkward);
     }
 
     // And it answers the next command.

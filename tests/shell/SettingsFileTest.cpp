@@ -6,10 +6,10 @@
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <functional>
 #ifndef _WIN32
-#include <sys/resource.h>
+#include "FileSizeLimit.h"
+
 #include <sys/stat.h>
 #endif
 
@@ -111,16 +111,10 @@ TEST(SettingsFile, AFailedWriteLeavesTheOldFileWhole) {
     ASSERT_EQ(SettingsFile::write(sample), std::nullopt);
     const QByteArray before = appData.settingsBytes();
 
-    rlimit old{};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit tiny = old;
-    tiny.rlim_cur = 20;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &tiny), 0);
-    const std::optional<QString> failure =
-        SettingsFile::write(StoredSettings{"http://new", "new", "", false, false});
-    setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldHandler);
+    const std::optional<QString> failure = [] {
+        const FileSizeLimit limit(20);
+        return SettingsFile::write(StoredSettings{"http://new", "new", "", false, false});
+    }();
 
     ASSERT_TRUE(failure.has_value());
     EXPECT_FALSE(failure->isEmpty());

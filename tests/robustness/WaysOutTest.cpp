@@ -1,0 +1,142 @@
+// However long a server keeps the client waiting, the user has a way out: Escape or the close box
+// ends the wait at once and puts back what the command would have replaced.
+#include "ClientFixture.h"
+#include "PlaylistController.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+using Fault = SonaricTestServer::Fault;
+
+class WaysOut : public ClientFixture {
+protected:
+    void escapeAfter(int ms) {
+        QTimer::singleShot(ms, window.get(),
+                           [this] { QTest::keyClick(window.get(), Qt::Key_Escape); });
+    }
+};
+
+TEST_F(WaysOut, EscapeEndsATricklingSearchAndPutsTheListBack) {
+    openLibrary(true);
+    library().search("dawn");
+    window->playlist().addSong(1);
+    server->setFault(Fault::Trickle, "search_songs", 1000);
+    window->httpClient().setStallTimeout(HttpClient::DefaultStallTimeout);
+    bool playlistKept = false;
+    // From half a second on, the status bar shows that bytes arrive and how to stop them,
+    // beside the status text.
+    QStringList progressShown;
+    QTimer::singleShot(1300, window.get(), [&] {
+        for (const char* name : {"lblTransfer", "prgTransfer", "lblCancelHint"})
+            if (control<QWidget>(name)->isVisible())
+                progressShown << name;
+        const QString transfer = control<QLabel>("lblTransfer")->text();
+        progressShown
+            << (QRegularExpression("^\\d+ bytes? at \\d+ bytes?/s$").match(transfer).hasMatch()
+                    ? "bytes at a rate"
+                    : transfer)
+            << control<QLabel>("StatusBarPanel1")->text();
+        // Other input is held back during the wait: this click does nothing.
+        QTest::mouseClick(control<QPushButton>("cmdClearPlaylist"), Qt::LeftButton);
+        playlistKept = window->playlist().count() == 1;
+        QTest::keyClick(window.get(), Qt::Key_Escape);
+    });
+    QElapsedTimer clock;
+    clock.start();
+    library().search("o");
+    EXPECT_LT(clock.elapsed(), 5000);
+    EXPECT_EQ(progressShown, (QStringList{"lblTransfer", "prgTransfer", "lblCancelHint",
+                                          "bytes at a rate", "Searching..."}));
+    EXPECT_FALSE(control<QWidget>("prgTransfer")->isVisible());
+    EXPECT_TRUE(playlistKept);
+    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_EQ(control<QLabel>("StatusBarPanel1")->text(), "Cancelled");
+    EXPECT_EQ(library().songs(1)->count(), 1);
+    EXPECT_EQ(library().songs(1)->entry(0).text, "Dawn - The Quiet Ones");
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+
+    server->clearOverrides();
+    server->clearRequests();
+    library().search("dusk");
+    EXPECT_EQ(server.requestsOf("search_songs").size(), 1u);
+    EXPECT_EQ(library().songs(1)->entry(0).text, "Dusk - The Quiet Ones");
+}
+
+// The tree and the lists come back; the token is the one the refresh's own sign-in obtained,
+// which the server may already have put in place of the old one.
+TEST_F(WaysOut, ACancelledRefreshPutsTreeAndListsBackAndKeepsItsNewToken) {
+    openLibrary(true);
+    library().showTracks("album10");
+    library().search("dawn");
+    const QString token = window->authToken();
+    const int artists = library().catalogue()->artistCount();
+    const QString artistCount = control<QLabel>("StatusBarPanel2")->text();
+    server->setFault(Fault::Trickle, "albums", 1000);
+    escapeAfter(300);
+    window->RefreshLibrary();
+    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_EQ(control<QLabel>("StatusBarPanel1")->text(), "Cancelled");
+    EXPECT_NE(window->authToken(), token);
+    EXPECT_EQ(window->authToken(), QString::fromStdString(server->currentToken()));
+    EXPECT_EQ(library().catalogue()->artistCount(), artists);
+    EXPECT_EQ(library().songs(0)->count(), 3);
+    EXPECT_EQ(library().songs(1)->count(), 1);
+    EXPECT_EQ(control<QLabel>("StatusBarPanel2")->text(), artistCount);
+
+    // A sign-in cancelled before it got its answer leaves the token as it was.
+    const QString newToken = window->authToken();
+    server->setFault(Fault::Trickle, "handshake", 1000);
+    escapeAfter(300);
+    window->RefreshLibrary();
+    EXPECT_EQ(window->authToken(), newToken);
+}
+
+// An add ended by Escape adds nothing, and the next add that succeeds says nothing of it. The
+// close box closes the window during a wait.
+TEST_F(WaysOut, EscapeEndsAnAddAndTheCloseBoxASearch) {
+    openLibrary(true);
+    server->setFault(Fault::Trickle, "song", 1000);
+    escapeAfter(300);
+    window->playlist().addSong(1);
+    EXPECT_EQ(window->playlist().count(), 0);
+    EXPECT_EQ(control<QLabel>("StatusBarPanel1")->text(), "Cancelled");
+    server->clearOverrides();
+    window->playlist().addSong(1);
+    EXPECT_EQ(window->playlist().count(), 1);
+    EXPECT_EQ(control<QLabel>("StatusBarPanel1")->text(), "");
+
+    server->setFault(Fault::Trickle, "search_songs", 1000);
+    window->httpClient().setStallTimeout(HttpClient::DefaultStallTimeout);
+    QTimer::singleShot(300, window.get(), [&] { window->close(); });
+    QElapsedTimer clock;
+    clock.start();
+    library().search("o");
+    EXPECT_LT(clock.elapsed(), 5000);
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_TRUE(dialogs.shown.empty());
+}
+
+TEST_F(WaysOut, TheWindowAppearsWhileASlowSignInRuns) {
+    appData.writeSettings(settingsText("1"));
+    server->setFault(Fault::Delay, "handshake", 1500);
+    makeWindow();
+    bool visibleDuringSignIn = false;
+    QString statusDuringSignIn;
+    QTimer::singleShot(500, window.get(), [&] {
+        visibleDuringSignIn = window->isVisible() && window->windowHandle()->isExposed();
+        statusDuringSignIn = control<QLabel>("StatusBarPanel1")->text();
+    });
+    startUp();
+    EXPECT_TRUE(visibleDuringSignIn);
+    EXPECT_EQ(statusDuringSignIn, "Contacting server (" + server.url() + ")...");
+    EXPECT_EQ(library().catalogue()->artistCount(), 8);
+}
+
+} // namespace

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <csignal>
+#include <sys/resource.h>
+
+// While it lives, a write past the given size fails the way a full disk makes it fail; unlike
+// file modes, the limit binds root too.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &m_old);
+        rlimit tiny = m_old;
+        tiny.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &tiny);
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &m_old);
+        std::signal(SIGXFSZ, m_oldHandler);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    rlimit m_old{};
+    void (*m_oldHandler)(int) = std::signal(SIGXFSZ, SIG_IGN);
+};
