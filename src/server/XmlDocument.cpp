@@ -3,7 +3,6 @@
 #include "HttpClient.h"
 
 #include <QCoreApplication>
-#include <QFile>
 
 #ifdef __GLIBC__
 #include <malloc.h>
@@ -44,16 +43,6 @@ void XmlDocument::fail(const QString& reason) {
     m_buffer.clear();
     m_loaded = false;
     m_failureReason = reason;
-}
-
-bool XmlDocument::load(const QString& filePath) {
-    m_fetchError = FetchError::None;
-    QFile file(filePath);
-    if (!file.open(QIODevice::ReadOnly)) {
-        fail(file.errorString());
-        return false;
-    }
-    return loadBytes(file.readAll());
 }
 
 bool XmlDocument::load(const QUrl& url, HttpClient& http, const Reader& read) {

@@ -15,15 +15,14 @@
 
 class HttpClient;
 
-// One XML document: the settings file or one server reply. A failed load of any kind (missing
-// file, transport failure, not XML, more than one top-level element) leaves no document element
+// One XML document: the settings file or one server reply. A failed load of any kind (transport
+// failure, not XML, more than one top-level element) leaves no document element
 // and a reason. DTDs are skipped, never fetched, and no entity beyond XML's own is expanded.
 class XmlDocument {
 public:
     // Reads a loaded reply on the worker thread that parsed it; see HttpClient::Consumer.
     using Reader = std::function<void(XmlDocument& reply)>;
 
-    bool load(const QString& filePath);
     // Fetches, parses and (when given) reads the reply within the request's one wait.
     bool load(const QUrl& url, HttpClient& http, const Reader& read = {});
     // Lets go of the reply's bytes and its nodes once what was wanted of them has been read.

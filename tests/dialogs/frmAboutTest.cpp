@@ -98,34 +98,22 @@ protected:
     }
 };
 
-TEST_F(SystemInfoKeys, TheToolsOwnPathWinsWithoutAnExistenceCheck) {
-    put(ToolKey, "PATH", "C:\\Tools\\msinfo32.exe");
-    put(FolderKey, "MSINFO", folder);
-    toolInFolder();
-    EXPECT_TRUE(startSysInfo());
-    EXPECT_EQ(started, QStringList{"C:\\Tools\\msinfo32.exe"});
-}
-
-TEST_F(SystemInfoKeys, TheFolderNeedsTheToolInIt) {
+// The folder counts only with the tool in it, a number where the path should be is passed over,
+// and the tool's own path wins without a check that it is there.
+TEST_F(SystemInfoKeys, TheToolsOwnPathWinsElseTheFolderWithTheToolInIt) {
     put(FolderKey, "MSINFO", folder);
     EXPECT_FALSE(startSysInfo());
-    EXPECT_TRUE(started.isEmpty());
-    const QString tool = toolInFolder();
-    EXPECT_TRUE(startSysInfo());
-    EXPECT_EQ(started, QStringList{tool});
-}
-
-TEST_F(SystemInfoKeys, ANumberWhereThePathShouldBeTriesTheFolder) {
     put(ToolKey, "PATH", "7", true);
     const std::optional<Registry::Value> value =
         registry->read(Registry::LocalMachine, ToolKey, "PATH");
     ASSERT_TRUE(value.has_value());
     EXPECT_EQ(value->type, Registry::NumberValue);
     EXPECT_FALSE(startSysInfo());
-    put(FolderKey, "MSINFO", folder);
     const QString tool = toolInFolder();
     EXPECT_TRUE(startSysInfo());
-    EXPECT_EQ(started, QStringList{tool});
+    put(ToolKey, "PATH", "C:\\Tools\\msinfo32.exe");
+    EXPECT_TRUE(startSysInfo());
+    EXPECT_EQ(started, (QStringList{tool, "C:\\Tools\\msinfo32.exe"}));
 }
 
 TEST_F(SystemInfoKeys, NothingFoundOrAFailedStartIsUnavailable) {
@@ -137,6 +125,20 @@ TEST_F(SystemInfoKeys, NothingFoundOrAFailedStartIsUnavailable) {
     EXPECT_EQ(started, QStringList{"C:\\missing.exe"});
     EXPECT_EQ(SystemInfo::unavailableMessage(), "System Information Is Unavailable At This Time");
 }
+
+#ifdef _WIN32
+// The About window's button with the system's own program launcher: the tool the registry names is
+// started (Wine's hostname.exe, which ends by itself), and nothing is said.
+TEST_F(SystemInfoKeys, TheAboutWindowStartsTheToolTheRegistryNames) {
+    put(ToolKey, "PATH", "C:\\windows\\system32\\hostname.exe");
+    ScriptedDialogs dialogs;
+    frmAbout about(dialogs);
+    about.setAttribute(Qt::WA_DeleteOnClose, false);
+    about.show();
+    QTest::mouseClick(about.findChild<QPushButton*>("cmdSysInfo"), Qt::LeftButton);
+    EXPECT_TRUE(dialogs.shown.empty()) << "the tool was not started";
+}
+#endif
 
 #ifndef _WIN32
 TEST(SystemInfo, GetKeyValueTrimsOnlyATrailingNulAndReadsOnlyStrings) {

@@ -146,7 +146,8 @@ TEST(ReplyReader, AMalformedEntryKeepsTheLinesBeforeItAndLongTextsAreCut) {
                    false),
               std::pair(Malformed, QStringList{QString(4095, 'n') + QChar(0x2026)}));
     XmlDocument artists;
-    ASSERT_TRUE(artists.loadBytes("<root><artist id='" + longId + "'><name>n</name></artist></root>"));
+    ASSERT_TRUE(
+        artists.loadBytes("<root><artist id='" + longId + "'><name>n</name></artist></root>"));
     CatalogueBuilder builder;
     EXPECT_EQ(ReplyReader::addArtists(ReplyReader::artists(artists), builder), Malformed);
     EXPECT_EQ(treeOf("<root><artist id='1'><name>" + huge +

@@ -8,23 +8,15 @@
 
 namespace {
 
+// The base URL is taken as typed, a trailing slash and all; the other actions' parameters are seen
+// arriving at the test server.
 TEST(RequestUrl, BuildsEachActionAfterTheBaseUrlAsTyped) {
-    const QString base = "http://host:8080/sonaric/";
-    EXPECT_EQ(RequestUrl::artists(base, "tok").toString(),
+    EXPECT_EQ(RequestUrl::artists("http://host:8080/sonaric/", "tok").toString(),
               "http://host:8080/sonaric//server/xml.server.php?action=artists&auth=tok");
-    EXPECT_EQ(RequestUrl::albums("http://h", "").toString(),
-              "http://h/server/xml.server.php?action=albums&auth=");
     EXPECT_EQ(RequestUrl::albumSongs("http://h", "", "7").toString(),
               "http://h/server/xml.server.php?action=album_songs&auth=&filter=7");
-    EXPECT_EQ(RequestUrl::artistSongs("http://h", "t", "0").toString(),
-              "http://h/server/xml.server.php?action=artist_songs&auth=t&filter=0");
     EXPECT_EQ(RequestUrl::song("http://h", "t", -12).toString(),
               "http://h/server/xml.server.php?action=song&auth=t&filter=-12");
-    EXPECT_EQ(RequestUrl::song("http://h", "t", 0).toString(),
-              "http://h/server/xml.server.php?action=song&auth=t&filter=0");
-    EXPECT_EQ(RequestUrl::handshake("http://h", "abc", 1700000000, "me").toString(),
-              "http://h/server/xml.server.php?action=handshake&auth=abc&timestamp=1700000000"
-              "&version=350001&user=me");
 }
 
 TEST(RequestUrl, ParameterValuesSurviveDelimitersAndNonAscii) {

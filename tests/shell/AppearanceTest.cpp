@@ -54,22 +54,10 @@ int inkOf(const QImage& image, QColor ink) {
 }
 
 QPalette darkPalette() {
-    QPalette p;
     const QColor window(45, 45, 48), base(30, 30, 30), text(235, 235, 235);
-    for (QPalette::ColorGroup g : {QPalette::Active, QPalette::Inactive}) {
-        p.setColor(g, QPalette::Window, window);
-        p.setColor(g, QPalette::WindowText, text);
-        p.setColor(g, QPalette::Base, base);
-        p.setColor(g, QPalette::AlternateBase, window);
-        p.setColor(g, QPalette::Text, text);
-        p.setColor(g, QPalette::Button, window);
-        p.setColor(g, QPalette::ButtonText, text);
-    }
+    QPalette p(text, window, window.lighter(), window.darker(), window, text, text, base, window);
     for (QPalette::ColorRole r : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
         p.setColor(QPalette::Disabled, r, QColor(120, 120, 120));
-    for (QPalette::ColorRole r : {QPalette::Window, QPalette::Button})
-        p.setColor(QPalette::Disabled, r, window);
-    p.setColor(QPalette::Disabled, QPalette::Base, base);
     return p;
 }
 

@@ -73,27 +73,30 @@ TEST_F(PlayerKeys, TransportSeekAndVolumeWorkAnywhereInTheWindow) {
     press(playlist, Qt::Key_M, Qt::ControlModifier);
     EXPECT_TRUE(eventually([&] { return !engine().isMuted(); }));
 
-    press(playlist, Qt::Key_Right, Qt::AltModifier);
-    EXPECT_EQ(player().currentIndex(), 2);
-    press(playlist, Qt::Key_Left, Qt::AltModifier);
-    press(playlist, Qt::Key_Left, Qt::AltModifier);
-    EXPECT_EQ(player().currentIndex(), 0);
-    press(playlist, Qt::Key_Period, Qt::ControlModifier);
-    EXPECT_TRUE(eventually([&] { return player().playbackState() == PlaybackState::Stopped; }));
-
-    // A keyboard's media keys, pressed inside the window.
-    press(playlist, Qt::Key_MediaTogglePlayPause);
-    EXPECT_TRUE(eventually([&] { return player().playbackState() == PlaybackState::Playing; }));
-    press(playlist, Qt::Key_MediaNext);
-    EXPECT_EQ(player().currentIndex(), 1);
-    press(playlist, Qt::Key_MediaPrevious);
-    EXPECT_EQ(player().currentIndex(), 0);
-    press(playlist, Qt::Key_MediaPause);
-    EXPECT_TRUE(eventually([&] { return player().playbackState() == PlaybackState::Paused; }));
-    press(playlist, Qt::Key_MediaPlay);
-    EXPECT_TRUE(eventually([&] { return player().playbackState() == PlaybackState::Playing; }));
-    press(playlist, Qt::Key_MediaStop);
-    EXPECT_TRUE(eventually([&] { return player().playbackState() == PlaybackState::Stopped; }));
+    // Alt+arrows and Ctrl+. in the window, and a keyboard's media keys pressed inside it.
+    using enum PlaybackState;
+    const struct {
+        int key;
+        Qt::KeyboardModifiers modifiers;
+        int current; // the entry afterwards, -1 where it does not matter
+        PlaybackState state;
+    } keys[] = {{Qt::Key_Right, Qt::AltModifier, 2, Playing},
+                {Qt::Key_Left, Qt::AltModifier, 1, Playing},
+                {Qt::Key_Left, Qt::AltModifier, 0, Playing},
+                {Qt::Key_Period, Qt::ControlModifier, -1, Stopped},
+                {Qt::Key_MediaTogglePlayPause, {}, -1, Playing},
+                {Qt::Key_MediaNext, {}, 1, Playing},
+                {Qt::Key_MediaPrevious, {}, 0, Playing},
+                {Qt::Key_MediaPause, {}, -1, Paused},
+                {Qt::Key_MediaPlay, {}, -1, Playing},
+                {Qt::Key_MediaStop, {}, -1, Stopped}};
+    for (const auto& k : keys) {
+        press(playlist, k.key, k.modifiers);
+        EXPECT_TRUE(eventually([&] { return player().playbackState() == k.state; })) << k.key;
+        if (k.current >= 0) {
+            EXPECT_EQ(player().currentIndex(), k.current) << k.key;
+        }
+    }
 }
 
 TEST_F(PlayerKeys, TabsSwitchAndTextBoxesKeepTheirKeys) {

@@ -1,62 +1,17 @@
-// What only Windows has: the registry the About dialog reads and the program it starts, and the
-// user's own %APPDATA%. Keys are written with the system's reg.exe, as an installer would.
+// What only Windows has: the user's own %APPDATA% and the pixels of 96 dots per inch. The registry
+// the About window reads is tested with the About window.
 #include "ScriptedDialogs.h"
 #include "SettingsFile.h"
-#include "SystemInfo.h"
-#include "frmAbout.h"
 #include "frmPlayer.h"
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
-#include <QPushButton>
-#include <QTest>
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 
 namespace {
-
-const QString ToolKey = QStringLiteral("HKLM\\SOFTWARE\\Microsoft\\Shared Tools\\MSINFO");
-const QString FolderKey = QStringLiteral("HKLM\\SOFTWARE\\Microsoft\\Shared Tools Location");
-
-int reg(const QStringList& arguments) {
-    QProcess process;
-    process.start(QStringLiteral("reg"), arguments);
-    if (!process.waitForFinished(30000))
-        return -1;
-    return process.exitCode();
-}
-
-class Registry : public ::testing::Test {
-protected:
-    void SetUp() override { TearDown(); }
-    void TearDown() override {
-        reg({"delete", ToolKey, "/f"});
-        reg({"delete", FolderKey, "/v", "MSINFO", "/f"});
-    }
-    void set(const QString& key, const QString& name, const QString& type, const QString& data) {
-        ASSERT_EQ(reg({"add", key, "/v", name, "/t", type, "/d", data, "/f"}), 0)
-            << key.toStdString();
-    }
-};
-
-// The About window's button, with the system's own registry and program launcher: a tool that is
-// there is started (Wine's hostname.exe, which ends by itself), none is "unavailable".
-TEST_F(Registry, TheAboutWindowStartsTheToolTheRegistryNames) {
-    ScriptedDialogs dialogs;
-    frmAbout about(dialogs);
-    about.setAttribute(Qt::WA_DeleteOnClose, false);
-    about.show();
-    auto* button = about.findChild<QPushButton*>("cmdSysInfo");
-    QTest::mouseClick(button, Qt::LeftButton);
-    ASSERT_EQ(dialogs.shown.size(), 1u);
-    EXPECT_EQ(dialogs.shown[0].text, SystemInfo::unavailableMessage());
-    set(ToolKey, "PATH", "REG_SZ", "C:\\windows\\system32\\hostname.exe");
-    QTest::mouseClick(button, Qt::LeftButton);
-    EXPECT_EQ(dialogs.shown.size(), 1u) << "the tool was not started";
-}
 
 // The settings file lives in the user's own roaming profile, in the same bytes as on Linux.
 TEST(WindowsSettings, LiveInTheRoamingProfileWithCrlfLines) {
