@@ -126,8 +126,7 @@ TEST_F(Playlist, DeletingKeepsBothHalvesInStepAndWalksTheSelection) {
     EXPECT_EQ(titles(), QStringList{"Rock & Roll #1"});
 
     select(0);
-    window->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    ASSERT_TRUE(activate());
     lines()->setFocus();
     QTest::keyClick(lines(), Qt::Key_Delete); // the only line
     EXPECT_TRUE(titles().isEmpty());

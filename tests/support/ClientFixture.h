@@ -11,6 +11,7 @@
 
 #include <QCoreApplication>
 #include <QLabel>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -107,6 +108,13 @@ protected:
         window->Form_Load();
         window->show();
         QCoreApplication::sendPostedEvents(window.get(), QEvent::MetaCall);
+    }
+
+    // Shows the window and waits until it has the keyboard.
+    bool activate() {
+        window->show();
+        window->activateWindow();
+        return QTest::qWaitForWindowActive(window.get());
     }
 
     LibraryBrowser& library() { return window->library(); }
