@@ -14,10 +14,19 @@ namespace {
 
 using Fault = SonaricTestServer::Fault;
 
-enum class Op { Refresh, TrackList, Search, AddSong };
-constexpr const char* OpNames[] = {"Refresh", "TrackList", "Search", "AddSong"};
-// The request of each operation that the fault hits.
-constexpr const char* Actions[] = {"handshake", "album_songs", "search_songs", "song"};
+// Each operation, the request of it that the fault hits, and its status when it succeeds.
+struct Operation {
+    const char* name;
+    const char* action;
+    std::function<void(frmPlayer&)> run;
+    QString doneStatus;
+};
+const Operation Operations[] = {
+    {"Refresh", "handshake", [](frmPlayer& w) { w.RefreshLibrary(); }, "Library refreshed"},
+    {"TrackList", "album_songs", [](frmPlayer& w) { w.library().showTracks("album10"); }, ""},
+    {"Search", "search_songs", [](frmPlayer& w) { w.library().search("o"); }, "Search Complete"},
+    {"AddSong", "song", [](frmPlayer& w) { w.playlist().addSong(3); }, ""},
+};
 
 class FaultMatrix;
 
@@ -36,49 +45,28 @@ struct FaultCase {
 void PrintTo(const FaultCase& c, std::ostream* os) {
     *os << c.name;
 }
-void PrintTo(Op op, std::ostream* os) {
-    *os << OpNames[static_cast<int>(op)];
+void PrintTo(const Operation& op, std::ostream* os) {
+    *os << op.name;
 }
 
 class FaultMatrix : public ClientFixture,
-                    public ::testing::WithParamInterface<std::tuple<Op, FaultCase>> {
+                    public ::testing::WithParamInterface<std::tuple<Operation, FaultCase>> {
 public:
     using ClientFixture::server;
     using ClientFixture::window;
     std::unique_ptr<TestServer> other;
 
-    Op op() const { return std::get<0>(GetParam()); }
+    const Operation& op() const { return std::get<0>(GetParam()); }
+    bool refresh() const { return action() == "handshake"; }
     const FaultCase& fault() const { return std::get<1>(GetParam()); }
-    std::string action() const { return Actions[static_cast<int>(op())]; }
-
-    void run() {
-        switch (op()) {
-        case Op::Refresh:
-            window->RefreshLibrary();
-            break;
-        case Op::TrackList:
-            library().showTracks("album10");
-            break;
-        case Op::Search:
-            library().search("o");
-            break;
-        case Op::AddSong:
-            window->playlist().addSong(3);
-            break;
-        }
-    }
+    std::string action() const { return op().action; }
 
     QString expectedMessage() const {
-        return op() == Op::Refresh && fault().refreshReadsIt ? QString() : fault().message;
+        return refresh() && fault().refreshReadsIt ? QString() : fault().message;
     }
     bool fails() const { return !expectedMessage().isEmpty(); }
-
     QString expectedStatus() const {
-        if (op() == Op::Refresh)
-            return fails() ? "Library refresh failed" : "Library refreshed";
-        if (op() == Op::Search && !fails())
-            return "Search Complete";
-        return "";
+        return !fails() ? op().doneStatus : refresh() ? "Library refresh failed" : "";
     }
 };
 
@@ -115,7 +103,7 @@ const FaultCase Cases[] = {
      "Access denied[Sonaric Error: 403]"},
     {"WrongShape",
      [](FaultMatrix& t) {
-         if (t.op() == Op::Refresh)
+         if (t.refresh())
              t.server->setReply("artists", "<root><artist id=\"1\"><songs>1</songs></artist>"
                                            "<artist><name>No id</name></artist></root>");
          else
@@ -183,7 +171,7 @@ TEST_P(FaultMatrix, EndsIdleAndLosesNothing) {
     const double before = MemoryUse::currentMiB();
     QElapsedTimer clock;
     clock.start();
-    run();
+    op().run(*window);
     const double seconds = clock.elapsed() / 1000.0, grown = MemoryUse::peakMiB() - before;
     std::printf("[ measure  ] %.1f s, peak memory +%.0f MiB\n", seconds, grown);
     EXPECT_LT(seconds, 60);
@@ -219,12 +207,12 @@ TEST_P(FaultMatrix, EndsIdleAndLosesNothing) {
     ASSERT_EQ(items.count(), lines.size());
     for (int i = 0; i < lines.size(); ++i)
         EXPECT_EQ(items.Item(i)->getItemInfo("SNR/Title"), lines[i]);
-    if (op() == Op::AddSong && !fails()) {
+    if (action() == "song" && !fails()) {
         ASSERT_EQ(lines.size(), playlist.size() + 1);
         lines.removeLast();
     }
     EXPECT_EQ(lines, playlist);
-    if (op() == Op::Refresh) {
+    if (refresh()) {
         if (fails()) {
             EXPECT_EQ(window->authToken(), token);
             EXPECT_TRUE(treeTexts().isEmpty());
@@ -245,13 +233,12 @@ TEST_P(FaultMatrix, EndsIdleAndLosesNothing) {
     EXPECT_EQ(library().songs(1)->count(), 1);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    AllOperations, FaultMatrix,
-    ::testing::Combine(::testing::Values(Op::Refresh, Op::TrackList, Op::Search, Op::AddSong),
-                       ::testing::ValuesIn(Cases)),
-    [](const auto& info) {
-        return std::string(OpNames[static_cast<int>(std::get<0>(info.param))]) +
-               std::get<1>(info.param).name;
-    });
+INSTANTIATE_TEST_SUITE_P(AllOperations, FaultMatrix,
+                         ::testing::Combine(::testing::ValuesIn(Operations),
+                                            ::testing::ValuesIn(Cases)),
+                         [](const auto& info) {
+                             return std::string(std::get<0>(info.param).name) +
+                                    std::get<1>(info.param).name;
+                         });
 
 } // namespace
