@@ -94,7 +94,12 @@ protected:
 
 TEST_F(Appearance, TheDefaultFontKeepsTheSpecifiedGeometry) {
     showWindow();
+#ifdef _WIN32
+    EXPECT_EQ(window->logicalDpiX(), 96); // 15 twips a pixel
+#endif
     const double tpp = 1440.0 / window->logicalDpiX();
+    // 9885 twips wide, or wider where the system's font needs room for the player's controls.
+    EXPECT_GE(window->width(), std::lround(9885 / tpp));
     const ControlLayout& layout = window->controlLayout();
     const auto expected = [tpp](const TwipRect& r) {
         const auto px = [tpp](float t) { return static_cast<int>(std::lround(t / tpp)); };

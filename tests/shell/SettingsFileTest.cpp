@@ -41,6 +41,8 @@ TEST(SettingsFile, WritesSevenCrlfLinesAndReadsBackWhatItWrote) {
         EXPECT_EQ(SettingsFile::read(), s);
     }
     EXPECT_TRUE(appData.settingsBytes().contains("<password></password>\r\n"));
+    // Replaced in one step: no temporary file is left beside it.
+    EXPECT_EQ(QDir(SettingsFile::folderPath()).entryList(QDir::Files), QStringList{"settings.xml"});
 }
 
 TEST(SettingsFile, LocationFollowsAppDataThenXdg) {
