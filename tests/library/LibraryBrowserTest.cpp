@@ -17,15 +17,7 @@ namespace {
 using Fault = SonaricTestServer::Fault;
 class Library : public ClientFixture {
 protected:
-    QStringList songs(int list) {
-        QStringList out;
-        SongListModel* model = library().songs(list);
-        for (int row = 0; row < model->count(); ++row) {
-            const SongListModel::Entry entry = model->entry(row);
-            out << entry.text + "#" + (entry.id ? QString::number(*entry.id) : QString("none"));
-        }
-        return out;
-    }
+    QStringList songs(int list) { return songLines(list, true); }
 
     QString status() { return control<QLabel>("StatusBarPanel1")->text(); }
     QString artistCount() { return control<QLabel>("StatusBarPanel2")->text(); }

@@ -13,15 +13,7 @@
 
 namespace {
 
-class ReplyReading : public ClientFixture {
-protected:
-    QStringList lines(int list) {
-        QStringList out;
-        for (int row = 0; row < library().songs(list)->count(); ++row)
-            out << library().songs(list)->entry(row).text;
-        return out;
-    }
-};
+using ReplyReading = ClientFixture;
 
 // Escape while a reply is being read (the transfer is over) throws away what was read; the token
 // stays the one the server handed out last.
@@ -39,7 +31,7 @@ TEST_F(ReplyReading, ACancelDuringReadingPutsEverythingBack) {
     openLibrary();
     library().showTracks("album10");
     library().search("dawn");
-    const QStringList tree = treeTexts(), tracks = lines(0), found = lines(1);
+    const QStringList tree = treeTexts(), tracks = songLines(0), found = songLines(1);
     for (const auto& c : cases) {
         int replies = 0;
         const QMetaObject::Connection cancelling =
@@ -53,8 +45,8 @@ TEST_F(ReplyReading, ACancelDuringReadingPutsEverythingBack) {
         EXPECT_TRUE(dialogs.shown.empty()) << c.name;
         EXPECT_EQ(control<QLabel>("StatusBarPanel1")->text(), "Cancelled") << c.name;
         EXPECT_EQ(treeTexts(), tree) << c.name;
-        EXPECT_EQ(lines(0), tracks) << c.name;
-        EXPECT_EQ(lines(1), found) << c.name;
+        EXPECT_EQ(songLines(0), tracks) << c.name;
+        EXPECT_EQ(songLines(1), found) << c.name;
         EXPECT_EQ(window->authToken(), QString::fromStdString(server->currentToken())) << c.name;
         EXPECT_FALSE(library().isBusy()) << c.name;
         EXPECT_FALSE(window->httpClient().isBusy()) << c.name;

@@ -35,8 +35,6 @@ TEST(Handshake, PassphraseIsTheDigestOfTimestampAndKey) {
     const Handshake h = Handshake::at(3600, "key");
     EXPECT_EQ(h.timestamp, 3600);
     EXPECT_EQ(h.passphrase, "aa9d3a80aa187c6aba5cc23c22d6e0167dc53f3e985736f7b061d084f26f2c2e");
-    EXPECT_EQ(Handshake::at(3600, "key").passphrase, h.passphrase);
-    EXPECT_NE(Handshake::at(3601, "key").passphrase, h.passphrase);
     // Timestamps past 2038 stay exact.
     EXPECT_EQ(Handshake::at(4102444800, "k").url("http://h", "u").toString(),
               "http://h/server/xml.server.php?action=handshake&auth=" +

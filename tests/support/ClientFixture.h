@@ -121,6 +121,19 @@ protected:
 
     QStringList treeTexts() { return catalogueLines(*library().catalogue()); }
 
+    // The lines of a song list (0: the node's tracks, 1: the search's), each with its id when
+    // asked: "text#id", or "text#none" where the id is no number.
+    QStringList songLines(int list, bool withIds = false) {
+        QStringList out;
+        for (int row = 0; row < library().songs(list)->count(); ++row) {
+            const SongListModel::Entry entry = library().songs(list)->entry(row);
+            out << entry.text + (!withIds   ? QString()
+                                 : entry.id ? "#" + QString::number(*entry.id)
+                                            : QString("#none"));
+        }
+        return out;
+    }
+
     // The now-playing label's lines, without the marks that isolate each field.
     QStringList nowPlaying() {
         return control<QLabel>("lblNowPlaying")
