@@ -1,9 +1,6 @@
 #include "ClientFixture.h"
-#include "Eventually.h"
-#include "MediaPlayer.h"
 #include "MprisClient.h"
 #include "MprisService.h"
-#include "PlaylistController.h"
 #include "PrivateBus.h"
 
 #include <QDBusArgument>
@@ -11,11 +8,8 @@
 #include <QDBusMetaType>
 #include <QDBusObjectPath>
 #include <QDBusVariant>
-#include <QElapsedTimer>
 #include <QSet>
-#include <QSignalSpy>
 #include <QSlider>
-#include <QTest>
 
 namespace {
 

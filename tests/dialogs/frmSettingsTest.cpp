@@ -2,11 +2,6 @@
 #include "ClientFixture.h"
 
 #include <QCheckBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QTest>
-#include <QTimer>
 
 #ifndef _WIN32
 #include "FileSizeLimit.h"

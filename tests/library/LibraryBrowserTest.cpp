@@ -1,15 +1,7 @@
 #include "ClientFixture.h"
-#include "PlaylistController.h"
 #include "ServerSession.h"
 #include "SonaricVersion.h"
 
-#include <QApplication>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListView>
-#include <QPushButton>
-#include <QSignalSpy>
-#include <QTest>
 #include <QTreeView>
 
 namespace {

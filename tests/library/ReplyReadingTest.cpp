@@ -2,12 +2,6 @@
 // wait: the window keeps painting, the user's way out still works, and the models change only on
 // the GUI thread, once, at the end.
 #include "ClientFixture.h"
-#include "PlaylistController.h"
-
-#include <QElapsedTimer>
-#include <QLabel>
-#include <QListView>
-#include <QTimer>
 
 #include <thread>
 

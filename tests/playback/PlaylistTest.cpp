@@ -1,13 +1,4 @@
 #include "ClientFixture.h"
-#include "Eventually.h"
-#include "MediaPlayer.h"
-#include "PlaylistController.h"
-
-#include <QLabel>
-#include <QListView>
-#include <QPushButton>
-#include <QSignalSpy>
-#include <QTest>
 
 namespace {
 

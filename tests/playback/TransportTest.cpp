@@ -1,7 +1,4 @@
 #include "ClientFixture.h"
-#include "Eventually.h"
-#include "MediaPlayer.h"
-#include "PlaylistController.h"
 #ifdef SONARIC_DESKTOP_BUS
 #include "MprisClient.h"
 #include "PrivateBus.h"

@@ -1,13 +1,7 @@
 // The password never leaves the settings dialog: only its digest is kept and sent on, and the
 // token and passphrase are never shown to the user.
 #include "ClientFixture.h"
-#include "PlaylistController.h"
 #include "frmSettings.h"
-
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QTest>
 
 #include <sys/stat.h>
 

@@ -2,13 +2,7 @@
 // hostile. Whatever happens, the user is told why, the window ends idle within bounded time and
 // memory, and nothing the user had is lost.
 #include "ClientFixture.h"
-#include "MediaPlayer.h"
 #include "MemoryUse.h"
-#include "PlaylistController.h"
-
-#include <QApplication>
-#include <QElapsedTimer>
-#include <QLabel>
 
 namespace {
 

@@ -1,18 +1,11 @@
 // A server's texts are shown as plain text, never as markup, and promptly however long they are.
 #include "ClientFixture.h"
 #include "FileWatch.h"
-#include "MediaPlayer.h"
-#include "PlaylistController.h"
 #include "QtUserDialogs.h"
 
-#include <QApplication>
-#include <QElapsedTimer>
 #include <QImage>
-#include <QLabel>
 #include <QMessageBox>
-#include <QSignalSpy>
 #include <QTemporaryDir>
-#include <QTimer>
 
 namespace {
 

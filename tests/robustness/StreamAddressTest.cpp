@@ -3,14 +3,10 @@
 // the player write anything.
 #include "ClientFixture.h"
 #include "FileWatch.h"
-#include "MediaPlayer.h"
-#include "PlaylistController.h"
 
 #include <QDir>
 #include <QFile>
-#include <QSignalSpy>
 #include <QTemporaryDir>
-#include <QTest>
 
 namespace {
 

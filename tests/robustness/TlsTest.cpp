@@ -1,9 +1,5 @@
 #include "ClientFixture.h"
-#include "MediaPlayer.h"
-#include "PlaylistController.h"
 #include "TestCertificates.h"
-
-#include <QSignalSpy>
 
 namespace {
 

@@ -1,15 +1,8 @@
 // However long a server keeps the client waiting, the user has a way out: Escape or the close box
 // ends the wait at once and puts back what the command would have replaced.
 #include "ClientFixture.h"
-#include "PlaylistController.h"
 
-#include <QApplication>
-#include <QElapsedTimer>
-#include <QLabel>
-#include <QPushButton>
 #include <QRegularExpression>
-#include <QTest>
-#include <QTimer>
 
 namespace {
 

@@ -1,16 +1,10 @@
 #include "ClientFixture.h"
-#include "Eventually.h"
-#include "MediaPlayer.h"
-#include "PlaylistController.h"
 #include "frmAbout.h"
 
 #include <QAccessible>
 #include <QAccessibleActionInterface>
 #include <QAccessibleValueInterface>
-#include <QLabel>
-#include <QListView>
 #include <QTabBar>
-#include <QTest>
 
 namespace {
 

@@ -1,11 +1,7 @@
 // The window with the desktop's colours and fonts: a dark palette and an 18 pt font, checked by
 // the pixels it paints. Set SONARIC_SCREENSHOTS to a folder to keep the pictures.
 #include "ClientFixture.h"
-#include "Eventually.h"
-#include "PlaylistController.h"
 
-#include <QLabel>
-#include <QPushButton>
 #include <QSlider>
 #include <QToolButton>
 

@@ -1,14 +1,6 @@
 #include "ClientFixture.h"
-#include "Eventually.h"
-#include "MediaPlayer.h"
-#include "PlaylistController.h"
 
-#include <QLineEdit>
-#include <QListView>
-#include <QPushButton>
-#include <QSignalSpy>
 #include <QTabBar>
-#include <QTest>
 #include <QTreeView>
 
 namespace {

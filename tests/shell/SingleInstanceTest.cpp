@@ -1,11 +1,8 @@
 #include "SingleInstance.h"
 #include "ClientFixture.h"
-#include "Eventually.h"
 
 #include <QLocalServer>
-#include <QSignalSpy>
 #include <QTemporaryDir>
-#include <QTest>
 #include <QThread>
 
 #include <memory>

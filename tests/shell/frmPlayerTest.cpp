@@ -4,13 +4,9 @@
 
 #include <QAction>
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QFileInfo>
-#include <QLabel>
 #include <QMenu>
-#include <QPushButton>
 #include <QTabBar>
-#include <QTest>
 
 #ifndef _WIN32
 #include <sys/stat.h>

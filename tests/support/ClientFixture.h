@@ -1,17 +1,27 @@
 #pragma once
 
+// Everything a test of the whole window needs, in one place.
 #include "CSHA256.h"
+#include "Eventually.h"
 #include "HttpClient.h"
 #include "LibraryBrowser.h"
+#include "MediaPlayer.h"
+#include "PlaylistController.h"
 #include "QtPrinters.h"
 #include "ScriptedDialogs.h"
 #include "TempAppData.h"
 #include "TestServer.h"
 #include "frmPlayer.h"
 
-#include <QCoreApplication>
+#include <QApplication>
+#include <QElapsedTimer>
 #include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
