@@ -1,7 +1,5 @@
 #include "ClientFixture.h"
-#include "MprisClient.h"
 #include "MprisService.h"
-#include "PrivateBus.h"
 
 #include <QDBusArgument>
 #include <QDBusMessage>
@@ -52,21 +50,9 @@ protected:
     void SetUp() override { openOnBus(); }
 
     void openOnBus() {
-        mpris.reset();
-        frmPlayer::Options options;
-        options.bus = bus.connect("player");
-        makeWindow(std::move(options));
-        pointAt(server.url());
-        // What the constructor queued for the event loop: the bus comes after the window.
-        QCoreApplication::sendPostedEvents(window.get(), QEvent::MetaCall);
+        mpris = makeWindowOnBus(bus);
+        ASSERT_EQ(mpris->service(), "org.mpris.MediaPlayer2.sonaric_client");
         window->RefreshLibrary();
-        const QString service = window->findChild<MprisService*>()->serviceName();
-        ASSERT_EQ(service, "org.mpris.MediaPlayer2.sonaric_client");
-        mpris = std::make_unique<MprisClient>(bus.connect("client"), service);
-    }
-    void TearDown() override {
-        mpris.reset();
-        ClientFixture::TearDown();
     }
 
     // The fake takes the desktop's notification service on the test's bus.

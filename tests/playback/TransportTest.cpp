@@ -1,8 +1,4 @@
 #include "ClientFixture.h"
-#ifdef SONARIC_DESKTOP_BUS
-#include "MprisClient.h"
-#include "PrivateBus.h"
-#endif
 
 #include <QToolButton>
 
@@ -100,27 +96,15 @@ protected:
     }
 
     void SetUp() override {
-        frmPlayer::Options options;
 #ifdef SONARIC_DESKTOP_BUS
-        options.bus = bus.connect("player");
+        mpris = makeWindowOnBus(bus);
+#else
+        openWindow();
 #endif
-        makeWindow(std::move(options));
-        pointAt(server.url()).show();
-#ifdef SONARIC_DESKTOP_BUS
-        QCoreApplication::sendPostedEvents(window.get(), QEvent::MetaCall);
-        mpris = std::make_unique<MprisClient>(bus.connect("desktop"),
-                                              window->findChild<MprisService*>()->serviceName());
-#endif
+        window->show();
         for (std::int64_t id : {1, 2, 3})
             window->playlist().addSong(id);
         ASSERT_EQ(window->playlist().count(), 3);
-    }
-
-    void TearDown() override {
-#ifdef SONARIC_DESKTOP_BUS
-        mpris.reset();
-#endif
-        ClientFixture::TearDown();
     }
 
     // A transport command through the window's button or the desktop's media controls.

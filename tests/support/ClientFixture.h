@@ -12,6 +12,10 @@
 #include "TempAppData.h"
 #include "TestServer.h"
 #include "frmPlayer.h"
+#ifdef SONARIC_DESKTOP_BUS
+#include "MprisClient.h"
+#include "PrivateBus.h"
+#endif
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -95,6 +99,20 @@ protected:
         return *window;
     }
 
+#ifdef SONARIC_DESKTOP_BUS
+    // A fresh window on a private bus, once its start-up has joined the bus, and the desktop's
+    // media controls for it.
+    std::unique_ptr<MprisClient> makeWindowOnBus(PrivateBus& bus) {
+        frmPlayer::Options options;
+        options.bus = bus.connect("player");
+        makeWindow(std::move(options));
+        pointAt(server.url());
+        QCoreApplication::sendPostedEvents(window.get(), QEvent::MetaCall);
+        return std::make_unique<MprisClient>(bus.connect("desktop"),
+                                             window->findChild<MprisService*>()->serviceName());
+    }
+#endif
+
     // A window whose session points at the server, signed in or not.
     frmPlayer& openWindow(const QString& password = "demo") {
         makeWindow();
@@ -127,9 +145,13 @@ protected:
         return QTest::qWaitForWindowActive(window.get());
     }
 
-    LibraryBrowser& library() { return window->library(); }
+    LibraryBrowser& library() {
+        return window->library();
+    }
 
-    QStringList treeTexts() { return catalogueLines(*library().catalogue()); }
+    QStringList treeTexts() {
+        return catalogueLines(*library().catalogue());
+    }
 
     // The lines of a song list (0: the node's tracks, 1: the search's), each with its id when
     // asked: "text#id", or "text#none" where the id is no number.

@@ -34,6 +34,8 @@ public:
                                          this, SLOT(onSeeked(qlonglong))));
     }
 
+    const QString& service() const { return m_service; }
+
     std::vector<QVariantMap> changes; // each PropertiesChanged, its metadata as a plain map
     std::vector<qlonglong> seeks;
 
