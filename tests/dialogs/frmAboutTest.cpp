@@ -148,18 +148,12 @@ TEST(SystemInfo, GetKeyValueTrimsOnlyATrailingNulAndReadsOnlyStrings) {
     registry.put("k", "number", QByteArray("\x2A\0\0\0", 4), Registry::NumberValue);
     registry.put("k", "binary", "xyz", 3);
     SystemInfo info(registry, nullptr, nullptr);
-    QString value = "before";
-    EXPECT_TRUE(info.GetKeyValue(Registry::LocalMachine, "k", "nul", value));
-    EXPECT_EQ(value, "abc");
-    EXPECT_TRUE(info.GetKeyValue(Registry::LocalMachine, "k", "plain", value));
-    EXPECT_EQ(value, "abc");
-    EXPECT_FALSE(info.GetKeyValue(Registry::LocalMachine, "k", "number", value));
-    EXPECT_EQ(value, "");
-    value = "before";
-    EXPECT_FALSE(info.GetKeyValue(Registry::LocalMachine, "k", "binary", value));
-    EXPECT_EQ(value, "");
-    EXPECT_FALSE(info.GetKeyValue(Registry::LocalMachine, "k", "missing", value));
-    EXPECT_EQ(value, "");
+    for (const char* name : {"nul", "plain", "number", "binary", "missing"}) {
+        const bool isText = QByteArray(name) == "nul" || QByteArray(name) == "plain";
+        QString value = "before";
+        EXPECT_EQ(info.GetKeyValue(Registry::LocalMachine, "k", name, value), isText) << name;
+        EXPECT_EQ(value, isText ? "abc" : "") << name;
+    }
 }
 
 #endif
