@@ -190,7 +190,7 @@ TEST_F(SettingsDialog, FirstStartOpensItOverTheWindowAndSaveYesSignsIn) {
     server->setFault(SonaricTestServer::Fault::Trickle, "handshake", 1000);
     QTimer::singleShot(500, window.get(), [&] { QTest::keyClick(window.get(), Qt::Key_Escape); });
     window->Form_Load();
-    EXPECT_EQ(control<QLabel>("StatusBarPanel1")->text(), "Cancelled");
+    EXPECT_EQ(status(), "Cancelled");
     EXPECT_EQ(library().catalogue()->artistCount(), 0);
 }
 

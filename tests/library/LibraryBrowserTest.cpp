@@ -11,14 +11,7 @@ class Library : public ClientFixture {
 protected:
     QStringList songs(int list) { return songLines(list, true); }
 
-    QString status() { return control<QLabel>("StatusBarPanel1")->text(); }
     QString artistCount() { return control<QLabel>("StatusBarPanel2")->text(); }
-
-    void expectIdle() {
-        EXPECT_FALSE(library().isBusy());
-        EXPECT_EQ(QApplication::overrideCursor(), nullptr);
-        EXPECT_FALSE(window->httpClient().isBusy());
-    }
 
     std::string filterOf(const std::string& action) {
         const auto requests = server.requestsOf(action);

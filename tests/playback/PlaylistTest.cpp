@@ -130,7 +130,7 @@ TEST_F(Playlist, AStreamThatCannotBePlayedIsSkippedWithANote) {
     playlist().jumpTo(0);
     ASSERT_TRUE(waitForPlayback(started));
     EXPECT_EQ(engine().playlistPos(), 1);
-    EXPECT_EQ(control<QLabel>("StatusBarPanel1")->text(), "Could not play \"Dawn\"");
+    EXPECT_EQ(status(), "Could not play \"Dawn\"");
     EXPECT_EQ(nowPlaying().value(0), "Noon");
     EXPECT_TRUE(dialogs.shown.empty());
 }

@@ -188,11 +188,8 @@ TEST_P(FaultMatrix, EndsIdleAndLosesNothing) {
     }
 
     // Idle again.
-    EXPECT_EQ(control<QLabel>("StatusBarPanel1")->text(), expectedStatus());
-    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
-    EXPECT_FALSE(library().isBusy());
-    EXPECT_FALSE(window->playlist().isBusy());
-    EXPECT_FALSE(window->httpClient().isBusy());
+    EXPECT_EQ(status(), expectedStatus());
+    expectIdle();
 
     // Nothing lost.
     EXPECT_EQ(appData.settingsBytes(), settings);

@@ -35,7 +35,7 @@ TEST_F(WaysOut, EscapeEndsATricklingSearchAndPutsTheListBack) {
             << (QRegularExpression("^\\d+ bytes? at \\d+ bytes?/s$").match(transfer).hasMatch()
                     ? "bytes at a rate"
                     : transfer)
-            << control<QLabel>("StatusBarPanel1")->text();
+            << status();
         // Other input is held back during the wait: this click does nothing.
         QTest::mouseClick(control<QPushButton>("cmdClearPlaylist"), Qt::LeftButton);
         playlistKept = window->playlist().count() == 1;
@@ -50,10 +50,10 @@ TEST_F(WaysOut, EscapeEndsATricklingSearchAndPutsTheListBack) {
     EXPECT_FALSE(control<QWidget>("prgTransfer")->isVisible());
     EXPECT_TRUE(playlistKept);
     EXPECT_TRUE(dialogs.shown.empty());
-    EXPECT_EQ(control<QLabel>("StatusBarPanel1")->text(), "Cancelled");
+    EXPECT_EQ(status(), "Cancelled");
     EXPECT_EQ(library().songs(1)->count(), 1);
     EXPECT_EQ(library().songs(1)->entry(0).text, "Dawn - The Quiet Ones");
-    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    expectIdle();
 
     server->clearOverrides();
     server->clearRequests();
@@ -75,7 +75,7 @@ TEST_F(WaysOut, ACancelledRefreshPutsTreeAndListsBackAndKeepsItsNewToken) {
     escapeAfter(300);
     window->RefreshLibrary();
     EXPECT_TRUE(dialogs.shown.empty());
-    EXPECT_EQ(control<QLabel>("StatusBarPanel1")->text(), "Cancelled");
+    EXPECT_EQ(status(), "Cancelled");
     EXPECT_NE(window->authToken(), token);
     EXPECT_EQ(window->authToken(), QString::fromStdString(server->currentToken()));
     EXPECT_EQ(library().catalogue()->artistCount(), artists);
@@ -99,11 +99,11 @@ TEST_F(WaysOut, EscapeEndsAnAddAndTheCloseBoxASearch) {
     escapeAfter(300);
     window->playlist().addSong(1);
     EXPECT_EQ(window->playlist().count(), 0);
-    EXPECT_EQ(control<QLabel>("StatusBarPanel1")->text(), "Cancelled");
+    EXPECT_EQ(status(), "Cancelled");
     server->clearOverrides();
     window->playlist().addSong(1);
     EXPECT_EQ(window->playlist().count(), 1);
-    EXPECT_EQ(control<QLabel>("StatusBarPanel1")->text(), "");
+    EXPECT_EQ(status(), "");
 
     server->setFault(Fault::Trickle, "search_songs", 1000);
     window->httpClient().setStallTimeout(HttpClient::DefaultStallTimeout);
@@ -124,7 +124,7 @@ TEST_F(WaysOut, TheWindowAppearsWhileASlowSignInRuns) {
     QString statusDuringSignIn;
     QTimer::singleShot(500, window.get(), [&] {
         visibleDuringSignIn = window->isVisible() && window->windowHandle()->isExposed();
-        statusDuringSignIn = control<QLabel>("StatusBarPanel1")->text();
+        statusDuringSignIn = status();
     });
     startUp();
     EXPECT_TRUE(visibleDuringSignIn);

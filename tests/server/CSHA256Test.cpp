@@ -1,9 +1,6 @@
 #include "CSHA256.h"
-#include "Sha256Words.h"
 
 #include <gtest/gtest.h>
-
-#include <stdexcept>
 
 namespace {
 
@@ -39,23 +36,6 @@ TEST(CSHA256, DigestsTheUtf8BytesOfTheText) {
               "46970bef70aced8123f0d5d094717e2a5cd412041e03b26376049fe65b2834a4");
     // ASCII text digests as its bytes.
     EXPECT_EQ(digest("demo"), "2a97516c354b68848cdbd8f54a226a0a55b21ed138e207ad6c5cbb9c00aa5aea");
-}
-
-TEST(Sha256Words, ShiftsAndAdditionsWrapAsUnsignedWords) {
-    using namespace Sha256Words;
-    EXPECT_EQ(ShiftLeft(0x12345678u, 0), 0x12345678u);
-    EXPECT_EQ(ShiftRight(0x12345678u, 0), 0x12345678u);
-    EXPECT_EQ(ShiftRight(0x80000000u, 31), 1u);
-    EXPECT_EQ(ShiftLeft(1u, 31), 0x80000000u);
-    EXPECT_EQ(ShiftLeft(3u, 31), 0x80000000u);
-    EXPECT_EQ(ShiftRight(0xF0000000u, 4), 0x0F000000u);
-    EXPECT_EQ(AddWords(0x7FFFFFFFu, 1u), 0x80000000u);
-    EXPECT_EQ(AddWords(0xFFFFFFFFu, 1u), 0u);
-    EXPECT_EQ(Rotr(0x00000001u, 1), 0x80000000u);
-    EXPECT_THROW(ShiftLeft(1u, 32), std::overflow_error);
-    EXPECT_THROW(ShiftLeft(1u, -1), std::overflow_error);
-    EXPECT_THROW(ShiftRight(1u, 32), std::overflow_error);
-    EXPECT_THROW(ShiftRight(1u, -1), std::overflow_error);
 }
 
 } // namespace

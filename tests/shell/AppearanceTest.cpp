@@ -23,30 +23,33 @@ double contrast(QColor a, QColor b) {
     return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
 }
 
-// The strongest contrast any painted pixel of the widget has with its background, taken from
-// the widget's top-left corner.
-double strongestContrast(QWidget* widget) {
+// The pixels of a widget as it paints itself.
+std::vector<QColor> pixelsOf(QWidget* widget) {
     const QImage image = widget->grab().toImage();
-    const QColor background = image.pixelColor(1, 1);
-    double best = 1;
+    std::vector<QColor> out;
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x)
-            best = std::max(best, contrast(image.pixelColor(x, y), background));
+            out.push_back(image.pixelColor(x, y));
+    return out;
+}
+
+// The strongest contrast any painted pixel has with the background at the top-left corner.
+double strongestContrast(QWidget* widget) {
+    const QColor background = widget->grab().toImage().pixelColor(1, 1);
+    double best = 1;
+    for (const QColor& c : pixelsOf(widget))
+        best = std::max(best, contrast(c, background));
     return best;
 }
 
 // Pixels painted in (nearly) the given colour: a caption's ink.
-int inkOf(const QImage& image, QColor ink) {
-    int count = 0;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x) {
-            const QColor c = image.pixelColor(x, y);
-            if (std::abs(c.red() - ink.red()) + std::abs(c.green() - ink.green()) +
-                    std::abs(c.blue() - ink.blue()) <
-                120)
-                ++count;
-        }
-    return count;
+qsizetype inkOf(QWidget* widget, QColor ink) {
+    const std::vector<QColor> pixels = pixelsOf(widget);
+    return std::count_if(pixels.begin(), pixels.end(), [ink](QColor c) {
+        return std::abs(c.red() - ink.red()) + std::abs(c.green() - ink.green()) +
+                   std::abs(c.blue() - ink.blue()) <
+               120;
+    });
 }
 
 QPalette darkPalette() {
@@ -140,9 +143,7 @@ TEST_F(Appearance, AnEighteenPointFontCutsNoCaption) {
         QPushButton reference(button->text());
         reference.resize(reference.sizeHint());
         const QColor ink = button->palette().color(QPalette::ButtonText);
-        EXPECT_GE(inkOf(button->grab().toImage(), ink),
-                  inkOf(reference.grab().toImage(), ink) * 9 / 10)
-            << name;
+        EXPECT_GE(inkOf(button, ink), inkOf(&reference, ink) * 9 / 10) << name;
     }
     auto* nowPlaying = control<QLabel>("lblNowPlaying");
     EXPECT_GE(nowPlaying->height(), nowPlaying->fontMetrics().lineSpacing() * 3);

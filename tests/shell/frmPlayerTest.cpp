@@ -85,7 +85,7 @@ TEST_F(StartUp, AFailedRefreshReportsAndStartUpGoesOn) {
     makeWindow();
     startUp();
     EXPECT_EQ(dialogs.texts("critical"), QStringList{"Error Authenticating[Sonaric Error: 401]"});
-    EXPECT_EQ(control<QLabel>("StatusBarPanel1")->text(), "Library refresh failed");
+    EXPECT_EQ(status(), "Library refresh failed");
 }
 
 using MainWindow = ClientFixture;

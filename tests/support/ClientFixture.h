@@ -138,6 +138,18 @@ protected:
         QCoreApplication::sendPostedEvents(window.get(), QEvent::MetaCall);
     }
 
+    QString status() {
+        return control<QLabel>("StatusBarPanel1")->text();
+    }
+
+    // Nothing is waited on: no request, no busy pointer.
+    void expectIdle() {
+        EXPECT_FALSE(library().isBusy());
+        EXPECT_FALSE(window->playlist().isBusy());
+        EXPECT_FALSE(window->httpClient().isBusy());
+        EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    }
+
     // Shows the window and waits until it has the keyboard.
     bool activate() {
         window->show();
