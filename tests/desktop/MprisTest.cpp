@@ -63,9 +63,6 @@ protected:
                notifier.registerService("org.freedesktop.Notifications");
     }
 
-    MediaPlayer& player() { return window->mediaPlayer(); }
-    MpvPlayer& engine() { return player().engine(); }
-
     void playFirstOf(std::initializer_list<std::int64_t> ids) {
         for (std::int64_t id : ids)
             window->playlist().addSong(id);

@@ -12,8 +12,6 @@ protected:
         ASSERT_TRUE(dialogs.shown.empty());
     }
 
-    MediaPlayer& player() { return window->mediaPlayer(); }
-    MpvPlayer& engine() { return player().engine(); }
     PlaylistController& playlist() { return window->playlist(); }
     QListView* lines() { return control<QListView>("lstPlaylist"); }
 

@@ -2,6 +2,7 @@
 
 #include <QToolButton>
 
+#include <array>
 #include <optional>
 
 namespace {
@@ -38,22 +39,12 @@ void PrintTo(Via via, std::ostream* out) {
     *out << (via == Via::Window ? "window" : "MPRIS");
 }
 
+// MPRIS's name of each state, in the enumeration's order.
 const char* statusText(PlaybackState state) {
-    switch (state) {
-    case PlaybackState::Playing:
-        return "Playing";
-    case PlaybackState::Paused:
-        return "Paused";
-    case PlaybackState::Stopped:
-        break;
-    }
-    return "Stopped";
+    return std::array{"Stopped", "Paused", "Playing"}[static_cast<int>(state)];
 }
 
-constexpr auto Playing = PlaybackState::Playing;
-constexpr auto Paused = PlaybackState::Paused;
-constexpr auto Stopped = PlaybackState::Stopped;
-
+using enum PlaybackState;
 // Songs 1, 2 and 3 of the demo catalogue: "Dawn", "Noon" and "Dusk".
 using enum Act;
 const TransportCase Cases[] = {
@@ -77,23 +68,12 @@ const TransportCase Cases[] = {
 class Transport : public ClientFixture,
                   public ::testing::WithParamInterface<std::tuple<Via, TransportCase>> {
 protected:
+    Via via() const { return std::get<0>(GetParam()); }
+    const TransportCase& testCase() const { return std::get<1>(GetParam()); }
 #ifdef SONARIC_DESKTOP_BUS
     PrivateBus bus;
     std::unique_ptr<MprisClient> mpris;
 #endif
-
-    Via via() const {
-        return std::get<0>(GetParam());
-    }
-    const TransportCase& testCase() const {
-        return std::get<1>(GetParam());
-    }
-    MediaPlayer& player() {
-        return window->mediaPlayer();
-    }
-    MpvPlayer& engine() {
-        return player().engine();
-    }
 
     void SetUp() override {
 #ifdef SONARIC_DESKTOP_BUS
@@ -109,13 +89,12 @@ protected:
 
     // A transport command through the window's button or the desktop's media controls.
     void perform(Act act) {
-        const std::pair<const char*, const char*> controls[] = {{"playerPlayPause", "Play"},
-                                                                {"playerPlayPause", "Pause"},
-                                                                {"playerStop", "Stop"},
-                                                                {"playerNext", "Next"},
-                                                                {"playerPrevious", "Previous"}};
+        const char* buttons[] = {"playerPlayPause", "playerPlayPause", "playerStop", "playerNext",
+                                 "playerPrevious"};
+        const char* methods[] = {"Play", "Pause", "Stop", "Next", "Previous"};
         if (act <= Previous) {
-            const auto [button, method] = controls[static_cast<int>(act)];
+            const char *button = buttons[static_cast<int>(act)],
+                       *method = methods[static_cast<int>(act)];
             if (via() == Via::Window)
                 return control<QToolButton>(button)->click();
 #ifdef SONARIC_DESKTOP_BUS

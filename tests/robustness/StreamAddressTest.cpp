@@ -29,8 +29,6 @@ protected:
         ASSERT_TRUE(dialogs.shown.empty());
     }
 
-    MpvPlayer& engine() { return window->mediaPlayer().engine(); }
-
     // What libmpv does, it does on its own thread: give it time to do the wrong thing.
     static void letThePlayerRun() { QTest::qWait(300); }
 

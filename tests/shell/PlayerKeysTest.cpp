@@ -24,8 +24,6 @@ protected:
         ASSERT_TRUE(eventually([&] { return player().canSeek(); }));
     }
 
-    MediaPlayer& player() { return window->mediaPlayer(); }
-    MpvPlayer& engine() { return player().engine(); }
     // Media keys have no text, which QTest::keyClick would ask for.
     void press(QWidget* target, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
         QTest::sendKeyEvent(QTest::Click, target, static_cast<Qt::Key>(key), QString(), modifiers);

@@ -99,20 +99,6 @@ protected:
         return *window;
     }
 
-#ifdef SONARIC_DESKTOP_BUS
-    // A fresh window on a private bus, once its start-up has joined the bus, and the desktop's
-    // media controls for it.
-    std::unique_ptr<MprisClient> makeWindowOnBus(PrivateBus& bus) {
-        frmPlayer::Options options;
-        options.bus = bus.connect("player");
-        makeWindow(std::move(options));
-        pointAt(server.url());
-        QCoreApplication::sendPostedEvents(window.get(), QEvent::MetaCall);
-        return std::make_unique<MprisClient>(bus.connect("desktop"),
-                                             window->findChild<MprisService*>()->serviceName());
-    }
-#endif
-
     // A window whose session points at the server, signed in or not.
     frmPlayer& openWindow(const QString& password = "demo") {
         makeWindow();
@@ -138,9 +124,7 @@ protected:
         QCoreApplication::sendPostedEvents(window.get(), QEvent::MetaCall);
     }
 
-    QString status() {
-        return control<QLabel>("StatusBarPanel1")->text();
-    }
+    QString status() { return control<QLabel>("StatusBarPanel1")->text(); }
 
     // Nothing is waited on: no request, no busy pointer.
     void expectIdle() {
@@ -157,13 +141,11 @@ protected:
         return QTest::qWaitForWindowActive(window.get());
     }
 
-    LibraryBrowser& library() {
-        return window->library();
-    }
+    LibraryBrowser& library() { return window->library(); }
+    MediaPlayer& player() { return window->mediaPlayer(); }
+    MpvPlayer& engine() { return player().engine(); }
 
-    QStringList treeTexts() {
-        return catalogueLines(*library().catalogue());
-    }
+    QStringList treeTexts() { return catalogueLines(*library().catalogue()); }
 
     // The lines of a song list (0: the node's tracks, 1: the search's), each with its id when
     // asked: "text#id", or "text#none" where the id is no number.
@@ -192,4 +174,18 @@ protected:
         EXPECT_NE(found, nullptr) << name;
         return found;
     }
+
+#ifdef SONARIC_DESKTOP_BUS
+    // A fresh window on a private bus, once its start-up has joined the bus, and the desktop's
+    // media controls for it.
+    std::unique_ptr<MprisClient> makeWindowOnBus(PrivateBus& bus) {
+        frmPlayer::Options options;
+        options.bus = bus.connect("player");
+        makeWindow(std::move(options));
+        pointAt(server.url());
+        QCoreApplication::sendPostedEvents(window.get(), QEvent::MetaCall);
+        return std::make_unique<MprisClient>(bus.connect("desktop"),
+                                             window->findChild<MprisService*>()->serviceName());
+    }
+#endif
 };
