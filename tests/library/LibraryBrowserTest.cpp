@@ -67,14 +67,6 @@ TEST_F(Library, RefreshSignsInShowsEachStepAndBuildsTheTree) {
     EXPECT_EQ(artistCount(), "1 artists");
 }
 
-TEST_F(Library, AClockFarFromTheServersIsRefused) {
-    frmPlayer::Options options;
-    options.clock = [] { return QDateTime::currentSecsSinceEpoch() + 2 * 3600; };
-    makeWindow(std::move(options));
-    pointAt(server.url()).RefreshLibrary();
-    EXPECT_EQ(dialogs.texts("critical"), QStringList{"Timestamp out of range[Sonaric Error: 401]"});
-}
-
 // A refresh that fails says why and empties the tree and both lists, apart from artists that were
 // read before the failure; a sign-in that failed keeps the old token. Only a refused token (401)
 // signs in again. The search button stays as the last good refresh left it.

@@ -2,26 +2,22 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace {
 
 TEST(ControlLayout, FollowsTheOuterSize) {
     ControlLayout l;
     l.resizeControls(10005, 7125, WindowState::Normal);
-    EXPECT_FLOAT_EQ(l.nowPlaying.width, 4502.5f);
-    EXPECT_FLOAT_EQ(l.player.width, 4502.5f);
-    EXPECT_FLOAT_EQ(l.playlist.width, 4502.5f);
+    for (const TwipRect* half : {&l.nowPlaying, &l.player, &l.playlist, &l.tree, &l.searchFrame})
+        EXPECT_FLOAT_EQ(half->width, 4502.5f);
     EXPECT_FLOAT_EQ(l.tabs.width, 9505);
     EXPECT_FLOAT_EQ(l.tabs.height, 3590);
-    EXPECT_FLOAT_EQ(l.tree.width, 4502.5f);
-    EXPECT_FLOAT_EQ(l.searchFrame.width, 4502.5f);
     EXPECT_FLOAT_EQ(l.searchText.width, 4262.5f);
     EXPECT_FLOAT_EQ(l.searchButton.left, 2927.5f);
-    for (const TwipRect& list : l.songs) {
-        EXPECT_FLOAT_EQ(list.width, 4252.5f);
-        EXPECT_FLOAT_EQ(list.left, 5002.5f);
-        EXPECT_FLOAT_EQ(list.height, 2860);
-        EXPECT_FLOAT_EQ(list.top, 480);
-    }
+    for (const TwipRect& list : l.songs)
+        EXPECT_EQ(std::tuple(list.left, list.top, list.width, list.height),
+                  std::tuple(5002.5f, 480.f, 4252.5f, 2860.f));
     EXPECT_FLOAT_EQ(l.tree.height, 2860);
     EXPECT_FLOAT_EQ(l.playlist.left, 5252.5f);
     EXPECT_FLOAT_EQ(l.deleteItem.left, 5252.5f);

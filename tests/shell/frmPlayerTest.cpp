@@ -80,14 +80,6 @@ TEST_F(StartUp, WithoutAReadableFileTheSettingsDialogOpensOverTheWindow) {
     EXPECT_TRUE(server->requests().empty());
 }
 
-TEST_F(StartUp, AFailedRefreshReportsAndStartUpGoesOn) {
-    appData.writeSettings(settingsText("1", "wrong"));
-    makeWindow();
-    startUp();
-    EXPECT_EQ(dialogs.texts("critical"), QStringList{"Error Authenticating[Sonaric Error: 401]"});
-    EXPECT_EQ(status(), "Library refresh failed");
-}
-
 using MainWindow = ClientFixture;
 
 TEST_F(MainWindow, HasItsTitleMenuAndControlsAndExitAsksFirst) {
