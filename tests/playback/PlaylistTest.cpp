@@ -21,15 +21,6 @@ protected:
     }
     void select(int line) { lines()->setCurrentIndex(playlist().lines()->index(line)); }
 
-    // Line i and item i belong together, in libmpv's playlist too.
-    void expectInStep() {
-        const QStringList texts = playlist().lines()->stringList();
-        ASSERT_EQ(player().currentPlaylist().count(), texts.size());
-        ASSERT_EQ(engine().count(), texts.size());
-        for (int i = 0; i < texts.size(); ++i)
-            EXPECT_EQ(player().currentPlaylist().Item(i)->getItemInfo("SNR/Title"), texts[i]);
-    }
-
     bool waitForPlayback(QSignalSpy& started) {
         return !started.isEmpty() || started.wait(PlaybackWait);
     }

@@ -134,6 +134,15 @@ protected:
         EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     }
 
+    // Line i of the playlist and item i of the player belong together, in libmpv's list too.
+    void expectInStep() {
+        const QStringList texts = window->playlist().lines()->stringList();
+        ASSERT_EQ(player().currentPlaylist().count(), texts.size());
+        ASSERT_EQ(engine().count(), texts.size());
+        for (int i = 0; i < texts.size(); ++i)
+            EXPECT_EQ(player().currentPlaylist().Item(i)->getItemInfo("SNR/Title"), texts[i]);
+    }
+
     // Shows the window and waits until it has the keyboard.
     bool activate() {
         window->show();
