@@ -6,6 +6,7 @@
 #include <QDBusMetaType>
 #include <QDBusObjectPath>
 #include <QDBusVariant>
+#include <QDebug>
 #include <QSet>
 #include <QSlider>
 
@@ -128,21 +129,18 @@ TEST_F(Desktop, MediaKeysDriveTheRealPlayer) {
         mpris->call("org.freedesktop.DBus.Properties", "GetAll", {QString(Player)});
     ASSERT_EQ(all.type(), QDBusMessage::ReplyMessage);
     QVariantMap properties = qdbus_cast<QVariantMap>(all.arguments().value(0));
-    ASSERT_TRUE(properties.contains("Metadata"));
     properties.insert("Metadata", MprisClient::plain(properties.value("Metadata")));
-    QStringList texts;
-    for (const QVariant& value : properties)
-        for (const QVariant& field :
-             value.toMap().isEmpty() ? QVariantList{value} : value.toMap().values())
-            texts << field.toString() << field.toStringList().join(' ')
-                  << field.value<QDBusObjectPath>().path();
-    for (const QVariantMap& change : mpris->changes)
-        for (const QVariant& value : change)
-            for (const QVariant& field : value.toMap().values())
-                texts << field.toString() << field.toStringList().join(' ');
-    EXPECT_TRUE(texts.contains("Dawn"));
-    for (const QString& text : texts)
-        EXPECT_FALSE(text.contains(token)) << text.toStdString();
+    // Qt's debug text of a map leaves object paths out: the track ids are added.
+    std::vector<QVariantMap> maps = mpris->changes;
+    maps.push_back(properties);
+    QString said;
+    for (const QVariantMap& map : maps)
+        QDebug(&said)
+            << map
+            << map.value("Metadata").toMap().value("mpris:trackid").value<QDBusObjectPath>().path();
+    EXPECT_TRUE(said.contains("Dawn") && said.contains("Noon")) << said.toStdString();
+    EXPECT_FALSE(said.contains(token)) << said.toStdString();
+    EXPECT_TRUE(said.contains("/org/sonaric/track/"));
     EXPECT_FALSE(properties.value("Metadata").toMap().contains("xesam:url"));
 }
 
