@@ -92,14 +92,6 @@ TEST(XmlDocumentBytes, TextIsTheWholeTextContent) {
     EXPECT_EQ(XmlDocument::attribute(doc.selectSingleNode("/root/a"), "id"), std::nullopt);
 }
 
-TEST(XmlDocumentBytes, RelativeAndAbsolutePathsSelectInDocumentOrder) {
-    XmlDocument doc;
-    ASSERT_TRUE(doc.loadBytes("<settings><x>1</x><x>2</x></settings>"));
-    EXPECT_EQ(XmlDocument::text(doc.selectSingleNode("settings/x")), "1");
-    EXPECT_EQ(doc.selectNodes("/settings/x").size(), 2u);
-    EXPECT_FALSE(doc.selectSingleNode("root/x"));
-}
-
 // Failures of the transfer itself are in the fault matrix, where the user sees them.
 class XmlDocumentUrl : public ::testing::Test {
 protected:
