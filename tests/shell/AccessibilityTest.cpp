@@ -29,7 +29,6 @@ protected:
         ASSERT_TRUE(activate());
         window->RefreshLibrary();
     }
-    template <typename T> T* named(const char* name) { return control<T>(name); }
 };
 
 // Controls the keyboard reaches also say what they are for.
@@ -72,9 +71,9 @@ TEST_F(Accessibility, TheKeyboardNeverReachesAHiddenWidget) {
 }
 
 TEST_F(Accessibility, ChangingTextsAreSpokenAsTheyChange) {
-    EXPECT_EQ(nameOf(named<QLabel>("StatusBarPanel1")), "Status: Library refreshed");
-    EXPECT_EQ(nameOf(named<QLabel>("StatusBarPanel2")), "Artist count: 7 artists");
-    EXPECT_EQ(nameOf(named<QLabel>("lblNowPlaying")), "Now playing");
+    EXPECT_EQ(nameOf(control<QLabel>("StatusBarPanel1")), "Status: Library refreshed");
+    EXPECT_EQ(nameOf(control<QLabel>("StatusBarPanel2")), "Artist count: 7 artists");
+    EXPECT_EQ(nameOf(control<QLabel>("lblNowPlaying")), "Now playing");
 
     for (std::int64_t id : {3, 1, 3})
         window->playlist().addSong(id);
@@ -82,14 +81,14 @@ TEST_F(Accessibility, ChangingTextsAreSpokenAsTheyChange) {
     MediaPlayer& player = window->mediaPlayer();
     ASSERT_TRUE(eventually([&] { return player.playbackState() == PlaybackState::Playing; }));
     ASSERT_TRUE(eventually([&] { return player.position() >= 1.0; }));
-    EXPECT_EQ(nameOf(named<QLabel>("lblNowPlaying")),
+    EXPECT_EQ(nameOf(control<QLabel>("lblNowPlaying")),
               "Now playing: Dusk, The Quiet Ones, Morning Light");
     // What the control bar is told reaches a screen reader, as the bar's own test shows.
-    EXPECT_EQ(nameOf(named<QLabel>("playerTotal")), "Total time: 0:04");
+    EXPECT_EQ(nameOf(control<QLabel>("playerTotal")), "Total time: 0:04");
 
     // Two lines of the same song: the one playing is the one marked.
     QAccessibleInterface* lines =
-        QAccessible::queryAccessibleInterface(named<QListView>("lstPlaylist"));
+        QAccessible::queryAccessibleInterface(control<QListView>("lstPlaylist"));
     ASSERT_NE(lines->tableInterface(), nullptr);
     QStringList spoken;
     for (int row = 0; row < 3; ++row)
@@ -102,11 +101,11 @@ TEST_F(Accessibility, ChangingTextsAreSpokenAsTheyChange) {
               "Dusk, The Quiet Ones, paused");
 
     window->playlist().clear();
-    EXPECT_EQ(nameOf(named<QLabel>("lblNowPlaying")), "Now playing");
+    EXPECT_EQ(nameOf(control<QLabel>("lblNowPlaying")), "Now playing");
 }
 
 TEST_F(Accessibility, TheTabRowHasItsOwnNameAndItsTabsCanBePressed) {
-    auto* bar = named<QTabBar>("SSTabBar");
+    auto* bar = control<QTabBar>("SSTabBar");
     QAccessibleInterface* row = QAccessible::queryAccessibleInterface(bar);
     EXPECT_EQ(row->role(), QAccessible::PageTabList);
     EXPECT_EQ(row->text(QAccessible::Name), "Library and search");
