@@ -32,8 +32,8 @@ protected:
     // What libmpv does, it does on its own thread: give it time to do the wrong thing.
     static void letThePlayerRun() { QTest::qWait(300); }
 
-    QString streamOf(int song, const QString& scheme = "http") const {
-        return server.url().replace("http", scheme) + "/play/" + QString::number(song) + ".wav";
+    QString streamOf(int song) const {
+        return server.url() + "/play/" + QString::number(song) + ".wav";
     }
 };
 
@@ -67,20 +67,16 @@ TEST_F(StreamAddresses, AnythingButHttpIsRefusedWhole) {
     letThePlayerRun();
     EXPECT_FALSE(secretWatch.wasOpened());
     EXPECT_FALSE(folderWatch.hadCreations());
-}
 
-TEST_F(StreamAddresses, HttpOfAnyCaseStillPlays) {
-    window->playlist().clear();
-    window->setAutoPlay(true);
-    for (const QString& address : {streamOf(3), streamOf(3, "HTTP")}) {
-        window->playlist().clear();
-        server->setSongFields({address.toStdString(), {}, {}, {}});
-        QSignalSpy started(&engine(), &MpvPlayer::playbackStarted);
-        window->playlist().addSong(3);
-        EXPECT_TRUE(dialogs.shown.empty()) << address.toStdString();
-        EXPECT_TRUE(started.wait(5000)) << address.toStdString();
-        EXPECT_EQ(window->playlist().lines()->stringList(), QStringList{"Dusk"});
-    }
+    // A scheme in capitals is still http, and the song plays.
+    dialogs.shown.clear();
+    server->setSongFields({streamOf(3).replace("http:", "HTTP:").toStdString(), {}, {}, {}});
+    QSignalSpy started(&engine(), &MpvPlayer::playbackStarted);
+    window->playlist().addSong(3);
+    window->playlist().jumpTo(1);
+    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_TRUE(started.wait(5000));
+    EXPECT_EQ(window->playlist().lines()->stringList(), (QStringList{"Dawn", "Dusk"}));
 }
 
 // The player's own doors, in case an address got past the check or a stream leads elsewhere.
