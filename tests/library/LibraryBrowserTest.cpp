@@ -211,30 +211,24 @@ TEST_F(Library, TrackListsFollowTheNodeKey) {
 // A song is listed whatever its id; one whose id is no whole number in 64 bits is refused when
 // added, rather than taken for another song.
 TEST_F(Library, SongsWhoseIdIsNoWholeNumberAreListedButNotAdded) {
-    server->setReply("album_songs", R"(<root>
-        <song id="12"><title>a</title></song><song id=" 15"><title>b</title></song>
-        <song id="1e3"><title>c</title></song><song id="abc"><title>d</title></song>
-        <song id="0x1F"><title>e</title></song><song id="99999999999999999999"><title>f</title></song>
-        <song id="4000000000"><title>g</title></song><song id="5"><title> </title></song>
-    </root>)");
-    openWindow();
-    window->show();
+    server->setReply("album_songs", R"(<root><song id="12"><title>a</title></song>
+        <song id="1e3"><title>b</title></song><song id="99999999999999999999"><title>c</title></song>
+        <song id="4000000000"><title>d</title></song></root>)");
+    openWindow().show();
     library().showTracks("album1");
-    // A title of blanks is a title.
-    EXPECT_EQ(songs(0), (QStringList{"a#12", "b#15", "c#none", "d#none", "e#none", "f#none",
-                                     "g#4000000000", " #5"}));
+    EXPECT_EQ(songs(0), (QStringList{"a#12", "b#none", "c#none", "d#4000000000"}));
     QListView* list = control<QListView>("lstSongs0");
     const auto add = [&](int row) {
         const QPoint at = list->visualRect(list->model()->index(row, 0)).center();
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
         QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
     };
-    for (int row = 2; row <= 5; ++row)
-        add(row);
-    EXPECT_EQ(dialogs.texts("critical"), QStringList(4, PlaylistController::idNotANumber()));
+    add(1);
+    add(2);
+    EXPECT_EQ(dialogs.texts("critical"), QStringList(2, PlaylistController::idNotANumber()));
     EXPECT_TRUE(server.requestsOf("song").empty());
     EXPECT_EQ(window->playlist().count(), 0);
-    add(6);
+    add(3);
     ASSERT_FALSE(server.requestsOf("song").empty());
     EXPECT_EQ(server.requestsOf("song")[0].parameters.at("filter"), "4000000000");
 }
