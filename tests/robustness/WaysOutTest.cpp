@@ -56,33 +56,22 @@ TEST_F(WaysOut, EscapeEndsATricklingSearchAndPutsTheListBack) {
     expectIdle();
 }
 
-// The tree and the lists come back; the token is the one the refresh's own sign-in obtained,
-// which the server may already have put in place of the old one.
-TEST_F(WaysOut, ACancelledRefreshPutsTreeAndListsBackAndKeepsItsNewToken) {
+// A sign-in cancelled before its answer leaves the token, the tree and the lists as they were. (A
+// refresh cancelled after its sign-in keeps the new token, as the reading tests show.)
+TEST_F(WaysOut, ACancelledSignInPutsEverythingBack) {
     openLibrary(true);
     library().showTracks("album10");
-    library().search("dawn");
     const QString token = window->authToken();
-    const int artists = library().catalogue()->artistCount();
     const QString artistCount = control<QLabel>("StatusBarPanel2")->text();
-    server->setFault(Fault::Trickle, "albums", 1000);
+    server->setFault(Fault::Trickle, "handshake", 1000);
     escapeAfter(300);
     window->RefreshLibrary();
     EXPECT_TRUE(dialogs.shown.empty());
     EXPECT_EQ(status(), "Cancelled");
-    EXPECT_NE(window->authToken(), token);
-    EXPECT_EQ(window->authToken(), QString::fromStdString(server->currentToken()));
-    EXPECT_EQ(library().catalogue()->artistCount(), artists);
+    EXPECT_EQ(window->authToken(), token);
+    EXPECT_EQ(library().catalogue()->artistCount(), 8);
     EXPECT_EQ(library().songs(0)->count(), 3);
-    EXPECT_EQ(library().songs(1)->count(), 1);
     EXPECT_EQ(control<QLabel>("StatusBarPanel2")->text(), artistCount);
-
-    // A sign-in cancelled before it got its answer leaves the token as it was.
-    const QString newToken = window->authToken();
-    server->setFault(Fault::Trickle, "handshake", 1000);
-    escapeAfter(300);
-    window->RefreshLibrary();
-    EXPECT_EQ(window->authToken(), newToken);
 }
 
 // An add ended by Escape adds nothing, and the next add that succeeds says nothing of it. The
