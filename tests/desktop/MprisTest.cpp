@@ -63,13 +63,6 @@ protected:
                                        QDBusConnection::ExportAllSlots) &&
                notifier.registerService("org.freedesktop.Notifications");
     }
-
-    void playFirstOf(std::initializer_list<std::int64_t> ids) {
-        for (std::int64_t id : ids)
-            window->playlist().addSong(id);
-        window->playlist().jumpTo(0);
-        ASSERT_TRUE(eventually([&] { return player().canSeek() && player().duration() > 0; }));
-    }
 };
 
 // Next, Previous, Play, Pause and Stop are driven through the bus by the transport table; here
@@ -182,7 +175,9 @@ TEST_F(Desktop, EverySeekIsAnnouncedWhereItLanded) {
     TestServer longSongs(Catalogue::demo(), options);
     window->setServername(longSongs.url());
     window->RefreshLibrary();
-    playFirstOf({1});
+    window->playlist().addSong(1);
+    window->playlist().jumpTo(0);
+    ASSERT_TRUE(eventually([&] { return player().canSeek() && player().duration() > 0; }));
     auto* slider = window->findChild<QSlider*>("playerSeek");
     slider->triggerAction(QAbstractSlider::SliderSingleStepAdd); // the slider's Right key
     ASSERT_TRUE(eventually([&] { return mpris->seeks.size() == 1; }));

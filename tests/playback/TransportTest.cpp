@@ -35,9 +35,6 @@ struct TransportCase {
 void PrintTo(const TransportCase& c, std::ostream* out) {
     *out << c.name;
 }
-void PrintTo(Via via, std::ostream* out) {
-    *out << (via == Via::Window ? "window" : "MPRIS");
-}
 
 // MPRIS's name of each state, in the enumeration's order.
 const char* statusText(PlaybackState state) {

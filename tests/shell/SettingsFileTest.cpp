@@ -92,18 +92,16 @@ TEST(SettingsFile, ReadsWhatIsThereAndNothingElse) {
 // File modes and the file size limit are POSIX's; Windows keeps the file in the user's own
 // profile folder.
 #ifndef _WIN32
-unsigned modeOf(const QString& path) {
-    struct stat info {};
-    return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? (info.st_mode & 0777) : 0;
-}
-
 TEST(SettingsFile, IsOwnerOnlyAndStaysSo) {
     TempAppData appData;
+    const auto ownerOnly =
+        QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser;
     ASSERT_EQ(SettingsFile::write(sample), std::nullopt);
-    EXPECT_EQ(modeOf(SettingsFile::filePath()), 0600u);
-    ::chmod(QFile::encodeName(SettingsFile::filePath()).constData(), 0644);
+    EXPECT_EQ(QFile::permissions(SettingsFile::filePath()), ownerOnly);
+    QFile::setPermissions(SettingsFile::filePath(),
+                          ownerOnly | QFile::ReadGroup | QFile::ReadOther);
     ASSERT_EQ(SettingsFile::write(sample), std::nullopt);
-    EXPECT_EQ(modeOf(SettingsFile::filePath()), 0600u);
+    EXPECT_EQ(QFile::permissions(SettingsFile::filePath()), ownerOnly);
 }
 
 // A write that fails half-way (here: the file size limit, which binds root too) must leave the
