@@ -1,5 +1,5 @@
 // The window with the desktop's colours and fonts: a dark palette and an 18 pt font, checked by
-// the pixels it paints. Set SONARIC_SCREENSHOTS to a folder to keep the pictures.
+// the pixels it paints.
 #include "ClientFixture.h"
 
 #include <QSlider>
@@ -83,12 +83,6 @@ protected:
             eventually([&] { return !control<QLabel>("lblNowPlaying")->text().isEmpty(); }));
         QCoreApplication::processEvents();
     }
-
-    void keepScreenshot(const char* name) {
-        const QString folder = qEnvironmentVariable("SONARIC_SCREENSHOTS");
-        if (!folder.isEmpty())
-            window->grab().save(folder + '/' + name + ".png");
-    }
 };
 
 TEST_F(Appearance, TheDefaultFontKeepsTheSpecifiedGeometry) {
@@ -133,7 +127,6 @@ TEST_F(Appearance, AnEighteenPointFontCutsNoCaption) {
     large.setPointSize(18);
     QApplication::setFont(large);
     showWindow();
-    keepScreenshot("large-font");
 
     for (const char* name : {"cmdDeleteItem", "cmdClearPlaylist", "cmdBasicSearch"}) {
         auto* button = control<QPushButton>(name);
@@ -173,7 +166,6 @@ TEST_F(Appearance, AnEighteenPointFontCutsNoCaption) {
 TEST_F(Appearance, ADarkPaletteKeepsEverythingReadable) {
     QApplication::setPalette(darkPalette());
     showWindow();
-    keepScreenshot("dark-palette");
 
     // The now-playing box brings its own pair of colours.
     const double label = strongestContrast(control<QLabel>("lblNowPlaying"));
