@@ -59,6 +59,7 @@ TEST_F(StartUp, WithoutAReadableFileTheSettingsDialogOpensOverTheWindow) {
         QFile::remove(SettingsFile::filePath());
         file.make(SettingsFile::filePath());
         const QFileInfo before(SettingsFile::filePath());
+        ASSERT_EQ(before.exists(), QByteArray(file.name) != "none") << file.name;
         dialogs.shown.clear();
         bool shownOverWindow = false;
         dialogs.onSettings = [&](frmPlayer& player) { shownOverWindow = player.isVisible(); };
