@@ -25,7 +25,7 @@ int main(int argc, char* argv[]) {
     QtUserDialogs dialogs;
     frmPlayer player(dialogs);
     QObject::connect(&instance, &SingleInstance::raiseRequested, &player, &frmPlayer::bringToFront);
-    player.Form_Load();
-    player.show();
+    if (!player.start())
+        return 0; // closed during start-up
     return QApplication::exec();
 }

@@ -80,6 +80,13 @@ piece() {
   echo "$name: built in $((SECONDS - start)) s"
 }
 
+# Whether ../shared/windows-sdk holds the prebuilt Qt and libmpv, with which the rest of the SDK
+# builds in a few minutes.
+prebuilt_present() {
+  [[ -f "$shared_sdk/qtbase-6.4.2-win64-mingw-posix.tar.xz" &&
+     -f "$shared_sdk/libmpv-0.35.1-win64-mingw-posix.tar.xz" ]]
+}
+
 sdk_complete() {
   local name
   for name in qt mpv pugixml googletest zlib httplib brotli zstd; do

@@ -57,7 +57,8 @@ bool LibraryBrowser::endIfCancelled(const XmlDocument& reply, Undo& undo) {
         m_server.state().authToken = *undo.token;
     if (undo.artistCountText && *undo.artistCountText != m_artistCountText)
         setArtistCountText(*undo.artistCountText);
-    setStatusText(tr("Cancelled"));
+    m_statusText = tr("Cancelled");
+    emit passingStatusTextChanged(m_statusText);
     setBusy(false);
     return true;
 }
@@ -75,8 +76,8 @@ void LibraryBrowser::refreshLibrary() {
               m_server.state().authToken, m_artistCountText};
     const QString failed = tr("Library refresh failed");
 
-    setStatusText(QLatin1String("Contacting server (") + m_server.state().servername +
-                  QLatin1String(")..."));
+    setStatusText(QLatin1String("Contacting server (") +
+                  RequestUrl::withoutPassword(m_server.state().servername) + QLatin1String(")..."));
     const bool signedIn = m_server.signIn(handshake, reply);
     if (endIfCancelled(reply, undo))
         return;

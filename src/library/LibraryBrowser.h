@@ -40,6 +40,8 @@ public:
 
 signals:
     void statusTextChanged(const QString& text);
+    // A cancel's text, which a later successful add ends.
+    void passingStatusTextChanged(const QString& text);
     void artistCountTextChanged(const QString& text);
     void searchEnabledChanged(bool enabled);
     void busyChanged(bool busy);

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 MprisPlayerAdaptor::MprisPlayerAdaptor(MprisService* service)
     : QDBusAbstractAdaptor(service), m_service(service) {
@@ -41,6 +42,8 @@ double MprisPlayerAdaptor::Volume() const {
 }
 
 void MprisPlayerAdaptor::setVolume(double volume) {
+    if (std::isnan(volume))
+        return;
     m_service->player().setVolume(
         static_cast<int>(std::lround(std::clamp(volume, 0.0, 1.0) * 100)));
 }
@@ -64,12 +67,24 @@ void MprisPlayerAdaptor::Play() {
     m_service->player().play();
 }
 
-// As the interface says: before the start is the start, past the end is the next song.
+// Only the normal rate is offered; 0.0 is to be taken as Pause, as the interface says.
+void MprisPlayerAdaptor::setRate(double rate) {
+    if (rate == 0.0)
+        m_service->player().pause();
+}
+
+// As the interface says: before the start is the start, past the end is the next song. Any
+// program on the bus may send any offset: the sum saturates rather than overflow.
 void MprisPlayerAdaptor::Seek(qlonglong offset) {
     MediaPlayer& player = m_service->player();
     if (!player.canSeek())
         return;
-    const qint64 target = m_service->positionMicroseconds() + offset;
+    const qint64 position = m_service->positionMicroseconds();
+    constexpr qint64 Most = std::numeric_limits<qint64>::max();
+    constexpr qint64 Least = std::numeric_limits<qint64>::min();
+    const qint64 target = offset > 0 && position > Most - offset    ? Most
+                          : offset < 0 && position < Least - offset ? Least
+                                                                    : position + offset;
     const qint64 length = m_service->lengthMicroseconds();
     if (length > 0 && target > length) {
         player.next();

@@ -29,7 +29,7 @@ public:
 
     QString PlaybackStatus() const;
     double Rate() const { return 1.0; }
-    void setRate(double) {}
+    void setRate(double rate);
     QVariantMap Metadata() const;
     double Volume() const;
     void setVolume(double volume);

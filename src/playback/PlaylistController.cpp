@@ -78,7 +78,7 @@ void PlaylistController::addSong(std::optional<std::int64_t> songId) {
         },
         reply);
     if (reply.fetchError() == FetchError::Cancelled) {
-        emit statusTextChanged(tr("Cancelled"));
+        emit passingStatusTextChanged(tr("Cancelled"));
         return;
     }
     // Every field is read before anything changes, so a line never lacks its item.
@@ -97,8 +97,7 @@ void PlaylistController::addSong(std::optional<std::int64_t> songId) {
     m_lines.insertRows(line, 1);
     m_lines.setData(m_lines.index(line), song->title);
     emit selectRequested(line);
-    // What an earlier add left there ("Cancelled", "Signing in again...") is over.
-    emit statusTextChanged(QString());
+    emit added();
     if (m_server.state().autoPlay && count() == 1)
         m_player.play();
 }

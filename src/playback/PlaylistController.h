@@ -44,6 +44,9 @@ signals:
     void selectRequested(int line);
     void nowPlayingChanged(const QString& text);
     void statusTextChanged(const QString& text);
+    void passingStatusTextChanged(const QString& text);
+    // A song is in the playlist: what an earlier add or a cancel left in the status is over.
+    void added();
     void busyChanged(bool busy);
     void failureReported(const QString& message);
 

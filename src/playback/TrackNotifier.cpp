@@ -7,6 +7,7 @@
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
+#include <QDBusServiceWatcher>
 
 #include <utility>
 
@@ -22,6 +23,15 @@ TrackNotifier::TrackNotifier(MediaPlayer& player, QDBusConnection connection,
       m_windowIsActive(std::move(windowIsActive)) {
     connect(&player, &MediaPlayer::CurrentItemChange, this, &TrackNotifier::onPlayerChanged);
     connect(&player, &MediaPlayer::playbackStateChanged, this, &TrackNotifier::onPlayerChanged);
+    // Another service may take the name at any time, and it may read markup where the one
+    // before did not.
+    auto* watcher = new QDBusServiceWatcher(QLatin1String(Service), m_connection,
+                                            QDBusServiceWatcher::WatchForOwnerChange, this);
+    connect(watcher, &QDBusServiceWatcher::serviceOwnerChanged, this, [this] {
+        m_bodyMarkup.reset();
+        m_owner.clear();
+        m_lastId = 0;
+    });
 }
 
 // A song is announced when it starts playing, not when it merely becomes current (after the last
@@ -64,8 +74,13 @@ void TrackNotifier::askCapabilities() {
             [this](QDBusPendingCallWatcher* finished) {
                 const QDBusPendingReply<QStringList> reply = *finished;
                 m_asking = false;
-                m_bodyMarkup =
-                    !reply.isError() && reply.value().contains(QStringLiteral("body-markup"));
+                // Without an answer the next song asks again; this one goes escaped.
+                if (reply.isError()) {
+                    m_bodyMarkup.reset();
+                } else {
+                    m_bodyMarkup = reply.value().contains(QStringLiteral("body-markup"));
+                    m_owner = finished->reply().service();
+                }
                 finished->deleteLater();
                 send();
             });
@@ -77,24 +92,33 @@ void TrackNotifier::send() {
         return;
     m_sending = true;
     const Note note = *std::exchange(m_pending, std::nullopt);
-    QDBusMessage call =
-        QDBusMessage::createMethodCall(QLatin1String(Service), QLatin1String(Path),
-                                       QLatin1String(Service), QStringLiteral("Notify"));
+    // Sent to the very service that said what it shows: should another have taken the name
+    // meanwhile, the call fails rather than reach it unescaped.
+    const bool known = m_bodyMarkup && !m_owner.isEmpty();
+    QDBusMessage call = QDBusMessage::createMethodCall(known ? m_owner : QLatin1String(Service),
+                                                       QLatin1String(Path), QLatin1String(Service),
+                                                       QStringLiteral("Notify"));
     // Each song replaces the previous song's bubble instead of stacking up. The summary is plain
-    // text to every service; the body is escaped only where it would be read as markup.
+    // text to every service; the body is escaped unless the service is known to show it as it is.
     const QVariantMap hints{{QStringLiteral("desktop-entry"), QStringLiteral("sonaric-client")}};
     call << QString::fromUtf8(SonaricVersion::Title) << m_lastId << QStringLiteral("sonaric-client")
-         << note.summary << (*m_bodyMarkup ? note.body.toHtmlEscaped() : note.body) << QStringList()
-         << hints << ShowForMs;
+         << note.summary << (known && !*m_bodyMarkup ? note.body : note.body.toHtmlEscaped())
+         << QStringList() << hints << ShowForMs;
     auto* watcher = new QDBusPendingCallWatcher(m_connection.asyncCall(call), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this,
             [this](QDBusPendingCallWatcher* finished) {
                 const QDBusPendingReply<uint> reply = *finished;
-                if (!reply.isError())
+                if (!reply.isError()) {
                     m_lastId = reply.value();
-                // A desktop without a notification service is normal; anything else is not.
-                else if (reply.error().type() != QDBusError::ServiceUnknown)
-                    qWarning("song notification failed: %s", qPrintable(reply.error().message()));
+                } else {
+                    // Whoever answers next may be another service: it is asked again.
+                    m_bodyMarkup.reset();
+                    m_owner.clear();
+                    // A desktop without a notification service is normal; anything else is not.
+                    if (reply.error().type() != QDBusError::ServiceUnknown)
+                        qWarning("song notification failed: %s",
+                                 qPrintable(reply.error().message()));
+                }
                 finished->deleteLater();
                 m_sending = false;
                 send();

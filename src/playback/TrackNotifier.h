@@ -13,8 +13,9 @@ class MediaItem;
 class MediaPlayer;
 
 // Tells the desktop's notification service about each song that starts playing while the window
-// is not the active one. Without such a service it stays silent. The service is asked once what
-// it can show: the body goes as markup-escaped text only to a service that reads markup.
+// is not the active one. Without such a service it stays silent. The service is asked what it can
+// show, again whenever its owner changes or a call fails: the body goes unescaped only to a
+// service known not to read markup.
 class TrackNotifier : public QObject {
     Q_OBJECT
 
@@ -37,7 +38,8 @@ private:
     QDBusConnection m_connection;
     std::function<bool()> m_windowIsActive;
     uint m_lastId = 0;
-    std::optional<bool> m_bodyMarkup; // known once the service has said what it can show
+    std::optional<bool> m_bodyMarkup; // known once the present service has said what it shows
+    QString m_owner;                  // the unique bus name of the service that said it
     bool m_asking = false;
     bool m_sending = false;
     std::optional<Note> m_pending;

@@ -57,8 +57,15 @@ bool ContentDecoder::start(QByteArrayView firstBytes) {
 }
 
 ContentDecoder::Status ContentDecoder::decode(QByteArrayView input, QByteArray& out) {
-    if (input.isEmpty() || m_status != Status::Expanding)
-        return m_status = input.isEmpty() ? m_status : Status::Damaged;
+    if (input.isEmpty())
+        return m_status;
+    if (m_status == Status::Ended && m_format == Format::Gzip) {
+        // A gzip body may be several members one after the other (RFC 1952): each is expanded.
+        inflateReset(m_stream.get());
+        m_status = Status::Expanding;
+    }
+    if (m_status != Status::Expanding)
+        return m_status = Status::Damaged;
     if (m_started)
         return expand(input, out);
     m_head += input;
@@ -87,8 +94,14 @@ ContentDecoder::Status ContentDecoder::expand(QByteArrayView input, QByteArray& 
         m_out += produced;
         if (tooLarge(m_in + input.size() - static_cast<qsizetype>(z.avail_in)))
             return m_status = Status::TooLarge;
-        if (result == Z_STREAM_END)
-            return m_status = z.avail_in == 0 ? Status::Ended : Status::Damaged;
+        if (result == Z_STREAM_END) {
+            if (z.avail_in == 0)
+                return m_status = Status::Ended;
+            if (m_format != Format::Gzip)
+                return m_status = Status::Damaged;
+            inflateReset(&z);
+            continue;
+        }
         if (result != Z_OK && !(result == Z_BUF_ERROR && produced > 0))
             return m_status = Status::Damaged;
     }

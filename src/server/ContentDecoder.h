@@ -29,7 +29,8 @@ public:
     ContentDecoder(const ContentDecoder&) = delete;
     ContentDecoder& operator=(const ContentDecoder&) = delete;
 
-    // Appends what the bytes expand to. Bytes after the end of the stream are damage too.
+    // Appends what the bytes expand to. Bytes after the end of the stream are damage too, but
+    // for the next member of a gzip body.
     Status decode(QByteArrayView input, QByteArray& out);
     Status status() const { return m_status; }
 

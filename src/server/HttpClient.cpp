@@ -37,6 +37,15 @@ HttpReply HttpClient::get(const QUrl& url, const Consumer& consume) {
         result.reason = tr("Another request is still running.");
         return result;
     }
+    const QString scheme = url.scheme().toLower();
+    if (!url.isValid() || url.host().isEmpty() ||
+        (scheme != QLatin1String("http") && scheme != QLatin1String("https"))) {
+        // Qt's own words for this ("Protocol "" is unknown") leave the user guessing.
+        HttpReply result;
+        result.error = FetchError::BadAddress;
+        result.reason = tr("The server name is not a valid http or https address.");
+        return result;
+    }
     m_busy = true;
     emit busyChanged(true);
     const auto idle = qScopeGuard([this] {

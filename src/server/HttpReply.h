@@ -10,6 +10,7 @@ enum class FetchError {
     None,
     Busy,        // another request of this client is still running
     Cancelled,   // the user ended the wait
+    BadAddress,  // the server name is no http or https address; nothing was sent
     Unreachable, // refused, unknown host, dropped connection
     TimedOut,    // nothing arrived for longer than the stall time-out
     TooSlow,     // less than the low-speed limit arrived within its window

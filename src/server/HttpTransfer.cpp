@@ -35,9 +35,10 @@ FetchError classify(QNetworkReply::NetworkError error) {
     }
 }
 
-// Qt's error texts can quote the whole URL, whose query carries the passphrase or the token.
+// Qt's error texts can quote the whole URL, whose query carries the passphrase or the token, and
+// whose server name may carry a password.
 QString withoutQuery(QString text, const QUrl& url) {
-    const QString bare = url.toString(QUrl::RemoveQuery);
+    const QString bare = url.toString(QUrl::RemoveQuery | QUrl::RemovePassword);
     for (const QString& form :
          {url.toString(), QString::fromUtf8(url.toEncoded()), url.toDisplayString()})
         text.replace(form, bare);

@@ -1,5 +1,7 @@
 #include "RequestUrl.h"
 
+#include <algorithm>
+
 namespace {
 
 constexpr char ScriptPath[] = "/server/xml.server.php?action=";
@@ -15,6 +17,24 @@ QUrl RequestUrl::build(const QString& servername, const char* action, const QStr
     const QString text = servername + QLatin1String(ScriptPath) + QLatin1String(action) +
                          QLatin1String("&auth=") + encoded(auth) + parameters;
     return QUrl(text, QUrl::TolerantMode);
+}
+
+QString RequestUrl::withoutPassword(const QString& servername) {
+    const qsizetype authority = servername.indexOf(QLatin1String("://"));
+    if (authority < 0)
+        return servername;
+    const qsizetype start = authority + 3;
+    qsizetype end = servername.size();
+    for (const QChar c : {QLatin1Char('/'), QLatin1Char('?'), QLatin1Char('#')})
+        if (const qsizetype at = servername.indexOf(c, start); at >= 0)
+            end = std::min(end, at);
+    const qsizetype at = servername.lastIndexOf(QLatin1Char('@'), end - 1);
+    if (at < start)
+        return servername;
+    const qsizetype colon = servername.indexOf(QLatin1Char(':'), start);
+    if (colon < 0 || colon > at)
+        return servername;
+    return servername.left(colon) + servername.mid(at);
 }
 
 QString RequestUrl::filter(const QString& value) {

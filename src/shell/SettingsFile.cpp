@@ -11,6 +11,9 @@
 #include <QScopeGuard>
 
 #ifdef Q_OS_UNIX
+#include <cerrno>
+#include <csignal>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -92,36 +95,57 @@ bool SettingsFile::toBool(const QString& text) {
 // Only a regular file of at most MaximumBytes is a settings file. Whatever else stands at its
 // path (a device, a FIFO, a folder, a file grown huge) is none: it is neither waited on nor read
 // without end. The kind and size are those of the file opened, not of a name looked up before.
-std::optional<QByteArray> SettingsFile::readBytes(const QString& path) {
+std::optional<QByteArray> SettingsFile::readBytes(const QString& path, QString* problem) {
+    auto none = [problem](const QString& why) {
+        if (problem)
+            *problem = why;
+        return std::nullopt;
+    };
+    const QString notAFile = tr("It is not a regular file.");
+    const QString tooLarge = tr("It is larger than %1 MB.").arg(MaximumBytes / (1024 * 1024));
     QFile file;
 #ifdef Q_OS_UNIX
     const int descriptor =
         ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (descriptor < 0)
-        return std::nullopt;
+        return none(errno == ENOENT ? QString() : QString::fromLocal8Bit(std::strerror(errno)));
     auto closeDescriptor = qScopeGuard([descriptor] { ::close(descriptor); });
     struct stat info {};
-    if (::fstat(descriptor, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size > MaximumBytes ||
-        !file.open(descriptor, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
-        return std::nullopt;
+    if (::fstat(descriptor, &info) != 0 || !S_ISREG(info.st_mode))
+        return none(notAFile);
+    if (info.st_size > MaximumBytes)
+        return none(tooLarge);
+    if (!file.open(descriptor, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
+        return none(file.errorString());
     closeDescriptor.dismiss();
 #else
     file.setFileName(path);
-    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly) || file.isSequential() ||
-        file.size() > MaximumBytes)
-        return std::nullopt;
+    const QFileInfo info(path);
+    if (!info.exists() && !info.isSymLink())
+        return none(QString());
+    if (!info.isFile())
+        return none(notAFile);
+    if (!file.open(QIODevice::ReadOnly))
+        return none(file.errorString());
+    if (file.isSequential())
+        return none(notAFile);
+    if (file.size() > MaximumBytes)
+        return none(tooLarge);
 #endif
     QByteArray bytes = file.read(MaximumBytes + 1);
     if (bytes.size() > MaximumBytes)
-        return std::nullopt;
+        return none(tooLarge);
     return bytes;
 }
 
-std::optional<StoredSettings> SettingsFile::read(const QString& path) {
-    const std::optional<QByteArray> bytes = readBytes(path);
+std::optional<StoredSettings> SettingsFile::read(const QString& path, QString* problem) {
+    const std::optional<QByteArray> bytes = readBytes(path, problem);
     if (!bytes)
         return std::nullopt;
-    return parse(*bytes);
+    std::optional<StoredSettings> settings = parse(*bytes);
+    if (!settings && problem)
+        *problem = tr("It is not a well-formed settings document.");
+    return settings;
 }
 
 std::optional<StoredSettings> SettingsFile::parse(const QByteArray& bytes) {
@@ -156,6 +180,14 @@ QByteArray SettingsFile::serialize(const StoredSettings& settings) {
 }
 
 std::optional<QString> SettingsFile::write(const StoredSettings& settings, const QString& path) {
+#ifdef Q_OS_UNIX
+    // Past a file size limit (ulimit -f) the system would end the whole program, session and
+    // playlist with it. Ignored, the write fails and is reported like a full disk. A handler
+    // someone else set is left in place.
+    struct sigaction current {};
+    if (::sigaction(SIGXFSZ, nullptr, &current) == 0 && current.sa_handler == SIG_DFL)
+        std::signal(SIGXFSZ, SIG_IGN);
+#endif
     const QString folder = QFileInfo(path).absolutePath();
     if (!QDir().mkpath(folder))
         return tr("The folder %1 could not be created.").arg(QDir::toNativeSeparators(folder));

@@ -18,10 +18,12 @@ public:
     static constexpr qint64 MaximumBytes = 1024 * 1024;
 
     // Nothing when the file is missing, unreadable, not a regular file of at most MaximumBytes,
-    // or not a well-formed document. Missing text elements read as empty, missing or
-    // unrecognised options as off.
-    static std::optional<StoredSettings> read(const QString& path = filePath());
-    static std::optional<QByteArray> readBytes(const QString& path);
+    // or not a well-formed document; then the problem, if asked for, says why in a sentence
+    // (empty for a file that is simply not there). Missing text elements read as empty, missing
+    // or unrecognised options as off.
+    static std::optional<StoredSettings> read(const QString& path = filePath(),
+                                              QString* problem = nullptr);
+    static std::optional<QByteArray> readBytes(const QString& path, QString* problem = nullptr);
     static std::optional<StoredSettings> parse(const QByteArray& bytes);
 
     // Replaces the file atomically and readable by its owner only. On failure the previous file

@@ -1,23 +1,59 @@
 #include "SingleInstance.h"
 
+#include "LocalPeer.h"
+
+#include <QDeadlineTimer>
 #include <QDir>
+#include <QFile>
 #include <QLocalSocket>
+#include <QThread>
 
 #ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 #endif
 
 namespace {
 constexpr int WaitMs = 2000;
+constexpr int RetryMs = 50;
 constexpr char Raise[] = "raise\n";
+
+#ifdef Q_OS_UNIX
+// A folder of this user's that no one else may write to: no one else can put a socket there.
+bool isPrivateFolder(const QString& path, bool followLink) {
+    const QByteArray name = QFile::encodeName(path);
+    struct stat info {};
+    const int status =
+        followLink ? ::stat(name.constData(), &info) : ::lstat(name.constData(), &info);
+    return status == 0 && S_ISDIR(info.st_mode) && info.st_uid == ::getuid() &&
+           (info.st_mode & (S_IWGRP | S_IWOTH)) == 0;
+}
+
+// A socket's name has a fixed room; a longer path would be cut, or refused.
+bool usableSocketPath(const QString& path) {
+    const QByteArray name = QFile::encodeName(path);
+    struct stat info {};
+    return name.size() < static_cast<qsizetype>(sizeof(sockaddr_un::sun_path)) &&
+           !(::lstat(name.constData(), &info) == 0 && S_ISDIR(info.st_mode));
+}
+#endif
+
 } // namespace
 
 SingleInstance::SingleInstance(QString name, QObject* parent)
     : QObject(parent), m_name(std::move(name)) {
-    // No access options: with them Qt replaces a socket already there, the running instance's.
+#ifdef Q_OS_WIN
+    // A pipe's name is the same for every user of the machine: only ours may connect to ours.
+    m_server.setSocketOptions(QLocalServer::UserAccessOption);
+#endif
     connect(&m_server, &QLocalServer::newConnection, this, [this] {
         while (QLocalSocket* socket = m_server.nextPendingConnection()) {
             connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+            if (!LocalPeer::isSameUser(socket->socketDescriptor(), LocalPeer::End::Client)) {
+                socket->disconnectFromServer();
+                continue;
+            }
             connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
                 if (!socket->canReadLine())
                     return;
@@ -31,34 +67,79 @@ SingleInstance::SingleInstance(QString name, QObject* parent)
 
 QString SingleInstance::defaultName() {
 #ifdef Q_OS_UNIX
-    const QString user = QString::number(::getuid());
-#else
-    const QString user = qEnvironmentVariable("USERNAME");
-#endif
+    const QString own = QStringLiteral("sonaric-client-") + QString::number(::getuid());
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    const QString name = QStringLiteral("sonaric-client-") + user;
-    return runtime.isEmpty() ? name : QDir(runtime).filePath(name);
+    if (!runtime.isEmpty() && isPrivateFolder(runtime, true)) {
+        const QString path = QDir(runtime).filePath(own);
+        if (usableSocketPath(path))
+            return path;
+    }
+    // Under /tmp when the temporary folder's path is too long for a socket's name.
+    QString folder = QDir::tempPath() + QLatin1Char('/') + own + QLatin1String(".d");
+    if (!usableSocketPath(folder + QLatin1String("/instance")))
+        folder = QLatin1String("/tmp/") + own + QLatin1String(".d");
+    const QString path = folder + QLatin1String("/instance");
+    if (usableSocketPath(path)) {
+        ::mkdir(QFile::encodeName(folder).constData(), 0700);
+        if (isPrivateFolder(folder, false))
+            return path;
+    }
+    qWarning("no folder of this user's own for the instance socket: starting without the "
+             "one-client rule");
+    return {};
+#else
+    return QStringLiteral("sonaric-client-") + qEnvironmentVariable("USERNAME");
+#endif
 }
 
-// Asked first, as Windows lets a second server open a pipe of the same name beside the first.
+QString SingleInstance::lockPath() const {
+    // A pipe's name is no path; its lock is in the user's own temporary folder.
+    if (QDir::isAbsolutePath(m_name))
+        return m_name + QLatin1String(".lock");
+    return QDir::temp().filePath(m_name + QLatin1String(".lock"));
+}
+
 bool SingleInstance::claim() {
-    if (handOver())
-        return false;
-    if (m_server.listen(m_name))
+    if (m_name.isEmpty())
         return true;
-    // A socket nobody listens on, left by a client that ended without closing it. Should that
-    // still fail, the client runs rather than not at all.
-    QLocalServer::removeServer(m_name);
-    return m_server.listen(m_name) || !handOver();
+    switch (m_lock.take(lockPath())) {
+    case InstanceLock::Result::Taken:
+        // No instance holds the lock, so a socket still there is one left by a client that
+        // ended without closing it.
+        QLocalServer::removeServer(m_name);
+        if (!m_server.listen(m_name))
+            qWarning("a later start cannot reach this client: %s",
+                     qPrintable(m_server.errorString()));
+        return true;
+    case InstanceLock::Result::HeldByAnother:
+        return !handOver();
+    case InstanceLock::Result::Failed:
+        break;
+    }
+    qWarning("the instance lock %s could not be taken: starting without the one-client rule",
+             qPrintable(lockPath()));
+    return true;
 }
 
-// Whether an instance listens; it is asked to come to the front. One that takes the connection
-// but is slow to answer still counts: a second player must not start beside it.
+// The holder of the lock may still be on its way to listening, so it is given a moment. One that
+// takes the connection but is slow to answer still counts: a second player must not start beside
+// it. One that never answers, or answers as another user, does not: the client then runs.
 bool SingleInstance::handOver() {
+    const QDeadlineTimer deadline(WaitMs);
     QLocalSocket socket;
-    socket.connectToServer(m_name);
-    if (!socket.waitForConnected(WaitMs))
+    for (;;) {
+        socket.connectToServer(m_name);
+        if (socket.waitForConnected(std::max<qint64>(0, deadline.remainingTime())))
+            break;
+        if (deadline.hasExpired())
+            return false;
+        socket.abort();
+        QThread::msleep(RetryMs);
+    }
+    if (!LocalPeer::isSameUser(socket.socketDescriptor(), LocalPeer::End::Server)) {
+        qWarning("the instance socket %s is another user's: not handed over", qPrintable(m_name));
         return false;
+    }
     socket.write(Raise);
     // The running instance closes the connection once it has read the request.
     if (socket.waitForBytesWritten(WaitMs) && socket.state() != QLocalSocket::UnconnectedState)

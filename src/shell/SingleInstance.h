@@ -1,22 +1,30 @@
 #pragma once
 
+#include "InstanceLock.h"
+
 #include <QLocalServer>
 #include <QObject>
 #include <QString>
 
-// One client per user at a time, so two players never play at once: the first to start listens
-// on a local socket (in the user's own runtime folder where there is one), and a later start
-// hands over to it, which brings its window to the front, and ends.
+// One client per user at a time, so two players never play at once: the first to start holds a
+// lock and listens on a local socket in a folder only its user can write to; a later start finds
+// the lock taken, hands over to the running instance, which brings its window to the front, and
+// ends. Only an instance of the same user is handed over to.
 class SingleInstance : public QObject {
     Q_OBJECT
 
 public:
     explicit SingleInstance(QString name = defaultName(), QObject* parent = nullptr);
 
-    // True when this is the first instance, which now answers later ones; false when another
-    // instance runs and has been asked to come to the front.
+    // True when this is the first instance, which now answers later ones (or when no instance of
+    // this user can be reached: the client then runs); false when another instance runs and has
+    // been asked to come to the front.
     bool claim();
 
+    // A socket path in the user's runtime folder when that is the user's own and closed to
+    // others, else in a private folder of the client's own under the temporary folder. Empty
+    // when there is no such place: the client then runs without the rule rather than trust
+    // another user's socket.
     static QString defaultName();
 
 signals:
@@ -24,7 +32,9 @@ signals:
 
 private:
     bool handOver();
+    QString lockPath() const;
 
     QString m_name;
     QLocalServer m_server;
+    InstanceLock m_lock;
 };

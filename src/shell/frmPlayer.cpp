@@ -312,10 +312,12 @@ void frmPlayer::showTransferProgress() {
 }
 
 void frmPlayer::connectLibrary() {
-    connect(m_server.get(), &ServerSession::statusTextChanged, m_statusPanel1,
-            &SpokenLabel::showText);
-    connect(m_library.get(), &LibraryBrowser::statusTextChanged, m_statusPanel1,
-            &SpokenLabel::showText);
+    connect(&m_statusText, &StatusText::textChanged, m_statusPanel1, &SpokenLabel::showText);
+    connect(m_server.get(), &ServerSession::statusTextChanged, &m_statusText,
+            &StatusText::showPassing);
+    connect(m_library.get(), &LibraryBrowser::statusTextChanged, &m_statusText, &StatusText::show);
+    connect(m_library.get(), &LibraryBrowser::passingStatusTextChanged, &m_statusText,
+            &StatusText::showPassing);
     connect(m_library.get(), &LibraryBrowser::artistCountTextChanged, m_statusPanel2,
             &SpokenLabel::showText);
     connect(m_library.get(), &LibraryBrowser::searchEnabledChanged, m_searchButton,
@@ -332,8 +334,10 @@ void frmPlayer::connectPlayback() {
     connect(m_clearPlaylist, &QPushButton::clicked, this, &frmPlayer::cmdClearPlaylist_Click);
     connect(playlist, &PlaylistController::selectRequested, this, &frmPlayer::selectPlaylistLine);
     connect(playlist, &PlaylistController::nowPlayingChanged, m_nowPlaying, &SpokenLabel::showText);
-    connect(playlist, &PlaylistController::statusTextChanged, m_statusPanel1,
-            &SpokenLabel::showText);
+    connect(playlist, &PlaylistController::statusTextChanged, &m_statusText, &StatusText::show);
+    connect(playlist, &PlaylistController::passingStatusTextChanged, &m_statusText,
+            &StatusText::showPassing);
+    connect(playlist, &PlaylistController::added, &m_statusText, &StatusText::endPassing);
     connect(playlist, &PlaylistController::busyChanged, this, &frmPlayer::setBusyPointer);
     connect(playlist, &PlaylistController::failureReported, this,
             [this](const QString& message) { m_dialogs.critical(this, ProgramName(), message); });
@@ -499,6 +503,18 @@ void frmPlayer::Form_Load() {
     // Queued: the window is shown first, so a slow server never keeps it from appearing.
     if (m_session.autoRefresh)
         QMetaObject::invokeMethod(this, &frmPlayer::RefreshLibrary, Qt::QueuedConnection);
+}
+
+bool frmPlayer::start() {
+    Form_Load();
+    if (!m_shown)
+        show();
+    return isVisible();
+}
+
+void frmPlayer::showEvent(QShowEvent* event) {
+    m_shown = true;
+    QMainWindow::showEvent(event);
 }
 
 void frmPlayer::bringToFront() {

@@ -4,6 +4,7 @@
 #include "ControlLayout.h"
 #include "SessionSettings.h"
 #include "SessionState.h"
+#include "StatusText.h"
 
 #include <QMainWindow>
 #ifdef SONARIC_DESKTOP_BUS
@@ -58,6 +59,9 @@ public:
     // window first, as the dialog's owner). The library refresh it calls for runs once the event
     // loop does, after the window has been shown.
     void Form_Load();
+    // Start-up as the program runs it: Form_Load, then the window is shown unless start-up has
+    // shown it already. False when the user closed the window during start-up: the program ends.
+    bool start();
 
     void RefreshLibrary() override;
     QString ProgramName() const override;
@@ -124,6 +128,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void createMenu();
@@ -156,6 +161,7 @@ private:
     UserDialogs& m_dialogs;
     SessionState m_session;
     ControlLayout m_layout;
+    StatusText m_statusText;
     std::unique_ptr<HttpClient> m_http;
     std::unique_ptr<ServerSession> m_server;
     std::unique_ptr<LibraryBrowser> m_library;
@@ -186,4 +192,5 @@ private:
     int m_currentTab = 0;
     bool m_busyPointer = false;
     bool m_closePending = false;
+    bool m_shown = false;
 };

@@ -5,10 +5,14 @@
 #include <QDBusMessage>
 #include <QDBusMetaType>
 #include <QDBusObjectPath>
+#include <QDBusServiceWatcher>
 #include <QDBusVariant>
 #include <QDebug>
 #include <QSet>
 #include <QSlider>
+
+#include <cmath>
+#include <limits>
 
 namespace {
 
@@ -57,8 +61,8 @@ protected:
     }
 
     // The fake takes the desktop's notification service on the test's bus.
-    bool offerNotifications(FakeNotifications& notifications) {
-        QDBusConnection notifier = bus.connect("notifier");
+    bool offerNotifications(FakeNotifications& notifications, const QString& as = "notifier") {
+        QDBusConnection notifier = bus.connect(as);
         return notifier.registerObject("/org/freedesktop/Notifications", &notifications,
                                        QDBusConnection::ExportAllSlots) &&
                notifier.registerService("org.freedesktop.Notifications");
@@ -81,6 +85,7 @@ TEST_F(Desktop, TheBusNamesRaisesAndDrivesTheRealPlayer) {
     EXPECT_FALSE(mpris->property("CanPause").toBool());
     window->playlist().addSong(1);
     window->playlist().addSong(2);
+    window->playlist().addSong(3);
     EXPECT_EQ(mpris->property("PlaybackStatus").toString(), "Stopped");
     EXPECT_TRUE(mpris->property("CanPlay").toBool());
     EXPECT_TRUE(mpris->lastAnnounced("CanPlay").toBool());
@@ -99,6 +104,9 @@ TEST_F(Desktop, TheBusNamesRaisesAndDrivesTheRealPlayer) {
     mpris->setProperty("Volume", 0.3);
     EXPECT_TRUE(eventually([&] { return engine().volume() == 30; }));
     EXPECT_TRUE(eventually([&] { return mpris->lastAnnounced("Volume").toDouble() == 0.3; }));
+    mpris->setProperty("Volume", std::nan(""));
+    QTest::qWait(200);
+    EXPECT_EQ(engine().volume(), 30);
 
     ASSERT_TRUE(eventually([&] { return engine().position() > 0.2; }));
     EXPECT_GT(mpris->property("Position").toLongLong(), 200'000);
@@ -111,6 +119,20 @@ TEST_F(Desktop, TheBusNamesRaisesAndDrivesTheRealPlayer) {
     // Past the end is the next song, as the interface says.
     mpris->call("Seek", {QVariant::fromValue<qlonglong>(60'000'000)});
     EXPECT_TRUE(eventually([&] { return mpris->metadata().value("xesam:title") == "Noon"; }));
+    // However far: the offset saturates instead of wrapping round to the start.
+    ASSERT_TRUE(eventually([&] { return mpris->property("CanSeek").toBool(); }));
+    mpris->call("Seek", {QVariant::fromValue(std::numeric_limits<qlonglong>::max())});
+    EXPECT_TRUE(eventually([&] { return mpris->metadata().value("xesam:title") == "Dusk"; }));
+    ASSERT_TRUE(eventually([&] { return engine().position() > 0.5; }));
+    const std::size_t seeks = mpris->seeks.size();
+    mpris->call("Seek", {QVariant::fromValue(std::numeric_limits<qlonglong>::min())});
+    ASSERT_TRUE(eventually([&] { return mpris->seeks.size() > seeks; }));
+    EXPECT_LT(mpris->seeks.back(), 300'000);
+    EXPECT_EQ(mpris->metadata().value("xesam:title"), "Dusk");
+    // A rate of 0 is a pause, as the interface says.
+    mpris->setProperty("Rate", 0.0);
+    EXPECT_TRUE(eventually([&] { return mpris->property("PlaybackStatus") == "Paused"; }));
+    EXPECT_EQ(mpris->property("Rate").toDouble(), 1.0);
     EXPECT_TRUE(dialogs.shown.empty());
 
     // The stream address carries the session token; nothing on the bus may show it.
@@ -249,6 +271,55 @@ TEST_F(Desktop, ANewSongIsAnnouncedWhileTheWindowIsInactiveAndShownAsText) {
     ASSERT_TRUE(eventually([&] { return engine().playlistPos() == 0; }));
     QTest::qWait(200);
     EXPECT_EQ(notifications.summaries.size(), 2);
+}
+
+// What a service shows is asked again whenever it may have changed: with no service at the
+// first song, and when another service takes the name. Until it is known, the body is escaped.
+TEST_F(Desktop, AServiceThatComesOrChangesIsAskedAgain) {
+    const std::string markup = "<a href=\"http://x\">link</a>";
+    server->setSongFields({{}, "Title", markup, "<img src=\"file:///etc/passwd\">"});
+    const QString escaped = "&lt;a href=&quot;http://x&quot;&gt;link&lt;/a&gt;\n"
+                            "&lt;img src=&quot;file:///etc/passwd&quot;&gt;";
+    for (int id : {1, 2, 3})
+        window->playlist().addSong(id);
+    window->playlist().jumpTo(0);
+    ASSERT_TRUE(eventually([&] { return player().playbackState() == PlaybackState::Playing; }));
+    QTest::qWait(300);
+
+    FakeNotifications reader;
+    reader.capabilities = {"body", "body-markup"};
+    ASSERT_TRUE(offerNotifications(reader, "reader"));
+    window->playlist().jumpTo(1);
+    ASSERT_TRUE(eventually([&] { return reader.bodies.size() == 1; }));
+    EXPECT_EQ(reader.bodies[0], escaped);
+    EXPECT_EQ(reader.capabilityQuestions, 1);
+
+    // A service that reads markup gives way to one that shows text as it is, and that one to the
+    // first again. The player's own connection hears each change of the name's owner.
+    QDBusServiceWatcher owners("org.freedesktop.Notifications", bus.connect("player"),
+                               QDBusServiceWatcher::WatchForOwnerChange);
+    QSignalSpy changed(&owners, &QDBusServiceWatcher::serviceOwnerChanged);
+    bus.connect("reader").unregisterService("org.freedesktop.Notifications");
+    FakeNotifications plain;
+    plain.capabilities = {"body"};
+    ASSERT_TRUE(offerNotifications(plain, "plain"));
+    ASSERT_TRUE(eventually([&] { return changed.size() == 2; }));
+    window->playlist().jumpTo(2);
+    ASSERT_TRUE(eventually([&] { return plain.bodies.size() == 1; }));
+    EXPECT_EQ(plain.bodies[0],
+              QString::fromStdString(markup) + "\n<img src=\"file:///etc/passwd\">");
+    bus.connect("plain").unregisterService("org.freedesktop.Notifications");
+    ASSERT_TRUE(reader.capabilities.contains("body-markup"));
+    QDBusConnection again = bus.connect("reader again");
+    ASSERT_TRUE(again.registerObject("/org/freedesktop/Notifications", &reader,
+                                     QDBusConnection::ExportAllSlots) &&
+                again.registerService("org.freedesktop.Notifications"));
+    ASSERT_TRUE(eventually([&] { return changed.size() == 4; }));
+    window->playlist().jumpTo(0);
+    ASSERT_TRUE(eventually([&] { return reader.bodies.size() == 2; }));
+    EXPECT_EQ(reader.bodies[1], escaped);
+    EXPECT_EQ(reader.capabilityQuestions, 2);
+    EXPECT_EQ(reader.replaced[1], 0u);
 }
 
 // No bus at all, or a dead one: the window appears at once and goes without the desktop.

@@ -69,6 +69,37 @@ TEST_F(SettingsDialog, FirstStartShowsTheDesignContentsInTheDesignOrder) {
                                   "txtServername", "chkAutoRefresh", "chkAutoPlay"}));
 }
 
+// A settings file that is there but cannot be read leaves the form empty, and the dialog says why
+// on a line of its own; a file simply not there is the first start, and says nothing.
+TEST_F(SettingsDialog, SaysWhyASettingsFileCouldNotBeRead) {
+    const struct {
+        const char* name;
+        std::function<void()> make;
+        QString line;
+    } cases[] = {
+        {"no file", [] {}, QString()},
+        {"ill-formed", [&] { appData.writeSettings("<settings><servername>x</settings>"); },
+         "The settings file could not be read: It is not a well-formed settings document."},
+        {"a folder", [] { QDir().mkpath(SettingsFile::filePath()); },
+         "The settings file could not be read: It is not a regular file."},
+    };
+    for (const auto& c : cases) {
+        QDir(SettingsFile::folderPath()).removeRecursively();
+        c.make();
+        open();
+        EXPECT_EQ(field<QLineEdit>("txtServername")->text(), "http://localhost/sonaric") << c.name;
+        auto* line = field<QLabel>("lblReadProblem");
+        EXPECT_EQ(line->text(), c.line) << c.name;
+        EXPECT_EQ(line->isVisible(), !c.line.isEmpty()) << c.name;
+        EXPECT_EQ(line->textFormat(), Qt::PlainText);
+        // Inside the dialog, below its buttons.
+        if (line->isVisible()) {
+            EXPECT_TRUE(dialog->rect().contains(line->geometry())) << c.name;
+            EXPECT_GT(line->geometry().top(), field<QPushButton>("cmdSave")->geometry().bottom());
+        }
+    }
+}
+
 // Save writes the file and sets the session, and No means no request. Reopened, the dialog shows
 // what was saved, and an empty password keeps the saved digest.
 TEST_F(SettingsDialog, SaveWritesTheFileSetsTheSessionAndReopeningShowsIt) {
@@ -192,6 +223,13 @@ TEST_F(SettingsDialog, FirstStartOpensItOverTheWindowAndSaveYesSignsIn) {
     window->Form_Load();
     EXPECT_EQ(status(), "Cancelled");
     EXPECT_EQ(library().catalogue()->artistCount(), 0);
+
+    // The close box during that sign-in closes the window for good: start-up ends the program.
+    QFile::remove(SettingsFile::filePath());
+    makeWindow();
+    QTimer::singleShot(500, window.get(), [&] { window->close(); });
+    EXPECT_FALSE(window->start());
+    EXPECT_FALSE(window->isVisible());
 }
 
 } // namespace

@@ -98,7 +98,7 @@ protected:
 };
 
 TEST_F(XmlDocumentUrl, LoadsAReplyOverHttpPlainOrCompressed) {
-    for (const char* encoding : {"", "gzip", "deflate", "raw-deflate"}) {
+    for (const char* encoding : {"", "gzip", "gzip-members", "deflate", "raw-deflate"}) {
         server->setReplyEncoding(encoding);
         XmlDocument doc;
         EXPECT_TRUE(doc.load(actionUrl("artists"), http)) << encoding;

@@ -119,8 +119,7 @@ protected:
     // As the program starts: the form loads, the window is shown, and then what start-up queued
     // (the library refresh) runs.
     void startUp() {
-        window->Form_Load();
-        window->show();
+        EXPECT_TRUE(window->start());
         QCoreApplication::sendPostedEvents(window.get(), QEvent::MetaCall);
     }
 

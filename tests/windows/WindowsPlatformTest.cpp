@@ -1,6 +1,7 @@
 // What only Windows has: the user's own %APPDATA%. The registry the About window reads is tested
 // with the About window, and the pixels of 96 dots per inch with the window's appearance.
 #include "SettingsFile.h"
+#include "WindowsRegistry.h"
 
 #include <QDir>
 
@@ -14,6 +15,17 @@ TEST(WindowsSettings, LiveInTheRoamingProfile) {
     const QString appData = QDir::fromNativeSeparators(qEnvironmentVariable("APPDATA"));
     EXPECT_TRUE(appData.endsWith("/AppData/Roaming")) << appData.toStdString();
     EXPECT_EQ(SettingsFile::filePath(), appData + "/Windows Sonaric Client/settings.xml");
+}
+
+// The root key is the system's own handle, sign-extended on 64-bit Windows, never the number
+// widened with zeros (which Wine forgives and Windows need not).
+TEST(WindowsRegistry, ReadsThroughTheSystemsOwnRootKey) {
+    EXPECT_EQ(windowsRootKey(Registry::LocalMachine), HKEY_LOCAL_MACHINE);
+    EXPECT_EQ(windowsRootKey(0x80000001), nullptr);
+    const std::optional<Registry::Value> name = systemRegistry()->read(
+        Registry::LocalMachine, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", "ProductName");
+    ASSERT_TRUE(name.has_value());
+    EXPECT_EQ(name->type, Registry::StringValue);
 }
 
 } // namespace

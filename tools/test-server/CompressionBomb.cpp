@@ -116,6 +116,15 @@ std::optional<std::string> CompressionBomb::make(const std::string& encoding,
 
 std::optional<std::string> CompressionBomb::compress(const std::string& encoding,
                                                      const std::string& text) {
+    // Two gzip members one after the other, as RFC 1952 allows: each half of the text its own.
+    if (encoding == "gzip-members") {
+        const std::size_t half = text.size() / 2;
+        std::optional<std::string> first = compress("gzip", text.substr(0, half));
+        std::optional<std::string> second = compress("gzip", text.substr(half));
+        if (!first || !second)
+            return std::nullopt;
+        return *first + *second;
+    }
     const int windowBits = encoding == "gzip"          ? 15 + 16
                            : encoding == "deflate"     ? 15
                            : encoding == "raw-deflate" ? -15

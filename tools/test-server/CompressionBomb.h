@@ -11,7 +11,8 @@ class CompressionBomb {
 public:
     static std::optional<std::string> make(const std::string& encoding, std::size_t expandedBytes);
     // The text compressed as a server would send it: "gzip", "deflate" (a zlib stream) or
-    // "raw-deflate" (bare deflate data, which some servers send as "deflate").
+    // "raw-deflate" (bare deflate data, which some servers send as "deflate"), or "gzip-members"
+    // (two gzip members one after the other, sent as "gzip").
     static std::optional<std::string> compress(const std::string& encoding,
                                                const std::string& text);
 };

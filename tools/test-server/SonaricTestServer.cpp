@@ -404,7 +404,9 @@ void SonaricTestServer::handleXml(const httplib::Request& request, httplib::Resp
         encoding = m_replyEncoding;
     }
     if (std::optional<std::string> compressed = CompressionBomb::compress(encoding, body)) {
-        response.set_header("Content-Encoding", encoding == "raw-deflate" ? "deflate" : encoding);
+        response.set_header("Content-Encoding", encoding == "raw-deflate"    ? "deflate"
+                                                : encoding == "gzip-members" ? "gzip"
+                                                                             : encoding);
         body = std::move(*compressed);
     }
     response.set_content(body, XmlType);

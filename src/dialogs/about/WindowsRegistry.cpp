@@ -3,7 +3,12 @@
 #include <QtGlobal>
 
 #ifdef Q_OS_WIN
-#include <windows.h>
+
+// The predefined keys are sign-extended 32-bit values: one rebuilt by zero-extending the number
+// is another handle on 64-bit Windows.
+HKEY windowsRootKey(std::uint32_t root) {
+    return root == Registry::LocalMachine ? HKEY_LOCAL_MACHINE : nullptr;
+}
 
 namespace {
 
@@ -13,11 +18,13 @@ public:
     std::optional<Value> read(std::uint32_t root, const QString& key,
                               const QString& valueName) const override {
         HKEY opened = nullptr;
+        const HKEY rootKey = windowsRootKey(root);
+        if (!rootKey)
+            return std::nullopt;
         const QByteArray keyName = key.toLocal8Bit();
         // Reading only: a standard user may not open these keys for writing.
         constexpr REGSAM access = KEY_READ;
-        if (RegOpenKeyExA(reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(root)), keyName.constData(),
-                          0, access, &opened) != ERROR_SUCCESS)
+        if (RegOpenKeyExA(rootKey, keyName.constData(), 0, access, &opened) != ERROR_SUCCESS)
             return std::nullopt;
         Value value;
         value.data = QByteArray(1024, '\0');

@@ -5,7 +5,8 @@
 
 SettingsForm SettingsForm::load() {
     SettingsForm form;
-    if (const std::optional<StoredSettings> stored = SettingsFile::read()) {
+    if (const std::optional<StoredSettings> stored =
+            SettingsFile::read(SettingsFile::filePath(), &form.readProblem)) {
         form.servername = stored->servername;
         form.username = stored->username;
         form.autoRefresh = stored->autoRefresh;

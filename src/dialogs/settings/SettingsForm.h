@@ -17,6 +17,7 @@ struct SettingsForm {
     bool autoRefresh = false;
     bool autoPlay = false;
     bool hasSavedPassword = false; // a digest is stored, which an empty password keeps
+    QString readProblem;           // why a settings file that is there could not be read
 
     // The form's initial contents, then whatever the settings file holds.
     static SettingsForm load();

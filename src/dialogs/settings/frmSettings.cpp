@@ -50,6 +50,12 @@ frmSettings::frmSettings(SessionSettings& mainWindow, UserDialogs& dialogs, QWid
                                         "playlist"),
                                      m_optionsFrame),
                        "chkAutoPlay");
+    // Below the buttons, only when a settings file is there but could not be read, so that the
+    // user knows why the form is empty.
+    m_readProblem = named(new QLabel(this), "lblReadProblem");
+    m_readProblem->setTextFormat(Qt::PlainText);
+    m_readProblem->setWordWrap(true);
+    m_readProblem->hide();
 
     m_password->setEchoMode(QLineEdit::Password);
     m_serverLabel->setBuddy(m_servername);
@@ -66,10 +72,10 @@ frmSettings::frmSettings(SessionSettings& mainWindow, UserDialogs& dialogs, QWid
     setTabOrder(m_servername, m_autoRefresh);
     setTabOrder(m_autoRefresh, m_autoPlay);
 
-    placeControls();
     connect(m_save, &QPushButton::clicked, this, &frmSettings::cmdSave_Click);
     connect(m_cancel, &QPushButton::clicked, this, &frmSettings::cmdCancel_Click);
     Form_Load();
+    placeControls();
     m_save->setFocus();
 }
 
@@ -80,7 +86,15 @@ void frmSettings::placeControls() {
     auto place = [&](QWidget* w, int left, int top, int width, int height) {
         w->setGeometry(px(left), px(top), px(width), px(height));
     };
-    setFixedSize(px(7740), px(3765));
+    int problemHeight = 0;
+    if (!m_readProblem->text().isEmpty()) {
+        m_readProblem->setGeometry(px(120), px(3705), px(7455), 0);
+        problemHeight = m_readProblem->heightForWidth(px(7455));
+        m_readProblem->resize(px(7455), problemHeight);
+        m_readProblem->show();
+        problemHeight += px(120);
+    }
+    setFixedSize(px(7740), px(3765) + problemHeight);
     place(m_save, 120, 3240, 2175, 375);
     place(m_cancel, 5760, 3240, 1815, 375);
     place(m_serverFrame, 120, 120, 7455, 1815);
@@ -109,6 +123,10 @@ void frmSettings::Form_Load() {
     m_autoRefresh->setChecked(form.autoRefresh);
     m_autoPlay->setChecked(form.autoPlay);
     m_password->clear();
+    m_readProblem->setText(
+        form.readProblem.isEmpty()
+            ? QString()
+            : tr("The settings file could not be read: %1").arg(form.readProblem));
     // Only a saved password can be kept by leaving the box empty.
     m_password->setPlaceholderText(
         form.hasSavedPassword ? tr("Leave empty to keep the saved password") : QString());

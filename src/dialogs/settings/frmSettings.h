@@ -41,4 +41,5 @@ private:
     QGroupBox* m_optionsFrame = nullptr;
     QCheckBox* m_autoRefresh = nullptr;
     QCheckBox* m_autoPlay = nullptr;
+    QLabel* m_readProblem = nullptr;
 };
