@@ -28,6 +28,7 @@ TrackNotifier::TrackNotifier(MediaPlayer& player, QDBusConnection connection,
     auto* watcher = new QDBusServiceWatcher(QLatin1String(Service), m_connection,
                                             QDBusServiceWatcher::WatchForOwnerChange, this);
     connect(watcher, &QDBusServiceWatcher::serviceOwnerChanged, this, [this] {
+        ++m_ownerChanges;
         m_bodyMarkup.reset();
         m_owner.clear();
         m_lastId = 0;
@@ -71,9 +72,13 @@ void TrackNotifier::askCapabilities() {
                                        QLatin1String(Service), QStringLiteral("GetCapabilities"));
     auto* watcher = new QDBusPendingCallWatcher(m_connection.asyncCall(call), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this,
-            [this](QDBusPendingCallWatcher* finished) {
+            [this, asked = m_ownerChanges](QDBusPendingCallWatcher* finished) {
                 const QDBusPendingReply<QStringList> reply = *finished;
+                finished->deleteLater();
                 m_asking = false;
+                // The answer of a service that has since given up the name is no answer.
+                if (asked != m_ownerChanges)
+                    return askCapabilities();
                 // Without an answer the next song asks again; this one goes escaped.
                 if (reply.isError()) {
                     m_bodyMarkup.reset();
@@ -81,14 +86,14 @@ void TrackNotifier::askCapabilities() {
                     m_bodyMarkup = reply.value().contains(QStringLiteral("body-markup"));
                     m_owner = finished->reply().service();
                 }
-                finished->deleteLater();
                 send();
             });
 }
 
 // One call at a time: the next song waits for the id of the bubble it replaces.
 void TrackNotifier::send() {
-    if (!m_pending || m_sending)
+    // While the service is being asked what it shows, the answer sends the song.
+    if (!m_pending || m_sending || m_asking)
         return;
     m_sending = true;
     const Note note = *std::exchange(m_pending, std::nullopt);
@@ -106,14 +111,18 @@ void TrackNotifier::send() {
          << QStringList() << hints << ShowForMs;
     auto* watcher = new QDBusPendingCallWatcher(m_connection.asyncCall(call), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this,
-            [this](QDBusPendingCallWatcher* finished) {
+            [this, to = known ? m_owner : QString()](QDBusPendingCallWatcher* finished) {
                 const QDBusPendingReply<uint> reply = *finished;
                 if (!reply.isError()) {
                     m_lastId = reply.value();
                 } else {
-                    // Whoever answers next may be another service: it is asked again.
-                    m_bodyMarkup.reset();
-                    m_owner.clear();
+                    // The service known to be there failed: whoever answers next is asked
+                    // again. A failure of a call sent while nothing was known changes nothing
+                    // learnt since.
+                    if (!to.isEmpty() && to == m_owner) {
+                        m_bodyMarkup.reset();
+                        m_owner.clear();
+                    }
                     // A desktop without a notification service is normal; anything else is not.
                     if (reply.error().type() != QDBusError::ServiceUnknown)
                         qWarning("song notification failed: %s",

@@ -40,6 +40,7 @@ private:
     uint m_lastId = 0;
     std::optional<bool> m_bodyMarkup; // known once the present service has said what it shows
     QString m_owner;                  // the unique bus name of the service that said it
+    std::uint64_t m_ownerChanges = 0;
     bool m_asking = false;
     bool m_sending = false;
     std::optional<Note> m_pending;

@@ -112,7 +112,7 @@ bool SingleInstance::claim() {
                      qPrintable(m_server.errorString()));
         return true;
     case InstanceLock::Result::HeldByAnother:
-        return !handOver();
+        return handOver() == HandOver::AnotherUser;
     case InstanceLock::Result::Failed:
         break;
     }
@@ -122,27 +122,29 @@ bool SingleInstance::claim() {
 }
 
 // The holder of the lock may still be on its way to listening, so it is given a moment. One that
-// takes the connection but is slow to answer still counts: a second player must not start beside
-// it. One that never answers, or answers as another user, does not: the client then runs.
-bool SingleInstance::handOver() {
+// never takes the connection, or takes it but is slow to answer, is running all the same: a second
+// player must not start beside it. Only one that answers as another user is no instance of ours.
+SingleInstance::HandOver SingleInstance::handOver() {
     const QDeadlineTimer deadline(WaitMs);
     QLocalSocket socket;
     for (;;) {
         socket.connectToServer(m_name);
         if (socket.waitForConnected(std::max<qint64>(0, deadline.remainingTime())))
             break;
-        if (deadline.hasExpired())
-            return false;
+        if (deadline.hasExpired()) {
+            qWarning("the running client does not answer at %s", qPrintable(m_name));
+            return HandOver::NoAnswer;
+        }
         socket.abort();
         QThread::msleep(RetryMs);
     }
     if (!LocalPeer::isSameUser(socket.socketDescriptor(), LocalPeer::End::Server)) {
         qWarning("the instance socket %s is another user's: not handed over", qPrintable(m_name));
-        return false;
+        return HandOver::AnotherUser;
     }
     socket.write(Raise);
     // The running instance closes the connection once it has read the request.
     if (socket.waitForBytesWritten(WaitMs) && socket.state() != QLocalSocket::UnconnectedState)
         socket.waitForDisconnected(WaitMs);
-    return true;
+    return HandOver::Done;
 }

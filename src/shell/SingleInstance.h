@@ -16,9 +16,9 @@ class SingleInstance : public QObject {
 public:
     explicit SingleInstance(QString name = defaultName(), QObject* parent = nullptr);
 
-    // True when this is the first instance, which now answers later ones (or when no instance of
-    // this user can be reached: the client then runs); false when another instance runs and has
-    // been asked to come to the front.
+    // True when this is the first instance, which now answers later ones (or when the rule cannot
+    // be kept safely: the client then runs); false when another instance runs, and has been asked
+    // to come to the front where it answers.
     bool claim();
 
     // A socket path in the user's runtime folder when that is the user's own and closed to
@@ -31,7 +31,8 @@ signals:
     void raiseRequested();
 
 private:
-    bool handOver();
+    enum class HandOver { Done, NoAnswer, AnotherUser };
+    HandOver handOver();
     QString lockPath() const;
 
     QString m_name;

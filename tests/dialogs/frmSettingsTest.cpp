@@ -70,31 +70,21 @@ TEST_F(SettingsDialog, FirstStartShowsTheDesignContentsInTheDesignOrder) {
 }
 
 // A settings file that is there but cannot be read leaves the form empty, and the dialog says why
-// on a line of its own; a file simply not there is the first start, and says nothing.
+// on a line of its own below its buttons (the reasons are the settings file's test); a file
+// simply not there is the first start, and says nothing.
 TEST_F(SettingsDialog, SaysWhyASettingsFileCouldNotBeRead) {
-    const struct {
-        const char* name;
-        std::function<void()> make;
-        QString line;
-    } cases[] = {
-        {"no file", [] {}, QString()},
-        {"ill-formed", [&] { appData.writeSettings("<settings><servername>x</settings>"); },
-         "The settings file could not be read: It is not a well-formed settings document."},
-        {"a folder", [] { QDir().mkpath(SettingsFile::filePath()); },
-         "The settings file could not be read: It is not a regular file."},
-    };
-    for (const auto& c : cases) {
-        QDir(SettingsFile::folderPath()).removeRecursively();
-        c.make();
+    for (const QByteArray& bytes : {QByteArray(), QByteArray("<settings><servername>x")}) {
+        if (!bytes.isNull())
+            appData.writeSettings(bytes);
         open();
-        EXPECT_EQ(field<QLineEdit>("txtServername")->text(), "http://localhost/sonaric") << c.name;
+        EXPECT_EQ(field<QLineEdit>("txtServername")->text(), "http://localhost/sonaric");
         auto* line = field<QLabel>("lblReadProblem");
-        EXPECT_EQ(line->text(), c.line) << c.name;
-        EXPECT_EQ(line->isVisible(), !c.line.isEmpty()) << c.name;
-        EXPECT_EQ(line->textFormat(), Qt::PlainText);
-        // Inside the dialog, below its buttons.
+        EXPECT_EQ(line->text(), bytes.isNull() ? QString()
+                                               : "The settings file could not be read: It is not "
+                                                 "a well-formed settings document.");
+        EXPECT_EQ(line->isVisible(), !bytes.isNull());
         if (line->isVisible()) {
-            EXPECT_TRUE(dialog->rect().contains(line->geometry())) << c.name;
+            EXPECT_TRUE(dialog->rect().contains(line->geometry()));
             EXPECT_GT(line->geometry().top(), field<QPushButton>("cmdSave")->geometry().bottom());
         }
     }

@@ -147,35 +147,6 @@ TEST_F(Library, AFailedRenewalIsReportedOnceWithoutALoop) {
     EXPECT_EQ(server.requestsOf("handshake").size(), 1u);
 }
 
-// A server name that is no http(s) address is called that in words, and nothing is sent; the name
-// stays as typed. A password in it is never shown.
-TEST_F(Library, TheServerNameIsCheckedAndShownWithoutItsPassword) {
-    openWindow();
-    for (const QString& name : {" " + server.url() + " ", QString("ftp://127.0.0.1/"),
-                                QString("file:///etc"), QString()}) {
-        dialogs.shown.clear();
-        server->clearRequests();
-        window->setServername(name);
-        window->RefreshLibrary();
-        EXPECT_EQ(
-            dialogs.texts("critical"),
-            QStringList{failedBecause("The server name is not a valid http or https address.")})
-            << name.toStdString();
-        EXPECT_TRUE(server->requests().empty()) << name.toStdString();
-        EXPECT_EQ(window->Servername(), name);
-        expectIdle();
-    }
-    QUrl withPassword(server.url());
-    withPassword.setUserInfo("demo:secret");
-    window->setServername(withPassword.toString());
-    QSignalSpy statuses(&library(), &LibraryBrowser::statusTextChanged);
-    window->RefreshLibrary();
-    ASSERT_FALSE(statuses.isEmpty());
-    withPassword.setPassword({});
-    EXPECT_EQ(statuses[0][0].toString(), "Contacting server (" + withPassword.toString() + ")...");
-    EXPECT_EQ(status(), "Library refreshed");
-}
-
 TEST_F(Library, TrackListsFollowTheNodeKey) {
     openLibrary(true);
     QTreeView* view = control<QTreeView>("tvMusic");

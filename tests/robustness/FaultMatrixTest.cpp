@@ -86,6 +86,10 @@ const FaultCase Cases[] = {
     {"ExpiredSession", [](FaultMatrix& t) { t.server->expireSessions(); }, {}, false, 64, true},
     {"Refused", [](FaultMatrix& t) { t.window->setServername(refusingUrl()); },
      failedBecause("Connection refused")},
+    // Nothing is sent to a name that is no web address; Qt's own words would leave the user
+    // guessing.
+    {"NoWebAddress", [](FaultMatrix& t) { t.window->setServername(" " + t.server.url() + " "); },
+     failedBecause("The server name is not a valid http or https address.")},
     {"Stall",
      [](FaultMatrix& t) {
          t.server->setFault(Fault::Delay, t.action(), 3000);

@@ -124,23 +124,35 @@ TEST(SettingsFile, AFailedWriteLeavesTheOldFileWhole) {
 #endif
 
 // Whatever else stands where the file should be is no settings file: it is not waited on, not read
-// without end, and left as it is.
+// without end, and left as it is; why it was not read is said in words.
 TEST(SettingsFile, OnlyARegularFileOfBoundedSizeIsRead) {
     struct Case {
         const char* name;
         std::function<bool(const QString&)> make;
+        QString problem; // what the settings dialog then says
     };
+    const QString notAFile = "It is not a regular file.";
     const Case cases[] = {
-        {"folder", [](const QString& path) { return QDir().mkpath(path); }},
+        {"folder", [](const QString& path) { return QDir().mkpath(path); }, notAFile},
         {"2 MB file",
          [](const QString& path) {
              QFile file(path);
              return file.open(QIODevice::WriteOnly) &&
                     file.write(QByteArray(2 * 1024 * 1024, ' ')) == 2 * 1024 * 1024;
-         }},
+         },
+         "It is larger than 1 MB."},
+        {"ill-formed",
+         [](const QString& path) {
+             QFile file(path);
+             return file.open(QIODevice::WriteOnly) && file.write("<settings>") == 10;
+         },
+         "It is not a well-formed settings document."},
+        {"missing", [](const QString&) { return true; }, QString()},
 #ifndef _WIN32
-        {"FIFO", [](const QString& path) { return ::mkfifo(QFile::encodeName(path), 0600) == 0; }},
-        {"link to /dev/zero", [](const QString& path) { return QFile::link("/dev/zero", path); }},
+        {"FIFO", [](const QString& path) { return ::mkfifo(QFile::encodeName(path), 0600) == 0; },
+         notAFile},
+        {"link to /dev/zero", [](const QString& path) { return QFile::link("/dev/zero", path); },
+         notAFile},
 #endif
     };
     for (const Case& c : cases) {
@@ -149,8 +161,10 @@ TEST(SettingsFile, OnlyARegularFileOfBoundedSizeIsRead) {
         ASSERT_TRUE(c.make(SettingsFile::filePath())) << c.name;
         QElapsedTimer clock;
         clock.start();
-        EXPECT_EQ(SettingsFile::read(), std::nullopt) << c.name;
+        QString problem = "unchanged";
+        EXPECT_EQ(SettingsFile::read(SettingsFile::filePath(), &problem), std::nullopt) << c.name;
         EXPECT_LT(clock.elapsed(), 2000) << c.name;
+        EXPECT_EQ(problem, c.problem) << c.name;
     }
     // The largest readable file is read.
     TempAppData appData;
