@@ -1,3 +1,4 @@
+#include "App.h"
 #include "ApplicationIcon.h"
 #include "QtTranslation.h"
 #include "QtUserDialogs.h"
@@ -11,21 +12,22 @@
 #include <clocale>
 
 int main(int argc, char* argv[]) {
-    QApplication app(argc, argv);
+    QApplication qt(argc, argv);
     QApplication::setApplicationName(frmPlayer::applicationTitle());
     QApplication::setApplicationVersion(QLatin1String(SonaricVersion::Text));
     QApplication::setWindowIcon(ApplicationIcon::icon());
-    QtTranslation::install(app, QLocale());
+    QtTranslation::install(qt, QLocale());
     SingleInstance instance;
     if (!instance.claim())
         return 0; // the running client has come to the front
     // QApplication takes the user's numeric locale; libmpv refuses to start under anything but C.
     std::setlocale(LC_NUMERIC, "C");
 
+    App app;
     QtUserDialogs dialogs;
-    frmPlayer player(dialogs);
-    QObject::connect(&instance, &SingleInstance::raiseRequested, &player, &frmPlayer::bringToFront);
-    if (!player.start())
+    frmPlayer window(app, dialogs);
+    QObject::connect(&instance, &SingleInstance::raiseRequested, &window, &frmPlayer::bringToFront);
+    if (!window.start())
         return 0; // closed during start-up
     return QApplication::exec();
 }

@@ -1,7 +1,6 @@
 #include "QtUserDialogs.h"
 
 #include "frmAbout.h"
-#include "frmPlayer.h"
 #include "frmSettings.h"
 
 #include <QApplication>
@@ -30,16 +29,16 @@ void QtUserDialogs::inform(QWidget* parent, const QString& title, const QString&
     box.exec();
 }
 
-void QtUserDialogs::showSettings(frmPlayer& player) {
-    frmSettings dialog(player, *this, &player);
+void QtUserDialogs::showSettings(QWidget* parent, SessionSettings& settings) {
+    frmSettings dialog(settings, *this, parent);
     dialog.exec();
 }
 
 // One About window at a time: asking again brings it to the front. It belongs to the main
 // window, so it closes with it.
-void QtUserDialogs::showAbout(frmPlayer& player) {
+void QtUserDialogs::showAbout(QWidget* parent) {
     if (!m_about)
-        m_about = new frmAbout(*this, &player);
+        m_about = new frmAbout(*this, parent);
     m_about->show();
     m_about->raise();
     m_about->activateWindow();

@@ -12,8 +12,8 @@ public:
     void critical(QWidget* parent, const QString& title, const QString& text) override;
     void inform(QWidget* parent, const QString& title, const QString& text) override;
     bool askYesNo(QWidget* parent, const QString& title, const QString& text, Icon icon) override;
-    void showSettings(frmPlayer& player) override;
-    void showAbout(frmPlayer& player) override;
+    void showSettings(QWidget* parent, SessionSettings& settings) override;
+    void showAbout(QWidget* parent) override;
     void quit() override;
 
 private:

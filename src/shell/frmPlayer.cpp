@@ -1,13 +1,7 @@
 #include "frmPlayer.h"
 
-#ifdef SONARIC_DESKTOP_BUS
-#include "DesktopBus.h"
-#include "MprisService.h"
-#include "TrackNotifier.h"
-#endif
-
+#include "App.h"
 #include "FocusKeys.h"
-#include "HttpClient.h"
 #include "LibraryBrowser.h"
 #include "MediaPlayer.h"
 #include "PlayerControlBar.h"
@@ -15,8 +9,6 @@
 #include "PlaylistController.h"
 #include "RequestInputGate.h"
 #include "SectionTabBar.h"
-#include "ServerSession.h"
-#include "SettingsFile.h"
 #include "SonaricVersion.h"
 #include "SpokenLabel.h"
 #include "TransferProgress.h"
@@ -46,25 +38,10 @@ template <typename Widget> Widget* named(Widget* widget, const char* name) {
     return widget;
 }
 
-MpvPlayer::Options playerOptions(const frmPlayer::Options& options) {
-    MpvPlayer::Options player;
-    player.nullAudio = options.nullAudio;
-    player.tlsCaFile = options.tlsCaFile;
-    return player;
-}
-
 } // namespace
 
-frmPlayer::frmPlayer(UserDialogs& dialogs, QWidget* parent)
-    : frmPlayer(dialogs, Options{}, parent) {
-}
-
-frmPlayer::frmPlayer(UserDialogs& dialogs, Options options, QWidget* parent)
-    : QMainWindow(parent), m_dialogs(dialogs), m_http(std::make_unique<HttpClient>()),
-      m_server(std::make_unique<ServerSession>(m_session, *m_http, std::move(options.clock))),
-      m_library(std::make_unique<LibraryBrowser>(*m_server)),
-      m_mediaPlayer(std::make_unique<MediaPlayer>(playerOptions(options))),
-      m_playlistController(std::make_unique<PlaylistController>(*m_server, *m_mediaPlayer)) {
+frmPlayer::frmPlayer(App& app, UserDialogs& dialogs, QWidget* parent)
+    : QMainWindow(parent), m_app(app), m_dialogs(dialogs) {
     setObjectName(QStringLiteral("frmPlayer"));
     setWindowTitle(applicationTitle());
     createMenu();
@@ -73,15 +50,6 @@ frmPlayer::frmPlayer(UserDialogs& dialogs, Options options, QWidget* parent)
     connectLibrary();
     connectPlayback();
     describeControls();
-#ifdef SONARIC_DESKTOP_BUS
-    // Once the event loop runs, after the window is shown: the window never waits for the bus.
-    QMetaObject::invokeMethod(
-        this,
-        [this, bus = std::move(options.bus)] {
-            connectDesktop(bus ? *bus : DesktopBus::connect());
-        },
-        Qt::QueuedConnection);
-#endif
 
     // The player column is half the window less 1000 twips; at a large font the window starts,
     // and stays, wide enough for the player's controls.
@@ -103,10 +71,6 @@ QString frmPlayer::applicationTitle() {
     return QString::fromUtf8(SonaricVersion::Title);
 }
 
-QString frmPlayer::ProgramName() const {
-    return applicationTitle();
-}
-
 void frmPlayer::createMenu() {
     QMenu* library = menuBar()->addMenu(tr("&Library"));
     library->setObjectName(QStringLiteral("mnuLibrary"));
@@ -125,9 +89,9 @@ void frmPlayer::createMenu() {
     QAction* exit = library->addAction(tr("E&xit"));
     exit->setObjectName(QStringLiteral("mnuExit"));
 
-    connect(refresh, &QAction::triggered, this, &frmPlayer::RefreshLibrary);
-    connect(settings, &QAction::triggered, this, [this] { m_dialogs.showSettings(*this); });
-    connect(about, &QAction::triggered, this, [this] { m_dialogs.showAbout(*this); });
+    connect(refresh, &QAction::triggered, &m_app, &App::RefreshLibrary);
+    connect(settings, &QAction::triggered, this, [this] { m_dialogs.showSettings(this, m_app); });
+    connect(about, &QAction::triggered, this, [this] { m_dialogs.showAbout(this); });
     connect(exit, &QAction::triggered, this, &frmPlayer::mnuExit_Click);
 }
 
@@ -137,7 +101,7 @@ void frmPlayer::createControls() {
 
     m_player = named(new PlayerControlBar(m_client), "WindowsMediaPlayer1");
     m_playlist = named(new QListView(m_client), "lstPlaylist");
-    m_playlist->setModel(m_playlistController->lines());
+    m_playlist->setModel(m_app.playlist().lines());
     m_playlist->setUniformItemSizes(true);
     m_playlist->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_playlist->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -179,14 +143,14 @@ void frmPlayer::createControls() {
     m_tree->setHeaderHidden(true);
     m_tree->setUniformRowHeights(true);
     m_tree->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_tree->setModel(m_library->catalogue());
+    m_tree->setModel(m_app.library().catalogue());
 
     for (int i = 0; i < 2; ++i) {
         auto* list = new QListView(m_pages[static_cast<std::size_t>(i)]);
         list->setObjectName(QStringLiteral("lstSongs%1").arg(i));
         list->setUniformItemSizes(true);
         list->setEditTriggers(QAbstractItemView::NoEditTriggers);
-        list->setModel(m_library->songs(i));
+        list->setModel(m_app.library().songs(i));
         m_songs[static_cast<std::size_t>(i)] = list;
         connect(list, &QListView::doubleClicked, this, [this, i] { lstSongs_DblClick(i); });
     }
@@ -290,21 +254,21 @@ void frmPlayer::describeControls() {
 
 // During a request only Escape and the close box reach the program; both end the request.
 void frmPlayer::connectRequestGate() {
-    m_inputGate = new RequestInputGate(this);
-    connect(m_http.get(), &HttpClient::busyChanged, m_inputGate, &RequestInputGate::setActive);
-    connect(m_inputGate, &RequestInputGate::cancelRequested, m_http.get(), &HttpClient::cancel);
-    m_transferProgress = new TransferProgress(*m_http, this);
-    connect(m_transferProgress, &TransferProgress::changed, this, &frmPlayer::showTransferProgress);
+    auto* gate = new RequestInputGate(this);
+    connect(&m_app, &App::requestRunningChanged, gate, &RequestInputGate::setActive);
+    connect(gate, &RequestInputGate::cancelRequested, &m_app, &App::cancel);
+    connect(&m_app.progress(), &TransferProgress::changed, this, &frmPlayer::showTransferProgress);
 }
 
 void frmPlayer::showTransferProgress() {
-    const bool shown = m_transferProgress->isShown();
+    const TransferProgress& progress = m_app.progress();
+    const bool shown = progress.isShown();
     if (shown) {
-        const int permille = m_transferProgress->permille();
+        const int permille = progress.permille();
         // Without a known length the bar only says that something is happening.
         m_transferBar->setRange(0, permille < 0 ? 0 : 1000);
         m_transferBar->setValue(std::max(0, permille));
-        m_transferText->setText(m_transferProgress->text());
+        m_transferText->setText(progress.text());
     }
     m_transferText->setVisible(shown);
     m_transferBar->setVisible(shown);
@@ -312,37 +276,27 @@ void frmPlayer::showTransferProgress() {
 }
 
 void frmPlayer::connectLibrary() {
-    connect(&m_statusText, &StatusText::textChanged, m_statusPanel1, &SpokenLabel::showText);
-    connect(m_server.get(), &ServerSession::statusTextChanged, &m_statusText,
-            &StatusText::showPassing);
-    connect(m_library.get(), &LibraryBrowser::statusTextChanged, &m_statusText, &StatusText::show);
-    connect(m_library.get(), &LibraryBrowser::passingStatusTextChanged, &m_statusText,
-            &StatusText::showPassing);
-    connect(m_library.get(), &LibraryBrowser::artistCountTextChanged, m_statusPanel2,
+    LibraryBrowser* library = &m_app.library();
+    connect(&m_app.status(), &StatusText::textChanged, m_statusPanel1, &SpokenLabel::showText);
+    connect(library, &LibraryBrowser::artistCountTextChanged, m_statusPanel2,
             &SpokenLabel::showText);
-    connect(m_library.get(), &LibraryBrowser::searchEnabledChanged, m_searchButton,
+    connect(library, &LibraryBrowser::searchEnabledChanged, m_searchButton,
             &QPushButton::setEnabled);
-    connect(m_library.get(), &LibraryBrowser::busyChanged, this, &frmPlayer::setBusyPointer);
-    connect(m_library.get(), &LibraryBrowser::failureReported, this,
-            [this](const QString& message) { m_dialogs.critical(this, ProgramName(), message); });
+    connect(&m_app, &App::busyChanged, this, &frmPlayer::setBusyPointer);
+    connect(&m_app, &App::raiseRequested, this, &frmPlayer::bringToFront);
+    connect(&m_app, &App::failureReported, this, [this](const QString& message) {
+        m_dialogs.critical(this, m_app.ProgramName(), message);
+    });
 }
 
 void frmPlayer::connectPlayback() {
-    PlaylistController* playlist = m_playlistController.get();
+    PlaylistController* playlist = &m_app.playlist();
     connect(m_playlist, &QListView::doubleClicked, this, &frmPlayer::lstPlaylist_DblClick);
     connect(m_deleteItem, &QPushButton::clicked, this, &frmPlayer::cmdDeleteItem_Click);
     connect(m_clearPlaylist, &QPushButton::clicked, this, &frmPlayer::cmdClearPlaylist_Click);
     connect(playlist, &PlaylistController::selectRequested, this, &frmPlayer::selectPlaylistLine);
     connect(playlist, &PlaylistController::nowPlayingChanged, m_nowPlaying, &SpokenLabel::showText);
-    connect(playlist, &PlaylistController::statusTextChanged, &m_statusText, &StatusText::show);
-    connect(playlist, &PlaylistController::passingStatusTextChanged, &m_statusText,
-            &StatusText::showPassing);
-    connect(playlist, &PlaylistController::added, &m_statusText, &StatusText::endPassing);
-    connect(playlist, &PlaylistController::busyChanged, this, &frmPlayer::setBusyPointer);
-    connect(playlist, &PlaylistController::failureReported, this,
-            [this](const QString& message) { m_dialogs.critical(this, ProgramName(), message); });
-
-    MediaPlayer* player = m_mediaPlayer.get();
+    MediaPlayer* player = &m_app.player();
     MpvPlayer* engine = &player->engine();
     connect(m_player, &PlayerControlBar::previousRequested, player, &MediaPlayer::previous);
     connect(m_player, &PlayerControlBar::playPauseRequested, player, &MediaPlayer::togglePause);
@@ -385,7 +339,7 @@ void frmPlayer::connectPlayback() {
     });
     // Beside the menu item, which itself has no shortcut.
     auto* refresh = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_R), this);
-    connect(refresh, &QShortcut::activated, this, &frmPlayer::RefreshLibrary);
+    connect(refresh, &QShortcut::activated, &m_app, &App::RefreshLibrary);
 
     connectPlayerKeys();
     // Enter or Space on a tree node lists its tracks, as a click does; a Space typed within a
@@ -402,7 +356,7 @@ void frmPlayer::connectPlayback() {
 // The player's keys work anywhere in the window; a focused text box keeps the keys it edits with
 // (Qt asks it first), a focused button keeps Space for pressing itself.
 void frmPlayer::connectPlayerKeys() {
-    MediaPlayer* player = m_mediaPlayer.get();
+    MediaPlayer* player = &m_app.player();
     auto bind = [this](const QKeySequence& key, auto&& action) {
         connect(new QShortcut(key, this), &QShortcut::activated, this, action);
     };
@@ -440,17 +394,6 @@ void frmPlayer::showTab(int tab) {
     SSTab_Click(previous);
 }
 
-#ifdef SONARIC_DESKTOP_BUS
-// Media keys, the shell's media controls and notifications, where the desktop offers them.
-void frmPlayer::connectDesktop(const QDBusConnection& bus) {
-    auto* mpris = new MprisService(*m_mediaPlayer, this);
-    connect(mpris, &MprisService::raiseRequested, this, &frmPlayer::bringToFront);
-    mpris->registerOn(bus);
-    new TrackNotifier(
-        *m_mediaPlayer, bus, [this] { return isActiveWindow(); }, this);
-}
-#endif
-
 int frmPlayer::playlistSelection() const {
     const QModelIndexList selected = m_playlist->selectionModel()->selectedIndexes();
     return selected.isEmpty() ? -1 : selected.first().row();
@@ -461,7 +404,7 @@ void frmPlayer::selectPlaylistLine(int line) {
         m_playlist->selectionModel()->clear();
         return;
     }
-    m_playlist->setCurrentIndex(m_playlistController->lines()->index(line));
+    m_playlist->setCurrentIndex(m_app.playlist().lines()->index(line));
 }
 
 void frmPlayer::lstSongs_DblClick(int index) {
@@ -470,39 +413,29 @@ void frmPlayer::lstSongs_DblClick(int index) {
     if (selected.isEmpty())
         return;
     const QVariant id = selected.first().data(SongListModel::IdRole);
-    m_playlistController->addSong(id.isValid() ? std::optional(id.toLongLong()) : std::nullopt);
+    m_app.playlist().addSong(id.isValid() ? std::optional(id.toLongLong()) : std::nullopt);
 }
 
 void frmPlayer::lstPlaylist_DblClick() {
-    m_playlistController->jumpTo(playlistSelection());
+    m_app.playlist().jumpTo(playlistSelection());
 }
 
 void frmPlayer::cmdDeleteItem_Click() {
-    m_playlistController->deleteLine(playlistSelection());
+    m_app.playlist().deleteLine(playlistSelection());
 }
 
 void frmPlayer::cmdClearPlaylist_Click() {
-    m_playlistController->clear();
+    m_app.playlist().clear();
 }
 
 void frmPlayer::Form_Load() {
     ResizeControls();
-    const std::optional<StoredSettings> stored = SettingsFile::read();
-    if (!stored) {
+    if (!m_app.loadSettings()) {
         // The dialog belongs to the shown window, so that the sign-in after its Save has the
         // window's Escape and close box.
         show();
-        m_dialogs.showSettings(*this);
-        return;
+        m_dialogs.showSettings(this, m_app);
     }
-    m_session.servername = stored->servername;
-    m_session.username = stored->username;
-    m_session.hashKey = stored->passwordDigest;
-    m_session.autoRefresh = stored->autoRefresh;
-    m_session.autoPlay = stored->autoPlay;
-    // Queued: the window is shown first, so a slow server never keeps it from appearing.
-    if (m_session.autoRefresh)
-        QMetaObject::invokeMethod(this, &frmPlayer::RefreshLibrary, Qt::QueuedConnection);
 }
 
 bool frmPlayer::start() {
@@ -523,22 +456,18 @@ void frmPlayer::bringToFront() {
     activateWindow();
 }
 
-void frmPlayer::RefreshLibrary() {
-    m_library->refreshLibrary();
-}
-
 void frmPlayer::mnuExit_Click() {
-    if (m_dialogs.askYesNo(this, ProgramName(), tr("Are you sure you want to exit?"),
+    if (m_dialogs.askYesNo(this, m_app.ProgramName(), tr("Are you sure you want to exit?"),
                            UserDialogs::Icon::None))
         m_dialogs.quit();
 }
 
 void frmPlayer::tvMusic_NodeClick(const QModelIndex& index) {
-    m_library->showTracks(index.data(CatalogueModel::KeyRole).toString());
+    m_app.library().showTracks(index.data(CatalogueModel::KeyRole).toString());
 }
 
 void frmPlayer::cmdBasicSearch_Click() {
-    m_library->search(m_searchText->text());
+    m_app.library().search(m_searchText->text());
 }
 
 void frmPlayer::SSTab_Click(int previousTab) {
@@ -564,9 +493,9 @@ void frmPlayer::setBusyPointer(bool busy) {
 // A close request that arrives while a command waits for the server ends that wait, and is
 // carried out when the command has finished, so the command never runs on a window that is gone.
 void frmPlayer::closeEvent(QCloseEvent* event) {
-    if (m_library->isBusy() || m_playlistController->isBusy() || m_http->isBusy()) {
+    if (m_app.isBusy()) {
         m_closePending = true;
-        m_http->cancel();
+        m_app.cancel();
         event->ignore();
         return;
     }

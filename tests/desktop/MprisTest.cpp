@@ -57,7 +57,7 @@ protected:
     void openOnBus() {
         mpris = makeWindowOnBus(bus);
         ASSERT_EQ(mpris->service(), "org.mpris.MediaPlayer2.sonaric_client");
-        window->RefreshLibrary();
+        app->RefreshLibrary();
     }
 
     // The fake takes the desktop's notification service on the test's bus.
@@ -83,9 +83,9 @@ TEST_F(Desktop, TheBusNamesRaisesAndDrivesTheRealPlayer) {
     EXPECT_TRUE(eventually([&] { return !window->isMinimized(); }, 2000));
     EXPECT_FALSE(mpris->property("CanPlay").toBool());
     EXPECT_FALSE(mpris->property("CanPause").toBool());
-    window->playlist().addSong(1);
-    window->playlist().addSong(2);
-    window->playlist().addSong(3);
+    app->playlist().addSong(1);
+    app->playlist().addSong(2);
+    app->playlist().addSong(3);
     EXPECT_EQ(mpris->property("PlaybackStatus").toString(), "Stopped");
     EXPECT_TRUE(mpris->property("CanPlay").toBool());
     EXPECT_TRUE(mpris->lastAnnounced("CanPlay").toBool());
@@ -138,7 +138,7 @@ TEST_F(Desktop, TheBusNamesRaisesAndDrivesTheRealPlayer) {
     EXPECT_TRUE(dialogs.shown.empty());
 
     // The stream address carries the session token; nothing on the bus may show it.
-    const QString token = window->authToken();
+    const QString token = app->session().authToken;
     ASSERT_FALSE(token.isEmpty());
     const QDBusMessage all =
         mpris->call("org.freedesktop.DBus.Properties", "GetAll", {QString(Player)});
@@ -165,15 +165,15 @@ TEST_F(Desktop, TrackIdsAreNeverReused) {
     QSet<QString> seen;
     for (int round = 0; round < 3; ++round) {
         for (std::int64_t id : {1, 2, 3}) {
-            window->playlist().addSong(id);
-            window->playlist().jumpTo(window->playlist().count() - 1);
+            app->playlist().addSong(id);
+            app->playlist().jumpTo(app->playlist().count() - 1);
             const QString track =
                 mpris->metadata().value("mpris:trackid").value<QDBusObjectPath>().path();
             EXPECT_TRUE(track.startsWith("/org/sonaric/track/")) << track.toStdString();
             EXPECT_FALSE(seen.contains(track)) << track.toStdString();
             seen.insert(track);
         }
-        window->playlist().clear();
+        app->playlist().clear();
         EXPECT_EQ(mpris->metadata().value("mpris:trackid").value<QDBusObjectPath>().path(),
                   "/org/mpris/MediaPlayer2/TrackList/NoTrack");
     }
@@ -183,8 +183,8 @@ TEST_F(Desktop, TrackIdsAreNeverReused) {
 TEST_F(Desktop, AnUnknownLengthIsLeftOut) {
     // The stream is slow to start: its song is current before its length is known.
     server->setFault(SonaricTestServer::Fault::Delay, "stream", 1500);
-    window->playlist().addSong(1);
-    window->playlist().jumpTo(0);
+    app->playlist().addSong(1);
+    app->playlist().jumpTo(0);
     const QVariantMap early = mpris->metadata();
     EXPECT_EQ(early.value("xesam:title").toString(), "Dawn");
     EXPECT_FALSE(early.contains("mpris:length"));
@@ -197,10 +197,10 @@ TEST_F(Desktop, EverySeekIsAnnouncedWhereItLanded) {
     SonaricTestServer::Options options;
     options.toneSeconds = 30;
     TestServer longSongs(Catalogue::demo(), options);
-    window->setServername(longSongs.url());
-    window->RefreshLibrary();
-    window->playlist().addSong(1);
-    window->playlist().jumpTo(0);
+    app->setServername(longSongs.url());
+    app->RefreshLibrary();
+    app->playlist().addSong(1);
+    app->playlist().jumpTo(0);
     ASSERT_TRUE(eventually([&] { return player().canSeek() && player().duration() > 0; }));
     auto* slider = window->findChild<QSlider*>("playerSeek");
     slider->triggerAction(QAbstractSlider::SliderSingleStepAdd); // the slider's Right key
@@ -241,11 +241,11 @@ TEST_F(Desktop, ANewSongIsAnnouncedWhileTheWindowIsInactiveAndShownAsText) {
     ASSERT_TRUE(offerNotifications(notifications));
     const std::string markup = "<b>Bold</b> & <img src=\"x.png\">";
     server->setSongFields({{}, markup, markup, "<i>Album</i>"});
-    window->playlist().addSong(1);
-    window->playlist().addSong(2);
-    window->playlist().jumpTo(0);
+    app->playlist().addSong(1);
+    app->playlist().addSong(2);
+    app->playlist().jumpTo(0);
     ASSERT_TRUE(eventually([&] { return notifications.summaries.size() == 1; }));
-    window->playlist().jumpTo(1);
+    app->playlist().jumpTo(1);
     ASSERT_TRUE(eventually([&] { return notifications.summaries.size() == 2; }));
     EXPECT_EQ(notifications.summaries[0], QString::fromStdString(markup));
     EXPECT_EQ(notifications.bodies[0],
@@ -259,7 +259,7 @@ TEST_F(Desktop, ANewSongIsAnnouncedWhileTheWindowIsInactiveAndShownAsText) {
     EXPECT_EQ(metadata.value("xesam:album").toString(), "<i>Album</i>");
 
     ASSERT_TRUE(activate());
-    window->playlist().jumpTo(0);
+    app->playlist().jumpTo(0);
     ASSERT_TRUE(eventually([&] { return engine().playlistPos() == 0; }));
     QTest::qWait(200);
     EXPECT_EQ(notifications.summaries.size(), 2);
@@ -282,8 +282,8 @@ TEST_F(Desktop, AServiceThatComesOrChangesIsAskedAgain) {
                    : QString("nothing");
     };
     for (int id : {1, 2, 3})
-        window->playlist().addSong(id);
-    window->playlist().jumpTo(0);
+        app->playlist().addSong(id);
+    app->playlist().jumpTo(0);
     ASSERT_TRUE(eventually([&] { return player().playbackState() == PlaybackState::Playing; }));
 
     FakeNotifications plain, reader;
@@ -291,13 +291,13 @@ TEST_F(Desktop, AServiceThatComesOrChangesIsAskedAgain) {
     reader.capabilities = {"body", "body-markup"};
     ASSERT_TRUE(offerNotifications(plain, "plain"));
     ASSERT_TRUE(eventually([&] { return changed.size() == 1; }));
-    window->playlist().jumpTo(1);
+    app->playlist().jumpTo(1);
     EXPECT_EQ(bodyOf(plain, "Noon"), body);
 
     bus.connect("plain").unregisterService("org.freedesktop.Notifications");
     ASSERT_TRUE(offerNotifications(reader, "reader"));
     ASSERT_TRUE(eventually([&] { return changed.size() == 3; }));
-    window->playlist().jumpTo(2);
+    app->playlist().jumpTo(2);
     EXPECT_EQ(bodyOf(reader, "Dusk"), body.toHtmlEscaped());
     EXPECT_EQ(reader.replaced.value(0), 0u);
 }
@@ -316,19 +316,20 @@ TEST(DesktopWithoutABus, TheWindowAppearsAndGoesWithoutIt) {
         qputenv("DBUS_SESSION_BUS_ADDRESS", dead);
         qunsetenv("XDG_RUNTIME_DIR");
         ScriptedDialogs dialogs;
-        frmPlayer::Options options;
+        App::Options options;
         options.nullAudio = true;
         QElapsedTimer clock;
         clock.start();
-        frmPlayer window(dialogs, options);
+        App app(options);
+        frmPlayer window(app, dialogs);
         window.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&window, 5000));
-        QCoreApplication::sendPostedEvents(&window, QEvent::MetaCall);
+        QCoreApplication::sendPostedEvents(&app, QEvent::MetaCall);
         std::printf("[ measure  ] no bus (\"%s\"): window shown and desktop tried after %lld ms\n",
                     dead, static_cast<long long>(clock.elapsed()));
         EXPECT_LT(clock.elapsed(), 2000) << dead;
-        ASSERT_NE(window.findChild<MprisService*>(), nullptr);
-        EXPECT_TRUE(window.findChild<MprisService*>()->serviceName().isEmpty()) << dead;
+        ASSERT_NE(app.findChild<MprisService*>(), nullptr);
+        EXPECT_TRUE(app.findChild<MprisService*>()->serviceName().isEmpty()) << dead;
     }
     restore("DBUS_SESSION_BUS_ADDRESS", address);
     restore("XDG_RUNTIME_DIR", runtime);

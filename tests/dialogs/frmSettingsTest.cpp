@@ -20,7 +20,7 @@ protected:
     }
 
     frmSettings& open() {
-        dialog = std::make_unique<frmSettings>(*window, dialogs);
+        dialog = std::make_unique<frmSettings>(*app, dialogs);
         dialog->show();
         return *dialog;
     }
@@ -101,11 +101,11 @@ TEST_F(SettingsDialog, SaveWritesTheFileSetsTheSessionAndReopeningShowsIt) {
     EXPECT_EQ(dialog->result(), QDialog::Accepted);
     const QString digest = CSHA256().SHA256(QStringLiteral("secret"));
     EXPECT_EQ(SettingsFile::read(), (StoredSettings{"http://a&b/<x>", "Ann", digest, true, false}));
-    EXPECT_EQ(window->Servername(), "http://a&b/<x>");
-    EXPECT_EQ(window->Username(), "Ann");
-    EXPECT_EQ(window->HashKey(), digest);
-    EXPECT_TRUE(window->AutoRefresh());
-    EXPECT_FALSE(window->AutoPlay());
+    EXPECT_EQ(app->session().servername, "http://a&b/<x>");
+    EXPECT_EQ(app->session().username, "Ann");
+    EXPECT_EQ(app->session().hashKey, digest);
+    EXPECT_TRUE(app->session().autoRefresh);
+    EXPECT_FALSE(app->session().autoPlay);
     ASSERT_EQ(dialogs.shown.size(), 1u);
     EXPECT_EQ(dialogs.shown[0].kind, "question");
     EXPECT_EQ(dialogs.shown[0].text, "Would you like to refresh the library now?");
@@ -122,7 +122,7 @@ TEST_F(SettingsDialog, SaveWritesTheFileSetsTheSessionAndReopeningShowsIt) {
     field<QCheckBox>("chkAutoPlay")->setChecked(true);
     save();
     EXPECT_EQ(SettingsFile::read(), (StoredSettings{"http://a&b/<x>", "Ann", digest, true, true}));
-    EXPECT_EQ(window->HashKey(), digest);
+    EXPECT_EQ(app->session().hashKey, digest);
     EXPECT_TRUE(server->requests().empty());
 }
 
@@ -130,7 +130,7 @@ TEST_F(SettingsDialog, SaveWritesTheFileSetsTheSessionAndReopeningShowsIt) {
 TEST_F(SettingsDialog, CancelAfterEditsChangesNothing) {
     appData.writeSettings(settingsText("0"));
     const QByteArray before = appData.settingsBytes();
-    window->setServername("kept");
+    app->setServername("kept");
     for (bool byKey : {false, true}) {
         open();
         dialog->activateWindow();
@@ -147,7 +147,7 @@ TEST_F(SettingsDialog, CancelAfterEditsChangesNothing) {
         EXPECT_EQ(dialog->result(), QDialog::Rejected);
         EXPECT_FALSE(dialog->isVisible());
         EXPECT_EQ(appData.settingsBytes(), before);
-        EXPECT_EQ(window->Servername(), "kept");
+        EXPECT_EQ(app->session().servername, "kept");
         EXPECT_TRUE(dialogs.shown.empty());
     }
 }
@@ -186,25 +186,25 @@ TEST_F(SettingsDialog, AFailedWriteIsShownAndKeepsEverything) {
     EXPECT_TRUE(dialog->isVisible());
     EXPECT_EQ(field<QLineEdit>("txtUsername")->text(), "new");
     EXPECT_EQ(appData.settingsBytes(), before);
-    EXPECT_TRUE(window->Servername().isEmpty());
+    EXPECT_TRUE(app->session().servername.isEmpty());
 }
 #endif
 
 // The window is there first, so the sign-in that follows Save has its Escape and close box.
 TEST_F(SettingsDialog, FirstStartOpensItOverTheWindowAndSaveYesSignsIn) {
     dialogs.answerYes = true;
-    dialogs.onSettings = [&](frmPlayer& player) {
-        EXPECT_TRUE(player.isVisible());
-        dialog = std::make_unique<frmSettings>(player, dialogs);
+    dialogs.onSettings = [&](QWidget* parent, SessionSettings& settings) {
+        EXPECT_TRUE(parent == window.get() && parent->isVisible());
+        dialog = std::make_unique<frmSettings>(settings, dialogs);
         EXPECT_EQ(field<QLineEdit>("txtServername")->text(), "http://localhost/sonaric");
         fill(server.url(), "demo", "demo", true, true);
         save();
     };
     window->Form_Load();
     EXPECT_EQ(server.requestsOf("handshake").size(), 1u);
-    EXPECT_FALSE(window->authToken().isEmpty());
+    EXPECT_FALSE(app->session().authToken.isEmpty());
     EXPECT_EQ(library().catalogue()->artistCount(), 8);
-    EXPECT_TRUE(window->AutoPlay());
+    EXPECT_TRUE(app->session().autoPlay);
 
     QFile::remove(SettingsFile::filePath());
     makeWindow();

@@ -27,7 +27,7 @@ TEST_F(Library, RefreshSignsInShowsEachStepAndBuildsTheTree) {
     QObject::connect(&library(), &LibraryBrowser::statusTextChanged, window.get(),
                      [&] { cursors << (QApplication::overrideCursor() ? "busy" : "idle"); });
     const qint64 before = QDateTime::currentSecsSinceEpoch();
-    window->RefreshLibrary();
+    app->RefreshLibrary();
     const auto handshakes = server.requestsOf("handshake");
     ASSERT_EQ(handshakes.size(), 1u);
     const qint64 sent = std::stoll(handshakes[0].parameters.at("timestamp"));
@@ -46,7 +46,7 @@ TEST_F(Library, RefreshSignsInShowsEachStepAndBuildsTheTree) {
                            "Library refreshed"}));
     EXPECT_EQ(cursors.count("busy"), 6);
     EXPECT_TRUE(dialogs.shown.empty());
-    EXPECT_EQ(window->authToken(), QString::fromStdString(server->currentToken()));
+    EXPECT_EQ(app->session().authToken, QString::fromStdString(server->currentToken()));
     // Texts in UTF-8 and CDATA arrive whole; how a reply becomes a tree is the reader's test.
     const QStringList tree = treeTexts();
     ASSERT_EQ(tree.size(), 16);
@@ -63,7 +63,7 @@ TEST_F(Library, RefreshSignsInShowsEachStepAndBuildsTheTree) {
     server->setReply("artists",
                      R"(<root><artist id="77"><name>New</name><songs>1</songs></artist></root>)");
     server->setReply("albums", "<root/>");
-    window->RefreshLibrary();
+    app->RefreshLibrary();
     EXPECT_EQ(treeTexts(), (QStringList{"artist0=Various", "artist77=New (1)"}));
     EXPECT_EQ(artistCount(), "1 artists");
 }
@@ -79,8 +79,7 @@ TEST_F(Library, AFailedRefreshSaysWhyAndKeepsWhatItMay) {
         int nodesLeft;
         bool signedIn;
     } cases[] = {
-        {"wrong password",
-         [this] { window->setHashKey(CSHA256().SHA256(QStringLiteral("wrong"))); },
+        {"wrong password", [this] { app->setHashKey(CSHA256().SHA256(QStringLiteral("wrong"))); },
          "Error Authenticating[Sonaric Error: 401]", 0, false},
         {"handshake of another kind",
          [this] { server->setReply("handshake", "<html><body><p>Welcome</p></body></html>"); },
@@ -96,11 +95,11 @@ TEST_F(Library, AFailedRefreshSaysWhyAndKeepsWhatItMay) {
         openLibrary();
         library().showTracks("album10");
         library().search("dawn");
-        const QString token = window->authToken();
+        const QString token = app->session().authToken;
         dialogs.shown.clear();
         server->clearRequests();
         c.arrange();
-        window->RefreshLibrary();
+        app->RefreshLibrary();
         EXPECT_EQ(dialogs.texts("critical"), QStringList{c.message}) << c.name;
         EXPECT_EQ(dialogs.shown.back().title, "Windows Sonaric Client");
         EXPECT_EQ(status(), "Library refresh failed") << c.name;
@@ -108,7 +107,7 @@ TEST_F(Library, AFailedRefreshSaysWhyAndKeepsWhatItMay) {
         EXPECT_EQ(artistCount(), "7 artists") << c.name;
         EXPECT_TRUE(songs(0).isEmpty()) << c.name;
         EXPECT_TRUE(songs(1).isEmpty()) << c.name;
-        EXPECT_EQ(window->authToken() == token, !c.signedIn) << c.name;
+        EXPECT_EQ(app->session().authToken == token, !c.signedIn) << c.name;
         EXPECT_EQ(server.requestsOf("handshake").size(), 1u) << c.name;
         EXPECT_TRUE(control<QPushButton>("cmdBasicSearch")->isEnabled()) << c.name;
         expectIdle();
@@ -121,19 +120,19 @@ TEST_F(Library, AFailedRefreshSaysWhyAndKeepsWhatItMay) {
 // loop.
 TEST_F(Library, AFailedRenewalIsReportedOnceWithoutALoop) {
     openLibrary();
-    const QString token = window->authToken();
+    const QString token = app->session().authToken;
     server->expireSessions();
     server->clearRequests();
-    window->setHashKey(CSHA256().SHA256(QStringLiteral("changed on the server")));
+    app->setHashKey(CSHA256().SHA256(QStringLiteral("changed on the server")));
     library().search("dusk");
     EXPECT_EQ(dialogs.texts("critical"), QStringList{"Error Authenticating[Sonaric Error: 401]"});
     EXPECT_EQ(server.requestsOf("handshake").size(), 1u);
     EXPECT_EQ(server.requestsOf("search_songs").size(), 1u);
-    EXPECT_EQ(window->authToken(), token);
+    EXPECT_EQ(app->session().authToken, token);
     EXPECT_EQ(status(), "");
     // A repeated request the server still refuses is reported, and not repeated again.
     dialogs.shown.clear();
-    window->setHashKey(CSHA256().SHA256(QStringLiteral("demo")));
+    app->setHashKey(CSHA256().SHA256(QStringLiteral("demo")));
     server->setReply("search_songs", "<root><error code=\"401\">Session Expired</error></root>");
     library().search("dusk");
     EXPECT_EQ(dialogs.texts("critical"), QStringList{"Session Expired[Sonaric Error: 401]"});
@@ -142,7 +141,7 @@ TEST_F(Library, AFailedRenewalIsReportedOnceWithoutALoop) {
     dialogs.shown.clear();
     server->clearRequests();
     server->setReply("artists", "<root><error code=\"401\">Session Expired</error></root>");
-    window->RefreshLibrary();
+    app->RefreshLibrary();
     EXPECT_EQ(dialogs.texts("critical"), QStringList{"Session Expired[Sonaric Error: 401]"});
     EXPECT_EQ(server.requestsOf("handshake").size(), 1u);
 }
@@ -192,7 +191,7 @@ TEST_F(Library, SongsWhoseIdIsNoWholeNumberAreListedButNotAdded) {
     add(2);
     EXPECT_EQ(dialogs.texts("critical"), QStringList(2, PlaylistController::idNotANumber()));
     EXPECT_TRUE(server.requestsOf("song").empty());
-    EXPECT_EQ(window->playlist().count(), 0);
+    EXPECT_EQ(app->playlist().count(), 0);
     add(3);
     ASSERT_FALSE(server.requestsOf("song").empty());
     EXPECT_EQ(server.requestsOf("song")[0].parameters.at("filter"), "4000000000");
@@ -217,8 +216,8 @@ TEST_F(Library, SearchSendsTheTextExactlyAsTyped) {
     EXPECT_TRUE(songs(1).isEmpty());
     EXPECT_EQ(status(), "Search Complete");
     // A song added from the hits leaves the search's result where it is.
-    window->playlist().addSong(8);
-    EXPECT_EQ(window->playlist().count(), 1);
+    app->playlist().addSong(8);
+    EXPECT_EQ(app->playlist().count(), 1);
     EXPECT_EQ(status(), "Search Complete");
     EXPECT_TRUE(dialogs.shown.empty());
 }

@@ -15,8 +15,8 @@ TEST_F(ReplyReading, ACancelDuringReadingPutsEverythingBack) {
         int replyToCancel; // counted from the command's first reply
         std::function<void()> run;
     } cases[] = {
-        {"refresh, artists", 2, [this] { window->RefreshLibrary(); }},
-        {"refresh, albums", 3, [this] { window->RefreshLibrary(); }},
+        {"refresh, artists", 2, [this] { app->RefreshLibrary(); }},
+        {"refresh, albums", 3, [this] { app->RefreshLibrary(); }},
         {"track list", 1, [this] { library().showTracks("album11"); }},
         {"search", 1, [this] { library().search("o"); }},
     };
@@ -27,9 +27,9 @@ TEST_F(ReplyReading, ACancelDuringReadingPutsEverythingBack) {
     for (const auto& c : cases) {
         int replies = 0;
         const QMetaObject::Connection cancelling =
-            QObject::connect(&window->httpClient(), &HttpClient::replyReceived, window.get(), [&] {
+            QObject::connect(&app->http(), &HttpClient::replyReceived, window.get(), [&] {
                 if (++replies == c.replyToCancel)
-                    window->httpClient().cancel();
+                    app->http().cancel();
             });
         c.run();
         QObject::disconnect(cancelling);
@@ -39,7 +39,8 @@ TEST_F(ReplyReading, ACancelDuringReadingPutsEverythingBack) {
         EXPECT_EQ(treeTexts(), tree) << c.name;
         EXPECT_EQ(songLines(0), tracks) << c.name;
         EXPECT_EQ(songLines(1), found) << c.name;
-        EXPECT_EQ(window->authToken(), QString::fromStdString(server->currentToken())) << c.name;
+        EXPECT_EQ(app->session().authToken, QString::fromStdString(server->currentToken()))
+            << c.name;
         expectIdle();
     }
 }
@@ -48,10 +49,10 @@ TEST_F(ReplyReading, ACancelDuringReadingPutsEverythingBack) {
 TEST_F(ReplyReading, TheWindowPaintsWhileAReplyIsRead) {
     TestServer big(Catalogue::generated(10, 10, 200000));
     openWindow();
-    window->setServername(big.url());
-    window->httpClient().setStallTimeout(HttpClient::DefaultStallTimeout);
+    app->setServername(big.url());
+    app->http().setStallTimeout(HttpClient::DefaultStallTimeout);
     window->show();
-    window->RefreshLibrary();
+    app->RefreshLibrary();
     QListView* list = control<QListView>("lstSongs0");
     int paints = 0, ticks = 0;
     bool reading = false;
@@ -74,7 +75,7 @@ TEST_F(ReplyReading, TheWindowPaintsWhileAReplyIsRead) {
         ++ticks;
         list->viewport()->update();
     });
-    QObject::connect(&window->httpClient(), &HttpClient::replyReceived, window.get(),
+    QObject::connect(&app->http(), &HttpClient::replyReceived, window.get(),
                      [&] { reading = true; });
     tick.start();
     library().search("Song");

@@ -12,7 +12,7 @@ protected:
         ASSERT_TRUE(dialogs.shown.empty());
     }
 
-    PlaylistController& playlist() { return window->playlist(); }
+    PlaylistController& playlist() { return app->playlist(); }
     QListView* lines() { return control<QListView>("lstPlaylist"); }
 
     int selectedLine() {
@@ -34,7 +34,7 @@ protected:
 // With auto-play, a double-clicked song is added and played, a later add starts nothing, and a
 // clear arms it again; without, only a double-clicked playlist line plays.
 TEST_F(Playlist, AutoPlayStartsTheFirstAddAndADoubleClickedLinePlays) {
-    window->setAutoPlay(true);
+    app->setAutoPlay(true);
     library().showTracks("album10");
     QListView* songs = control<QListView>("lstSongs0");
     const QPoint noon = songs->visualRect(songs->model()->index(1, 0)).center();
@@ -64,7 +64,7 @@ TEST_F(Playlist, AutoPlayStartsTheFirstAddAndADoubleClickedLinePlays) {
     ASSERT_TRUE(waitForPlayback(started));
     EXPECT_EQ(nowPlaying().value(0), "Dusk");
 
-    window->setAutoPlay(false);
+    app->setAutoPlay(false);
     playlist().clear();
     started.clear();
     addAll({1, 2, 3});

@@ -21,22 +21,22 @@ TEST_F(Credentials, ThePasswordAppearsNowhere) {
         [](QtMsgType, const QMessageLogContext&, const QString& text) { logged << text; });
 
     for (int save = 0; save < 2; ++save) {
-        frmSettings dialog(*window, dialogs);
+        frmSettings dialog(*app, dialogs);
         dialog.findChild<QLineEdit*>("txtServername")->setText(secretServer.url());
         dialog.findChild<QLineEdit*>("txtUsername")->setText("demo");
         dialog.findChild<QLineEdit*>("txtPassword")->setText(save == 0 ? password : QString());
         dialogs.answerYes = true;
         QTest::mouseClick(dialog.findChild<QPushButton*>("cmdSave"), Qt::LeftButton);
     }
-    window->library().search("dawn");
-    window->playlist().addSong(1);
+    app->library().search("dawn");
+    app->playlist().addSong(1);
     secretServer->setFault(SonaricTestServer::Fault::NotFound, "search_songs");
-    window->library().search("x");
-    window->setHashKey("wrong");
-    window->RefreshLibrary();
+    app->library().search("x");
+    app->setHashKey("wrong");
+    app->RefreshLibrary();
     qInstallMessageHandler(previous);
 
-    ASSERT_FALSE(window->authToken().isEmpty());
+    ASSERT_FALSE(app->session().authToken.isEmpty());
     const QByteArray file = appData.settingsBytes();
     EXPECT_FALSE(file.contains(password.toUtf8()));
     EXPECT_TRUE(file.contains(CSHA256().SHA256(password).toUtf8()));
@@ -55,7 +55,7 @@ TEST_F(Credentials, ThePasswordAppearsNowhere) {
     shown << window->findChild<QLabel*>("StatusBarPanel1")->text();
     for (const QString& text : shown) {
         EXPECT_FALSE(text.contains(password)) << text.toStdString();
-        EXPECT_FALSE(text.contains(window->authToken())) << text.toStdString();
+        EXPECT_FALSE(text.contains(app->session().authToken)) << text.toStdString();
         for (const std::string& p : passphrases)
             EXPECT_FALSE(text.contains(QString::fromStdString(p))) << text.toStdString();
     }

@@ -13,14 +13,14 @@ using Fault = SonaricTestServer::Fault;
 struct Operation {
     const char* name;
     const char* action;
-    std::function<void(frmPlayer&)> run;
+    std::function<void(App&)> run;
     QString doneStatus;
 };
 const Operation Operations[] = {
-    {"Refresh", "handshake", [](frmPlayer& w) { w.RefreshLibrary(); }, "Library refreshed"},
-    {"TrackList", "album_songs", [](frmPlayer& w) { w.library().showTracks("album10"); }, ""},
-    {"Search", "search_songs", [](frmPlayer& w) { w.library().search("o"); }, "Search Complete"},
-    {"AddSong", "song", [](frmPlayer& w) { w.playlist().addSong(3); }, ""},
+    {"Refresh", "handshake", [](App& a) { a.RefreshLibrary(); }, "Library refreshed"},
+    {"TrackList", "album_songs", [](App& a) { a.library().showTracks("album10"); }, ""},
+    {"Search", "search_songs", [](App& a) { a.library().search("o"); }, "Search Complete"},
+    {"AddSong", "song", [](App& a) { a.playlist().addSong(3); }, ""},
 };
 
 class FaultMatrix;
@@ -49,6 +49,7 @@ void PrintTo(const Operation& op, std::ostream* os) {
 class FaultMatrix : public ClientFixture,
                     public ::testing::WithParamInterface<std::tuple<Operation, FaultCase>> {
 public:
+    using ClientFixture::app;
     using ClientFixture::server;
     using ClientFixture::window;
     std::unique_ptr<TestServer> other;
@@ -84,16 +85,16 @@ FaultCase bomb(const char* name, const char* encoding,
 
 const FaultCase Cases[] = {
     {"ExpiredSession", [](FaultMatrix& t) { t.server->expireSessions(); }, {}, false, 64, true},
-    {"Refused", [](FaultMatrix& t) { t.window->setServername(refusingUrl()); },
+    {"Refused", [](FaultMatrix& t) { t.app->setServername(refusingUrl()); },
      failedBecause("Connection refused")},
     // Nothing is sent to a name that is no web address; Qt's own words would leave the user
     // guessing.
-    {"NoWebAddress", [](FaultMatrix& t) { t.window->setServername(" " + t.server.url() + " "); },
+    {"NoWebAddress", [](FaultMatrix& t) { t.app->setServername(" " + t.server.url() + " "); },
      failedBecause("The server name is not a valid http or https address.")},
     {"Stall",
      [](FaultMatrix& t) {
          t.server->setFault(Fault::Delay, t.action(), 3000);
-         t.window->httpClient().setStallTimeout(std::chrono::milliseconds(300));
+         t.app->http().setStallTimeout(std::chrono::milliseconds(300));
      },
      failedBecause("No answer from the server for 0.3 s.")},
     {"Http500", serverFault(Fault::Http500), failedBecause("HTTP 500 Internal Server Error")},
@@ -117,7 +118,7 @@ const FaultCase Cases[] = {
     // twice over even in a sanitizer build.
     {"Endless",
      [](FaultMatrix& t) {
-         t.window->httpClient().setStallTimeout(HttpClient::DefaultStallTimeout);
+         t.app->http().setStallTimeout(HttpClient::DefaultStallTimeout);
          t.server->setFault(Fault::Endless, t.action());
      },
      failedBecause("The reply is larger than 256 MB."), false, 700},
@@ -125,7 +126,7 @@ const FaultCase Cases[] = {
      failedBecause("The reply is larger than 256 MB.")},
     {"Trickle",
      [](FaultMatrix& t) {
-         t.window->httpClient().setLowSpeedLimit({1024, std::chrono::milliseconds(1000)});
+         t.app->http().setLowSpeedLimit({1024, std::chrono::milliseconds(1000)});
          t.server->setFault(Fault::Trickle, t.action(), 100);
      },
      failedBecause("Less than 1024 bytes arrived from the server in 1 s.")},
@@ -161,22 +162,22 @@ TEST_P(FaultMatrix, EndsIdleAndLosesNothing) {
     const QByteArray settings = appData.settingsBytes();
     openLibrary(true);
     library().showTracks("album10");
-    window->playlist().addSong(1);
-    window->playlist().addSong(2);
+    app->playlist().addSong(1);
+    app->playlist().addSong(2);
     ASSERT_TRUE(dialogs.shown.empty());
-    const QString token = window->authToken();
+    const QString token = app->session().authToken;
     const QStringList tree = treeTexts();
-    const QStringList playlist = window->playlist().lines()->stringList();
+    const QStringList playlist = app->playlist().lines()->stringList();
 
     QStringList statuses;
-    QObject::connect(&window->serverSession(), &ServerSession::statusTextChanged, window.get(),
+    QObject::connect(&app->server(), &ServerSession::statusTextChanged, window.get(),
                      [&](const QString& text) { statuses << text; });
     fault().arrange(*this);
     MemoryUse::resetPeak();
     const double before = MemoryUse::currentMiB();
     QElapsedTimer clock;
     clock.start();
-    op().run(*window);
+    op().run(*app);
     const double seconds = clock.elapsed() / 1000.0, grown = MemoryUse::peakMiB() - before;
     std::printf("[ measure  ] %.1f s, peak memory +%.0f MiB\n", seconds, grown);
     EXPECT_LT(seconds, 60);
@@ -205,7 +206,7 @@ TEST_P(FaultMatrix, EndsIdleAndLosesNothing) {
     // Nothing lost.
     EXPECT_EQ(appData.settingsBytes(), settings);
     expectInStep();
-    QStringList lines = window->playlist().lines()->stringList();
+    QStringList lines = app->playlist().lines()->stringList();
     if (action() == "song" && !fails()) {
         ASSERT_EQ(lines.size(), playlist.size() + 1);
         lines.removeLast();
@@ -215,7 +216,7 @@ TEST_P(FaultMatrix, EndsIdleAndLosesNothing) {
     // Only a lapsed session signs in again, once, and the repeated request's result is shown.
     const bool renews = fault().signsInAgain && !refresh();
     EXPECT_EQ(statuses.count("Signing in again..."), renews ? 1 : 0);
-    EXPECT_EQ(window->authToken() == token, fails() || !(refresh() || renews));
+    EXPECT_EQ(app->session().authToken == token, fails() || !(refresh() || renews));
     if (!fails() && action() != "song" && !refresh()) {
         EXPECT_GT(library().songs(action() == "search_songs" ? 1 : 0)->count(), 0);
     }
@@ -225,7 +226,7 @@ TEST_P(FaultMatrix, EndsIdleAndLosesNothing) {
 
     // And it answers the next command.
     server->clearOverrides();
-    window->setServername(server.url());
+    app->setServername(server.url());
     dialogs.shown.clear();
     library().search("dawn");
     EXPECT_TRUE(dialogs.shown.empty());

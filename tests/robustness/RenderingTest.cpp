@@ -29,7 +29,7 @@ protected:
     void openWithRealDialogs() {
         makeWindow({}, &realDialogs);
         pointAt(server.url()).show();
-        window->RefreshLibrary();
+        app->RefreshLibrary();
     }
 
     ShownBox addAndCatchTheBox() {
@@ -46,7 +46,7 @@ protected:
         });
         poll.start();
         clock.start();
-        window->playlist().addSong(1);
+        app->playlist().addSong(1);
         return shown;
     }
 };
@@ -85,16 +85,16 @@ TEST_F(Rendering, SongTextsAreShownLiterallyInEveryPlace) {
     const QString markup = "<b style=\"font-size:72px\">Loud</b> & <i>proud</i>";
     openLibrary(true);
     server->setSongFields({{}, markup.toStdString(), markup.toStdString(), {}});
-    window->playlist().addSong(1);
+    app->playlist().addSong(1);
     ASSERT_TRUE(dialogs.shown.empty());
     // The stream fails, so the title also reaches the status bar.
     server->setFault(Fault::NotFound, "stream");
-    QSignalSpy ended(&window->mediaPlayer().engine(), &MpvPlayer::entryEnded);
-    window->playlist().jumpTo(0);
+    QSignalSpy ended(&app->player().engine(), &MpvPlayer::entryEnded);
+    app->playlist().jumpTo(0);
     ASSERT_TRUE(ended.wait(5000));
     QCoreApplication::processEvents();
 
-    EXPECT_EQ(window->playlist().lines()->stringList(), QStringList{markup});
+    EXPECT_EQ(app->playlist().lines()->stringList(), QStringList{markup});
     auto* label = control<QLabel>("lblNowPlaying");
     EXPECT_EQ(label->textFormat(), Qt::PlainText);
     EXPECT_TRUE(label->text().contains(markup));
@@ -109,10 +109,10 @@ TEST_F(Rendering, OneFieldCannotReorderAnother) {
     openLibrary(true);
     auto* label = control<QLabel>("lblNowPlaying");
     auto linesBelowTheTitle = [&](const QString& title) {
-        window->playlist().clear();
+        app->playlist().clear();
         server->setSongFields({{}, title.toStdString(), "Artist Name", "Album Name"});
-        window->playlist().addSong(1);
-        window->playlist().jumpTo(0);
+        app->playlist().addSong(1);
+        app->playlist().jumpTo(0);
         QCoreApplication::processEvents();
         const int line = label->fontMetrics().lineSpacing();
         return label->grab().toImage().copy(0, line, label->width(), 2 * line);

@@ -25,7 +25,7 @@ protected:
         file.write(QByteArray::fromStdString(SonaricTestServer::toneWav(1, 1, 8000)));
         file.close();
         openLibrary();
-        window->playlist().addSong(1);
+        app->playlist().addSong(1);
         ASSERT_TRUE(dialogs.shown.empty());
     }
 
@@ -55,15 +55,15 @@ TEST_F(StreamAddresses, AnythingButHttpIsRefusedWhole) {
     for (const QString& address : addresses) {
         dialogs.shown.clear();
         server->setSongFields({address.toStdString(), {}, {}, {}});
-        window->playlist().addSong(3);
+        app->playlist().addSong(3);
         EXPECT_EQ(dialogs.texts("critical"),
                   QStringList{"The server sent a stream address that is not http or https."})
             << address.toStdString();
-        EXPECT_EQ(window->playlist().lines()->stringList(), QStringList{"Dawn"});
-        EXPECT_EQ(window->mediaPlayer().currentPlaylist().count(), 1);
+        EXPECT_EQ(app->playlist().lines()->stringList(), QStringList{"Dawn"});
+        EXPECT_EQ(app->player().currentPlaylist().count(), 1);
         EXPECT_EQ(engine().count(), 1);
     }
-    window->playlist().jumpTo(0);
+    app->playlist().jumpTo(0);
     letThePlayerRun();
     EXPECT_FALSE(secretWatch.wasOpened());
     EXPECT_FALSE(folderWatch.hadCreations());
@@ -72,11 +72,11 @@ TEST_F(StreamAddresses, AnythingButHttpIsRefusedWhole) {
     dialogs.shown.clear();
     server->setSongFields({streamOf(3).replace("http:", "HTTP:").toStdString(), {}, {}, {}});
     QSignalSpy started(&engine(), &MpvPlayer::playbackStarted);
-    window->playlist().addSong(3);
-    window->playlist().jumpTo(1);
+    app->playlist().addSong(3);
+    app->playlist().jumpTo(1);
     EXPECT_TRUE(dialogs.shown.empty());
     EXPECT_TRUE(started.wait(5000));
-    EXPECT_EQ(window->playlist().lines()->stringList(), (QStringList{"Dawn", "Dusk"}));
+    EXPECT_EQ(app->playlist().lines()->stringList(), (QStringList{"Dawn", "Dusk"}));
 }
 
 // The player's own doors, in case an address got past the check or a stream leads elsewhere.
@@ -125,14 +125,14 @@ TEST_F(StreamAddresses, AStreamThatLeadsToALocalFileFailsWithoutOpeningIt) {
         server->clearRequests();
         stream.serve();
         QSignalSpy ended(&engine(), &MpvPlayer::entryEnded);
-        window->playlist().jumpTo(0);
+        app->playlist().jumpTo(0);
         ASSERT_TRUE(ended.wait(5000)) << stream.name;
         EXPECT_EQ(ended.first().at(1).value<MpvPlayer::EndReason>(), MpvPlayer::EndReason::Failed)
             << stream.name;
         // Nothing listed in the stream was expanded into the player's playlist or fetched.
         EXPECT_EQ(engine().property("playlist-count"), "1") << stream.name;
         EXPECT_EQ(server.requestsOf("stream").size(), 1u) << stream.name;
-        window->mediaPlayer().stop();
+        app->player().stop();
     }
     letThePlayerRun();
     EXPECT_FALSE(secretWatch.wasOpened());

@@ -20,7 +20,7 @@ protected:
         makeWindow();
         pointAt(url);
         dialogs.shown.clear();
-        window->RefreshLibrary();
+        app->RefreshLibrary();
     }
 };
 
@@ -34,14 +34,13 @@ TEST_F(Tls, ATrustedServerSignsInAndPlaysWhereThePlayerTrustsItToo) {
         ASSERT_TRUE(dialogs.shown.empty()) << dialogs.shown[0].text.toStdString();
         EXPECT_EQ(library().catalogue()->artistCount(), 8);
         secure->server().clearRequests();
-        window->setAutoPlay(true);
-        QSignalSpy started(&window->mediaPlayer().engine(), &MpvPlayer::playbackStarted);
-        QSignalSpy ended(&window->mediaPlayer().engine(), &MpvPlayer::entryEnded);
-        window->playlist().addSong(1);
+        app->setAutoPlay(true);
+        QSignalSpy started(&app->player().engine(), &MpvPlayer::playbackStarted);
+        QSignalSpy ended(&app->player().engine(), &MpvPlayer::entryEnded);
+        app->playlist().addSong(1);
         if (playerTrusts) {
             ASSERT_TRUE(started.wait(5000));
-            EXPECT_TRUE(
-                window->mediaPlayer().currentMedia()->sourceURL().toString().startsWith("https:"));
+            EXPECT_TRUE(app->player().currentMedia()->sourceURL().toString().startsWith("https:"));
         } else {
             ASSERT_TRUE(ended.wait(10000));
             EXPECT_EQ(ended.first().at(1).value<MpvPlayer::EndReason>(),
@@ -97,7 +96,7 @@ TEST_F(Tls, CertificatesAndRedirectsAreCheckedBeforeTheSignIn) {
             EXPECT_TRUE(messages[0].contains(part, Qt::CaseInsensitive))
                 << c.name << ": " << messages[0].toStdString();
         EXPECT_EQ(library().catalogue()->artistCount(), c.said.isEmpty() ? 8 : 0) << c.name;
-        EXPECT_EQ(window->authToken().isEmpty(), !c.said.isEmpty()) << c.name;
+        EXPECT_EQ(app->session().authToken.isEmpty(), !c.said.isEmpty()) << c.name;
         EXPECT_EQ(secure->requestsOf("handshake").size(), c.redirect == Redirect::None ? 0u : 1u)
             << c.name;
         EXPECT_TRUE(c.redirect == Redirect::ToHttps || plain.requestsOf("handshake").empty());

@@ -19,9 +19,9 @@ protected:
 TEST_F(WaysOut, EscapeEndsATricklingSearchAndPutsTheListBack) {
     openLibrary(true);
     library().search("dawn");
-    window->playlist().addSong(1);
+    app->playlist().addSong(1);
     server->setFault(Fault::Trickle, "search_songs", 1000);
-    window->httpClient().setStallTimeout(HttpClient::DefaultStallTimeout);
+    app->http().setStallTimeout(HttpClient::DefaultStallTimeout);
     bool playlistKept = false;
     // From half a second on, the status bar shows that bytes arrive and how to stop them,
     // beside the status text.
@@ -38,7 +38,7 @@ TEST_F(WaysOut, EscapeEndsATricklingSearchAndPutsTheListBack) {
             << status();
         // Other input is held back during the wait: this click does nothing.
         QTest::mouseClick(control<QPushButton>("cmdClearPlaylist"), Qt::LeftButton);
-        playlistKept = window->playlist().count() == 1;
+        playlistKept = app->playlist().count() == 1;
         QTest::keyClick(window.get(), Qt::Key_Escape);
     });
     QElapsedTimer clock;
@@ -61,14 +61,14 @@ TEST_F(WaysOut, EscapeEndsATricklingSearchAndPutsTheListBack) {
 TEST_F(WaysOut, ACancelledSignInPutsEverythingBack) {
     openLibrary(true);
     library().showTracks("album10");
-    const QString token = window->authToken();
+    const QString token = app->session().authToken;
     const QString artistCount = control<QLabel>("StatusBarPanel2")->text();
     server->setFault(Fault::Trickle, "handshake", 1000);
     escapeAfter(300);
-    window->RefreshLibrary();
+    app->RefreshLibrary();
     EXPECT_TRUE(dialogs.shown.empty());
     EXPECT_EQ(status(), "Cancelled");
-    EXPECT_EQ(window->authToken(), token);
+    EXPECT_EQ(app->session().authToken, token);
     EXPECT_EQ(library().catalogue()->artistCount(), 8);
     EXPECT_EQ(library().songs(0)->count(), 3);
     EXPECT_EQ(control<QLabel>("StatusBarPanel2")->text(), artistCount);
@@ -80,16 +80,16 @@ TEST_F(WaysOut, EscapeEndsAnAddAndTheCloseBoxASearch) {
     openLibrary(true);
     server->setFault(Fault::Trickle, "song", 1000);
     escapeAfter(300);
-    window->playlist().addSong(1);
-    EXPECT_EQ(window->playlist().count(), 0);
+    app->playlist().addSong(1);
+    EXPECT_EQ(app->playlist().count(), 0);
     EXPECT_EQ(status(), "Cancelled");
     server->clearOverrides();
-    window->playlist().addSong(1);
-    EXPECT_EQ(window->playlist().count(), 1);
+    app->playlist().addSong(1);
+    EXPECT_EQ(app->playlist().count(), 1);
     EXPECT_EQ(status(), "");
 
     server->setFault(Fault::Trickle, "search_songs", 1000);
-    window->httpClient().setStallTimeout(HttpClient::DefaultStallTimeout);
+    app->http().setStallTimeout(HttpClient::DefaultStallTimeout);
     QTimer::singleShot(300, window.get(), [&] { window->close(); });
     QElapsedTimer clock;
     clock.start();

@@ -27,7 +27,7 @@ protected:
     void SetUp() override {
         openWindow();
         ASSERT_TRUE(activate());
-        window->RefreshLibrary();
+        app->RefreshLibrary();
     }
 };
 
@@ -76,9 +76,9 @@ TEST_F(Accessibility, ChangingTextsAreSpokenAsTheyChange) {
     EXPECT_EQ(nameOf(control<QLabel>("lblNowPlaying")), "Now playing");
 
     for (std::int64_t id : {3, 1, 3})
-        window->playlist().addSong(id);
-    window->playlist().jumpTo(2);
-    MediaPlayer& player = window->mediaPlayer();
+        app->playlist().addSong(id);
+    app->playlist().jumpTo(2);
+    MediaPlayer& player = app->player();
     ASSERT_TRUE(eventually([&] { return player.playbackState() == PlaybackState::Playing; }));
     ASSERT_TRUE(eventually([&] { return player.position() >= 1.0; }));
     EXPECT_EQ(nameOf(control<QLabel>("lblNowPlaying")),
@@ -100,7 +100,7 @@ TEST_F(Accessibility, ChangingTextsAreSpokenAsTheyChange) {
     EXPECT_EQ(lines->tableInterface()->cellAt(2, 0)->text(QAccessible::Name),
               "Dusk, The Quiet Ones, paused");
 
-    window->playlist().clear();
+    app->playlist().clear();
     EXPECT_EQ(nameOf(control<QLabel>("lblNowPlaying")), "Now playing");
 }
 

@@ -75,10 +75,10 @@ protected:
         openWindow();
         window->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
-        window->RefreshLibrary();
+        app->RefreshLibrary();
         for (std::int64_t id : {1, 2})
-            window->playlist().addSong(id);
-        window->playlist().jumpTo(0);
+            app->playlist().addSong(id);
+        app->playlist().jumpTo(0);
         ASSERT_TRUE(
             eventually([&] { return !control<QLabel>("lblNowPlaying")->text().isEmpty(); }));
         QCoreApplication::processEvents();

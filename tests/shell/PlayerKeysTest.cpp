@@ -19,8 +19,8 @@ protected:
         openWindow();
         ASSERT_TRUE(activate());
         for (std::int64_t id : {1, 2, 3})
-            window->playlist().addSong(id);
-        window->playlist().jumpTo(1);
+            app->playlist().addSong(id);
+        app->playlist().jumpTo(1);
         ASSERT_TRUE(eventually([&] { return player().canSeek(); }));
     }
 
@@ -145,7 +145,7 @@ TEST_F(PlayerKeys, CommandsAndFocusedControlsHaveTheirKeys) {
     auto* clear = window->findChild<QPushButton*>("cmdClearPlaylist");
     clear->setFocus();
     QTest::keyClick(clear, Qt::Key_Space);
-    EXPECT_EQ(window->playlist().count(), 0);
+    EXPECT_EQ(app->playlist().count(), 0);
 
     window->findChild<QTabBar*>("SSTabBar")->setCurrentIndex(0);
     auto* tree = window->findChild<QTreeView*>("tvMusic");
@@ -165,7 +165,7 @@ TEST_F(PlayerKeys, CommandsAndFocusedControlsHaveTheirKeys) {
                  {Qt::Key_Enter, "album10", 3},
                  {Qt::Key_Space, "album11", 2}};
     for (const auto& c : cases) {
-        window->library().songs(0)->clear();
+        app->library().songs(0)->clear();
         const QModelIndexList found =
             tree->model()->match(tree->model()->index(0, 0), CatalogueModel::KeyRole, c.node, 1,
                                  Qt::MatchExactly | Qt::MatchRecursive);

@@ -27,14 +27,14 @@ TEST_F(StartUp, TheFileDecidesWhetherTheLibraryIsFetchedAndSongsPlay) {
         appData.writeSettings(settingsText(c.autoRefresh, "demo", c.autoPlay));
         makeWindow();
         startUp();
-        EXPECT_EQ(window->AutoRefresh(), c.refreshes) << c.autoRefresh.constData();
-        EXPECT_EQ(window->AutoPlay(), c.plays) << c.autoPlay.constData();
+        EXPECT_EQ(app->session().autoRefresh, c.refreshes) << c.autoRefresh.constData();
+        EXPECT_EQ(app->session().autoPlay, c.plays) << c.autoPlay.constData();
         EXPECT_EQ(server.requestsOf("handshake").size(), c.refreshes ? 1u : 0u)
             << c.autoRefresh.constData();
         EXPECT_EQ(library().catalogue()->artistCount(), c.refreshes ? 8 : 0);
-        EXPECT_EQ(window->Servername(), server.url());
-        EXPECT_EQ(window->Username(), "demo");
-        EXPECT_EQ(window->HashKey(), CSHA256().SHA256(QStringLiteral("demo")));
+        EXPECT_EQ(app->session().servername, server.url());
+        EXPECT_EQ(app->session().username, "demo");
+        EXPECT_EQ(app->session().hashKey, CSHA256().SHA256(QStringLiteral("demo")));
     }
     EXPECT_TRUE(dialogs.shown.empty());
 }
@@ -62,7 +62,9 @@ TEST_F(StartUp, WithoutAReadableFileTheSettingsDialogOpensOverTheWindow) {
         ASSERT_EQ(before.exists(), QByteArray(file.name) != "none") << file.name;
         dialogs.shown.clear();
         bool shownOverWindow = false;
-        dialogs.onSettings = [&](frmPlayer& player) { shownOverWindow = player.isVisible(); };
+        dialogs.onSettings = [&](QWidget* parent, SessionSettings&) {
+            shownOverWindow = parent == window.get() && parent->isVisible();
+        };
         makeWindow();
         QElapsedTimer clock;
         clock.start();
@@ -71,8 +73,8 @@ TEST_F(StartUp, WithoutAReadableFileTheSettingsDialogOpensOverTheWindow) {
         ASSERT_EQ(dialogs.shown.size(), 1u) << file.name;
         EXPECT_EQ(dialogs.shown[0].kind, "settings");
         EXPECT_TRUE(shownOverWindow) << file.name;
-        EXPECT_TRUE(window->Servername().isEmpty());
-        EXPECT_FALSE(window->AutoRefresh());
+        EXPECT_TRUE(app->session().servername.isEmpty());
+        EXPECT_FALSE(app->session().autoRefresh);
         const QFileInfo after(SettingsFile::filePath());
         EXPECT_EQ(after.exists(), before.exists()) << file.name;
         EXPECT_EQ(after.isSymLink(), before.isSymLink()) << file.name;
@@ -86,7 +88,7 @@ using MainWindow = ClientFixture;
 TEST_F(MainWindow, HasItsTitleMenuAndControlsAndExitAsksFirst) {
     openWindow();
     EXPECT_EQ(window->windowTitle(), "Windows Sonaric Client");
-    EXPECT_EQ(window->ProgramName(), "Windows Sonaric Client");
+    EXPECT_EQ(app->ProgramName(), "Windows Sonaric Client");
     QMenu* menu = control<QMenu>("mnuLibrary");
     ASSERT_NE(menu, nullptr);
     // Mnemonics underline a letter; the captions read the same.
@@ -113,7 +115,7 @@ TEST_F(MainWindow, HasItsTitleMenuAndControlsAndExitAsksFirst) {
     EXPECT_EQ(dialogs.shown[2].text, "Are you sure you want to exit?");
     EXPECT_EQ(dialogs.shown[2].title, "Windows Sonaric Client");
     EXPECT_EQ(dialogs.quitCount, 0);
-    EXPECT_EQ(window->Servername(), server.url());
+    EXPECT_EQ(app->session().servername, server.url());
     dialogs.answerYes = true;
     control<QAction>("mnuExit")->trigger();
     EXPECT_EQ(dialogs.quitCount, 1);
@@ -121,15 +123,15 @@ TEST_F(MainWindow, HasItsTitleMenuAndControlsAndExitAsksFirst) {
 
 TEST_F(MainWindow, ASecondAboutCommandRaisesTheOpenWindow) {
     QtUserDialogs real;
-    makeWindow({}, &real).show();
-    real.showAbout(*window);
-    real.showAbout(*window);
+    makeWindow(App::Options(), &real).show();
+    real.showAbout(window.get());
+    real.showAbout(window.get());
     EXPECT_EQ(window->findChildren<frmAbout*>().size(), 1);
     EXPECT_TRUE(window->findChild<frmAbout*>()->isVisible());
     window->findChild<frmAbout*>()->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(window->findChildren<frmAbout*>().size(), 0);
-    real.showAbout(*window);
+    real.showAbout(window.get());
     EXPECT_EQ(window->findChildren<frmAbout*>().size(), 1);
 }
 

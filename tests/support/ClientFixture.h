@@ -1,6 +1,7 @@
 #pragma once
 
 // Everything a test of the whole window needs, in one place.
+#include "App.h"
 #include "CSHA256.h"
 #include "Eventually.h"
 #include "HttpClient.h"
@@ -54,8 +55,9 @@ inline QStringList catalogueLines(const CatalogueModel& model) {
     return out;
 }
 
-// A main window against a fresh test server, with its settings in a temporary folder. The window
-// is destroyed before the server, so no connection keeps the server waiting.
+// The application object and a main window over it against a fresh test server, with the
+// settings in a temporary folder. Both are destroyed before the server, so no connection keeps
+// the server waiting.
 class ClientFixture : public ::testing::Test {
 protected:
     ClientFixture() = default;
@@ -65,10 +67,14 @@ protected:
     TempAppData appData;
     TestServer server;
     ScriptedDialogs dialogs;
+    std::unique_ptr<App> app;
     std::unique_ptr<frmPlayer> window;
     QByteArray tlsCaFile; // for https tests: the authority libmpv should trust
 
-    void TearDown() override { window.reset(); }
+    void TearDown() override {
+        window.reset();
+        app.reset();
+    }
 
     QByteArray settingsText(const QByteArray& autoRefresh, const QString& password = "demo",
                             const QByteArray& autoPlay = "0") const {
@@ -82,20 +88,22 @@ protected:
 
     // A fresh main window that plays to no sound device, its boxes answered by the script unless
     // other dialogs are given.
-    frmPlayer& makeWindow(frmPlayer::Options options = {}, UserDialogs* boxes = nullptr) {
+    frmPlayer& makeWindow(App::Options options = App::Options(), UserDialogs* boxes = nullptr) {
         window.reset();
+        app.reset();
         options.nullAudio = true;
         if (options.tlsCaFile.isEmpty())
             options.tlsCaFile = tlsCaFile;
-        window = std::make_unique<frmPlayer>(boxes ? *boxes : dialogs, std::move(options));
+        app = std::make_unique<App>(std::move(options));
+        window = std::make_unique<frmPlayer>(*app, boxes ? *boxes : dialogs);
         return *window;
     }
 
     // The session's settings: user "demo" of the given server.
     frmPlayer& pointAt(const QString& url, const QString& password = "demo") {
-        window->setServername(url);
-        window->setUsername("demo");
-        window->setHashKey(CSHA256().SHA256(password));
+        app->setServername(url);
+        app->setUsername("demo");
+        app->setHashKey(CSHA256().SHA256(password));
         return *window;
     }
 
@@ -103,7 +111,7 @@ protected:
     frmPlayer& openWindow(const QString& password = "demo") {
         makeWindow();
         pointAt(server.url(), password);
-        window->httpClient().setStallTimeout(std::chrono::milliseconds(2000));
+        app->http().setStallTimeout(std::chrono::milliseconds(2000));
         return *window;
     }
 
@@ -112,7 +120,7 @@ protected:
         openWindow();
         if (shown)
             window->show();
-        window->RefreshLibrary();
+        app->RefreshLibrary();
         return *window;
     }
 
@@ -120,7 +128,7 @@ protected:
     // (the library refresh) runs.
     void startUp() {
         EXPECT_TRUE(window->start());
-        QCoreApplication::sendPostedEvents(window.get(), QEvent::MetaCall);
+        QCoreApplication::sendPostedEvents(app.get(), QEvent::MetaCall);
     }
 
     QString status() { return control<QLabel>("StatusBarPanel1")->text(); }
@@ -128,14 +136,14 @@ protected:
     // Nothing is waited on: no request, no busy pointer.
     void expectIdle() {
         EXPECT_FALSE(library().isBusy());
-        EXPECT_FALSE(window->playlist().isBusy());
-        EXPECT_FALSE(window->httpClient().isBusy());
+        EXPECT_FALSE(app->playlist().isBusy());
+        EXPECT_FALSE(app->http().isBusy());
         EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     }
 
     // Line i of the playlist and item i of the player belong together, in libmpv's list too.
     void expectInStep() {
-        const QStringList texts = window->playlist().lines()->stringList();
+        const QStringList texts = app->playlist().lines()->stringList();
         ASSERT_EQ(player().currentPlaylist().count(), texts.size());
         ASSERT_EQ(engine().count(), texts.size());
         for (int i = 0; i < texts.size(); ++i)
@@ -149,8 +157,8 @@ protected:
         return QTest::qWaitForWindowActive(window.get());
     }
 
-    LibraryBrowser& library() { return window->library(); }
-    MediaPlayer& player() { return window->mediaPlayer(); }
+    LibraryBrowser& library() { return app->library(); }
+    MediaPlayer& player() { return app->player(); }
     MpvPlayer& engine() { return player().engine(); }
 
     QStringList treeTexts() { return catalogueLines(*library().catalogue()); }
@@ -187,13 +195,13 @@ protected:
     // A fresh window on a private bus, once its start-up has joined the bus, and the desktop's
     // media controls for it.
     std::unique_ptr<MprisClient> makeWindowOnBus(PrivateBus& bus) {
-        frmPlayer::Options options;
+        App::Options options;
         options.bus = bus.connect("player");
         makeWindow(std::move(options));
         pointAt(server.url());
-        QCoreApplication::sendPostedEvents(window.get(), QEvent::MetaCall);
+        QCoreApplication::sendPostedEvents(app.get(), QEvent::MetaCall);
         return std::make_unique<MprisClient>(bus.connect("desktop"),
-                                             window->findChild<MprisService*>()->serviceName());
+                                             app->findChild<MprisService*>()->serviceName());
     }
 #endif
 };

@@ -13,13 +13,13 @@ bool ScriptedDialogs::askYesNo(QWidget*, const QString& title, const QString& te
     return answerYes;
 }
 
-void ScriptedDialogs::showSettings(frmPlayer& player) {
+void ScriptedDialogs::showSettings(QWidget* parent, SessionSettings& settings) {
     shown.push_back({QStringLiteral("settings"), {}, {}});
     if (onSettings)
-        onSettings(player);
+        onSettings(parent, settings);
 }
 
-void ScriptedDialogs::showAbout(frmPlayer&) {
+void ScriptedDialogs::showAbout(QWidget*) {
     shown.push_back({QStringLiteral("about"), {}, {}});
 }
 

@@ -17,15 +17,15 @@ public:
     };
 
     bool answerYes = false;
-    std::function<void(frmPlayer&)> onSettings;
+    std::function<void(QWidget* parent, SessionSettings& settings)> onSettings;
     std::vector<Shown> shown;
     int quitCount = 0;
 
     void critical(QWidget* parent, const QString& title, const QString& text) override;
     void inform(QWidget* parent, const QString& title, const QString& text) override;
     bool askYesNo(QWidget* parent, const QString& title, const QString& text, Icon icon) override;
-    void showSettings(frmPlayer& player) override;
-    void showAbout(frmPlayer& player) override;
+    void showSettings(QWidget* parent, SessionSettings& settings) override;
+    void showAbout(QWidget* parent) override;
     void quit() override;
 
     QStringList texts(const QString& kind) const;

@@ -14,7 +14,7 @@ public:
         std::fprintf(stderr, "message: %s\n", qPrintable(text));
     }
     bool askYesNo(QWidget*, const QString&, const QString&, Icon) override { return false; }
-    void showSettings(frmPlayer&) override {}
-    void showAbout(frmPlayer&) override {}
+    void showSettings(QWidget*, SessionSettings&) override {}
+    void showAbout(QWidget*) override {}
     void quit() override {}
 };

@@ -1,6 +1,7 @@
 // Times the library refresh of a large catalogue against the test server on loopback, next to
 // its floor (the same GETs plus a bare XML parse of the same bytes), and the filling of long
 // track and search lists.
+#include "App.h"
 #include "BenchDialogs.h"
 #include "BenchTable.h"
 #include "CSHA256.h"
@@ -72,10 +73,10 @@ double median(std::vector<double> values) {
     return values[values.size() / 2];
 }
 
-void configure(frmPlayer& window, const QString& base) {
-    window.setServername(base);
-    window.setUsername("demo");
-    window.setHashKey(CSHA256().SHA256(QStringLiteral("demo")));
+void configure(App& app, const QString& base) {
+    app.setServername(base);
+    app.setUsername("demo");
+    app.setHashKey(CSHA256().SHA256(QStringLiteral("demo")));
 }
 
 } // namespace
@@ -83,7 +84,7 @@ void configure(frmPlayer& window, const QString& base) {
 int main(int argc, char* argv[]) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
+    QApplication qt(argc, argv);
     const int artists = argc > 1 ? std::atoi(argv[1]) : 20000;
     const int albums = argc > 2 ? std::atoi(argv[2]) : 100000;
     const int listSongs = 10000;
@@ -108,8 +109,9 @@ int main(int argc, char* argv[]) {
     double refreshPeak = 0;
     {
         resetPeak();
-        frmPlayer window(dialogs);
-        configure(window, big.url());
+        App app;
+        frmPlayer window(app, dialogs);
+        configure(app, big.url());
         window.show();
         QApplication::processEvents();
 
@@ -123,12 +125,12 @@ int main(int argc, char* argv[]) {
         QStringList marks;
         double httpMs = 0;
         qint64 httpStart = 0;
-        QObject::connect(&window.library(), &LibraryBrowser::statusTextChanged, &window,
+        QObject::connect(&app.library(), &LibraryBrowser::statusTextChanged, &window,
                          [&](const QString& text) {
                              marks << text;
                              times << clock.nsecsElapsed();
                          });
-        QObject::connect(&window.httpClient(), &HttpClient::busyChanged, &window, [&](bool busy) {
+        QObject::connect(&app.http(), &HttpClient::busyChanged, &window, [&](bool busy) {
             if (busy)
                 httpStart = clock.nsecsElapsed();
             else
@@ -140,7 +142,7 @@ int main(int argc, char* argv[]) {
             httpMs = 0;
             clock.start();
             gaps.start();
-            window.RefreshLibrary();
+            app.RefreshLibrary();
             QApplication::processEvents(); // the tree's first paint of the new catalogue
             const double total = static_cast<double>(clock.nsecsElapsed()) / 1e6;
             refreshGaps.push_back(gaps.stop());
@@ -150,7 +152,7 @@ int main(int argc, char* argv[]) {
                              qPrintable(marks.join(" | ")));
                 return 1;
             }
-            const Floor f = measureFloor(window.httpClient(), big.url(), window.authToken());
+            const Floor f = measureFloor(app.http(), big.url(), app.session().authToken);
             if (round < warmUp)
                 continue;
             auto span = [&](int from, int to) {
@@ -181,10 +183,11 @@ int main(int argc, char* argv[]) {
     double trackMs = 0, trackGetMs = 0, searchMs = 0, searchGetMs = 0;
     int trackLines = 0, searchLines = 0;
     {
-        frmPlayer window(dialogs);
-        configure(window, lists.url());
+        App app;
+        frmPlayer window(app, dialogs);
+        configure(app, lists.url());
         window.show();
-        window.RefreshLibrary();
+        app.RefreshLibrary();
         QApplication::processEvents();
         auto timed = [](auto&& work) {
             QElapsedTimer t;
@@ -194,20 +197,20 @@ int main(int argc, char* argv[]) {
             return static_cast<double>(t.nsecsElapsed()) / 1e6;
         };
         const QString base = lists.url();
-        const QString token = window.authToken();
-        window.library().showTracks("album1");
+        const QString token = app.session().authToken;
+        app.library().showTracks("album1");
         gaps.start();
-        trackMs = timed([&] { window.library().showTracks("album1"); });
+        trackMs = timed([&] { app.library().showTracks("album1"); });
         trackGap = gaps.stop();
-        trackLines = window.library().songs(0)->count();
+        trackLines = app.library().songs(0)->count();
         trackGetMs = timed([&] {
-            window.httpClient().get(
+            app.http().get(
                 QUrl(base + "/server/xml.server.php?action=album_songs&filter=1&auth=" + token));
         });
-        searchMs = timed([&] { window.library().search("Song"); });
-        searchLines = window.library().songs(1)->count();
+        searchMs = timed([&] { app.library().search("Song"); });
+        searchLines = app.library().songs(1)->count();
         searchGetMs = timed([&] {
-            window.httpClient().get(QUrl(
+            app.http().get(QUrl(
                 base + "/server/xml.server.php?action=search_songs&filter=Song&auth=" + token));
         });
     }
@@ -216,24 +219,25 @@ int main(int argc, char* argv[]) {
     double hugeAfterLastByte = 0, hugeGap = 0, hugePeak = 0, hugeShown = 0;
     int hugeLines = 0;
     {
-        frmPlayer window(dialogs);
-        configure(window, huge.url());
-        window.httpClient().setStallTimeout(std::chrono::seconds(120));
+        App app;
+        frmPlayer window(app, dialogs);
+        configure(app, huge.url());
+        app.http().setStallTimeout(std::chrono::seconds(120));
         window.show();
-        window.RefreshLibrary();
+        app.RefreshLibrary();
         QApplication::processEvents();
         QElapsedTimer clock;
         qint64 lastByte = 0;
-        QObject::connect(&window.httpClient(), &HttpClient::replyReceived, &window,
+        QObject::connect(&app.http(), &HttpClient::replyReceived, &window,
                          [&] { lastByte = clock.nsecsElapsed(); });
         resetPeak();
         clock.start();
         gaps.start();
-        window.library().search("Song");
+        app.library().search("Song");
         QApplication::processEvents(); // the list's first paint
         hugeAfterLastByte = static_cast<double>(clock.nsecsElapsed() - lastByte) / 1e6;
         hugeGap = gaps.stop();
-        hugeLines = window.library().songs(1)->count();
+        hugeLines = app.library().songs(1)->count();
         hugePeak = statusMb("VmHWM:");
         hugeShown = statusMb("VmRSS:");
     }

@@ -1,5 +1,6 @@
 // Times a song's double-click to the moment playback starts, and the gap between two
 // consecutive songs, against the test server on loopback with libmpv's null audio output.
+#include "App.h"
 #include "BenchDialogs.h"
 #include "BenchTable.h"
 #include "CSHA256.h"
@@ -43,7 +44,7 @@ template <typename Signal> bool waitFor(MpvPlayer* sender, Signal signal, int li
 int main(int argc, char* argv[]) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
+    QApplication qt(argc, argv);
     std::setlocale(LC_NUMERIC, "C");
 
     SonaricTestServer::Options options;
@@ -54,27 +55,28 @@ int main(int argc, char* argv[]) {
         return 1;
     }
     BenchDialogs dialogs;
-    frmPlayer::Options playerOptions;
+    App::Options playerOptions;
     playerOptions.nullAudio = true;
-    frmPlayer window(dialogs, playerOptions);
-    window.setServername(QString::fromStdString(server.baseUrl()));
-    window.setUsername("demo");
-    window.setHashKey(CSHA256().SHA256(QStringLiteral("demo")));
-    window.setAutoPlay(true);
+    App app(playerOptions);
+    frmPlayer window(app, dialogs);
+    app.setServername(QString::fromStdString(server.baseUrl()));
+    app.setUsername("demo");
+    app.setHashKey(CSHA256().SHA256(QStringLiteral("demo")));
+    app.setAutoPlay(true);
     window.show();
-    window.RefreshLibrary();
+    app.RefreshLibrary();
 
-    MpvPlayer& engine = window.mediaPlayer().engine();
+    MpvPlayer& engine = app.player().engine();
     std::vector<double> starts;
     for (int round = 0; round < 11; ++round) {
-        window.playlist().clear();
+        app.playlist().clear();
         QElapsedTimer clock;
         clock.start();
-        window.playlist().addSong(1 + round % 3);
+        app.playlist().addSong(1 + round % 3);
         if (!waitFor(&engine, &MpvPlayer::playbackStarted, 5000)) {
-            std::fprintf(
-                stderr, "playback did not start (valid %d, entries %d, idle %d, lines %d)\n",
-                engine.isValid(), engine.count(), engine.isIdle(), window.playlist().count());
+            std::fprintf(stderr,
+                         "playback did not start (valid %d, entries %d, idle %d, lines %d)\n",
+                         engine.isValid(), engine.count(), engine.isIdle(), app.playlist().count());
             return 1;
         }
         if (round > 0) // the first one warms up libmpv's demuxers
@@ -83,9 +85,9 @@ int main(int argc, char* argv[]) {
 
     std::vector<double> gaps;
     for (int round = 0; round < 5; ++round) {
-        window.playlist().clear();
-        window.playlist().addSong(1);
-        window.playlist().addSong(2);
+        app.playlist().clear();
+        app.playlist().addSong(1);
+        app.playlist().addSong(2);
         if (!waitFor(&engine, &MpvPlayer::playbackStarted, 5000))
             return 1;
         QElapsedTimer clock;

@@ -1,5 +1,6 @@
 // Times the client's start-up, from the process's start to its main window on screen, with a
 // settings file that does not refresh the library.
+#include "App.h"
 #include "BenchDialogs.h"
 #include "BenchTable.h"
 #include "DesktopBus.h"
@@ -52,10 +53,11 @@ int main(int argc, char* argv[]) {
                    "<autoplay>0</autoplay>\r\n</settings>\r\n");
     settings.close();
 
-    QApplication app(argc, argv);
+    QApplication qt(argc, argv);
     std::setlocale(LC_NUMERIC, "C");
     BenchDialogs dialogs;
-    frmPlayer window(dialogs);
+    App app;
+    frmPlayer window(app, dialogs);
     window.Form_Load();
     window.show();
     if (!QTest::qWaitForWindowExposed(&window, 5000))
