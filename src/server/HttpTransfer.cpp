@@ -59,7 +59,7 @@ QString seconds(std::chrono::milliseconds time) {
 
 } // namespace
 
-HttpTransfer::HttpTransfer(QNetworkAccessManager& manager, const QUrl& url, Limits limits)
+HttpTransfer::HttpTransfer(QNetworkAccessManager& manager, const QUrl& url, HttpLimits limits)
     : m_manager(manager), m_origin(url), m_url(url), m_limits(limits) {
     m_stall.setSingleShot(true);
     m_stall.setInterval(m_limits.stallTimeout);
@@ -95,7 +95,10 @@ void HttpTransfer::send() {
     m_reply.reset(m_manager.get(request));
     m_reply->setReadBufferSize(ReadBufferBytes);
 
-    connect(m_reply.get(), &QNetworkReply::finished, &m_loop, &QEventLoop::quit);
+    // Queued, so that a transfer ended from within one of the reply's own signals finishes once
+    // that signal has returned: whoever listens may then delete the transfer.
+    connect(m_reply.get(), &QNetworkReply::finished, this, &HttpTransfer::onReplyFinished,
+            Qt::QueuedConnection);
     connect(m_reply.get(), &QNetworkReply::metaDataChanged, this, &HttpTransfer::onMetaData);
     connect(m_reply.get(), &QNetworkReply::readyRead, this, &HttpTransfer::onReadyRead);
     connect(m_reply.get(), &QNetworkReply::downloadProgress, this, &HttpTransfer::onProgress);
@@ -115,32 +118,38 @@ std::optional<QUrl> HttpTransfer::redirectTarget() {
         !location.isValid())
         return std::nullopt;
     const QUrl target = m_url.resolved(location.toUrl());
-    if (++m_redirects > HttpClient::MaxRedirects)
+    if (++m_redirects > HttpLimits::MaxRedirects)
         end(FetchError::Redirected, tr("The server redirected the request more than %1 times.")
-                                        .arg(HttpClient::MaxRedirects));
-    else if (!HttpClient::isSameServer(m_origin, target))
+                                        .arg(HttpLimits::MaxRedirects));
+    else if (!HttpLimits::isSameServer(m_origin, target))
         end(FetchError::Redirected, tr("The server redirected the request to another address."));
     else
         return target;
     return std::nullopt;
 }
 
-HttpReply HttpTransfer::run() {
+void HttpTransfer::start() {
     m_stall.start();
     m_receivedAtTicks.push_back(0);
     m_lowSpeedTick.start();
-    for (;;) {
-        send();
-        if (!m_reply->isFinished())
-            m_loop.exec();
-        const std::optional<QUrl> next = redirectTarget();
-        if (!next)
-            break;
+    send();
+}
+
+void HttpTransfer::onReplyFinished() {
+    // A redirect's reply is replaced before its queued signal could be stale; still, only the
+    // reply now in flight counts.
+    if (m_done || !m_reply->isFinished())
+        return;
+    if (const std::optional<QUrl> next = redirectTarget()) {
         m_url = *next;
+        send();
+        return;
     }
     m_stall.stop();
     m_lowSpeedTick.stop();
-    return result();
+    m_result = result();
+    m_done = true;
+    emit finished();
 }
 
 void HttpTransfer::cancel() {
@@ -148,13 +157,12 @@ void HttpTransfer::cancel() {
 }
 
 void HttpTransfer::end(FetchError error, const QString& reason) {
-    if (m_ended)
+    if (m_ended || m_done)
         return;
     m_ended = error;
     m_endReason = reason;
     m_pieces.clear();
     m_reply->abort();
-    m_loop.quit();
 }
 
 QString HttpTransfer::tooLargeReason() const {

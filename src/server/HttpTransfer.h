@@ -1,10 +1,9 @@
 #pragma once
 
-#include "HttpClient.h"
+#include "HttpLimits.h"
 #include "HttpReply.h"
 
 #include <QElapsedTimer>
-#include <QEventLoop>
 #include <QObject>
 #include <QStringList>
 #include <QTimer>
@@ -19,31 +18,31 @@ class ContentDecoder;
 class QNetworkAccessManager;
 class QNetworkReply;
 
-// One GET in flight, with the limits it runs under. The first limit that is hit ends the
-// transfer and names the reason; everything after that is ignored.
+// One GET in flight, with the limits it runs under, driven by the reply's signals: start() returns
+// at once and finished() says when the result is there. The first limit that is hit ends the
+// transfer and names the reason; everything after that is ignored. Deleting the transfer aborts
+// the reply.
 class HttpTransfer : public QObject {
     Q_OBJECT
 
 public:
-    struct Limits {
-        std::chrono::milliseconds stallTimeout;
-        qint64 maxBytes = 0;
-        HttpClient::LowSpeedLimit lowSpeed;
-    };
-
-    HttpTransfer(QNetworkAccessManager& manager, const QUrl& url, Limits limits);
+    HttpTransfer(QNetworkAccessManager& manager, const QUrl& url, HttpLimits limits);
     ~HttpTransfer() override;
 
-    // Waits for the reply; the event loop runs meanwhile.
-    HttpReply run();
+    void start();
     void cancel();
+    // Once finished: the reply, its body in the pieces that arrived.
+    HttpReply takeResult() { return std::move(m_result); }
 
 signals:
     // Bytes of the current reply as they arrive, and its announced length or -1.
     void progress(qint64 received, qint64 total);
+    // Emitted once, from the event loop, never from within start() or cancel().
+    void finished();
 
 private:
     void send();
+    void onReplyFinished();
     std::optional<QUrl> redirectTarget();
     void end(FetchError error, const QString& reason);
     void onMetaData();
@@ -57,9 +56,10 @@ private:
     QNetworkAccessManager& m_manager;
     QUrl m_origin;
     QUrl m_url;
-    Limits m_limits;
+    HttpLimits m_limits;
     std::unique_ptr<QNetworkReply> m_reply;
-    QEventLoop m_loop;
+    HttpReply m_result;
+    bool m_done = false;
     QTimer m_stall;
     QTimer m_lowSpeedTick;
     std::deque<qint64> m_receivedAtTicks; // bytes received so far, at each tick of the window
