@@ -1,10 +1,10 @@
 #include "App.h"
 #include "ApplicationIcon.h"
+#include "MainWindow.h"
 #include "QtTranslation.h"
 #include "QtUserDialogs.h"
 #include "SingleInstance.h"
 #include "SonaricVersion.h"
-#include "frmPlayer.h"
 
 #include <QApplication>
 #include <QLocale>
@@ -13,7 +13,7 @@
 
 int main(int argc, char* argv[]) {
     QApplication qt(argc, argv);
-    QApplication::setApplicationName(frmPlayer::applicationTitle());
+    QApplication::setApplicationName(MainWindow::applicationTitle());
     QApplication::setApplicationVersion(QLatin1String(SonaricVersion::Text));
     QApplication::setWindowIcon(ApplicationIcon::icon());
     QtTranslation::install(qt, QLocale());
@@ -25,8 +25,9 @@ int main(int argc, char* argv[]) {
 
     App app;
     QtUserDialogs dialogs;
-    frmPlayer window(app, dialogs);
-    QObject::connect(&instance, &SingleInstance::raiseRequested, &window, &frmPlayer::bringToFront);
+    MainWindow window(app, dialogs);
+    QObject::connect(&instance, &SingleInstance::raiseRequested, &window,
+                     &MainWindow::bringToFront);
     if (!window.start())
         return 0; // closed during start-up
     return QApplication::exec();

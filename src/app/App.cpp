@@ -67,7 +67,7 @@ App::App(Options options, QObject* parent)
 
 App::~App() = default;
 
-QString App::ProgramName() const {
+QString App::programName() const {
     return QString::fromUtf8(SonaricVersion::Title);
 }
 
@@ -82,11 +82,11 @@ bool App::loadSettings() {
     m_session.autoPlay = stored->autoPlay;
     // Queued: the window is shown first, so a slow server never keeps it from appearing.
     if (m_session.autoRefresh)
-        QMetaObject::invokeMethod(this, &App::RefreshLibrary, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, &App::refreshLibrary, Qt::QueuedConnection);
     return true;
 }
 
-void App::RefreshLibrary() {
+void App::refreshLibrary() {
     m_library->refreshLibrary();
 }
 

@@ -49,7 +49,7 @@ public:
     const SessionState& session() const {
         return m_session;
     }
-    QString ProgramName() const override;
+    QString programName() const override;
     void setServername(const QString& value) override {
         m_session.servername = value;
     }
@@ -65,7 +65,7 @@ public:
     void setAutoPlay(bool value) override {
         m_session.autoPlay = value;
     }
-    void RefreshLibrary() override;
+    void refreshLibrary() override;
 
     HttpClient& http() {
         return *m_http;

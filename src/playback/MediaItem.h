@@ -12,10 +12,10 @@ class MediaItem {
 public:
     MediaItem(QUrl url, std::uint64_t serial) : m_url(std::move(url)), m_serial(serial) {}
 
-    const QUrl& sourceURL() const { return m_url; }
+    const QUrl& url() const { return m_url; }
     std::uint64_t serial() const { return m_serial; }
-    void setItemInfo(const QString& name, const QString& value) { m_info.insert(name, value); }
-    QString getItemInfo(const QString& name) const { return m_info.value(name); }
+    void setInfo(const QString& name, const QString& value) { m_info.insert(name, value); }
+    QString info(const QString& name) const { return m_info.value(name); }
 
 private:
     QUrl m_url;

@@ -14,12 +14,12 @@ MediaPlayer::MediaPlayer(MpvPlayer::Options options, QObject* parent)
     connect(&m_mpv, &MpvPlayer::mutedChanged, this, [this](bool muted) { m_muted = muted; });
 }
 
-std::shared_ptr<MediaItem> MediaPlayer::newMedia(const QUrl& url) {
+std::shared_ptr<MediaItem> MediaPlayer::createItem(const QUrl& url) {
     return std::make_shared<MediaItem>(url, m_nextSerial++);
 }
 
-bool MediaPlayer::appendItem(std::shared_ptr<MediaItem> item) {
-    if (!m_playlist.appendItem(std::move(item)))
+bool MediaPlayer::append(std::shared_ptr<MediaItem> item) {
+    if (!m_playlist.append(std::move(item)))
         return false;
     emit transportChanged();
     return true;
@@ -27,20 +27,20 @@ bool MediaPlayer::appendItem(std::shared_ptr<MediaItem> item) {
 
 // libmpv plays the entry that moves into the place of a removed current one, or stops when there
 // is none; the current entry follows it, and falls back to the first as at the end of the list.
-void MediaPlayer::removeItem(const std::shared_ptr<MediaItem>& item) {
+void MediaPlayer::remove(const std::shared_ptr<MediaItem>& item) {
     const int index = m_playlist.indexOf(item);
     if (index < 0)
         return;
     const bool wasCurrent = item == m_current;
-    m_playlist.removeItem(item);
+    m_playlist.remove(item);
     if (wasCurrent) {
-        std::shared_ptr<MediaItem> successor = m_playlist.Item(index);
-        setCurrent(successor ? std::move(successor) : m_playlist.Item(0));
+        std::shared_ptr<MediaItem> successor = m_playlist.item(index);
+        setCurrent(successor ? std::move(successor) : m_playlist.item(0));
     }
     emit transportChanged();
 }
 
-void MediaPlayer::clearPlaylist() {
+void MediaPlayer::clear() {
     m_playlist.clear();
     setCurrent(nullptr);
     emit transportChanged();
@@ -50,14 +50,14 @@ void MediaPlayer::setCurrent(std::shared_ptr<MediaItem> item) {
     if (item == m_current)
         return;
     m_current = std::move(item);
-    emit CurrentItemChange(m_current);
+    emit currentItemChanged(m_current);
     emit transportChanged();
 }
 
 // libmpv reports -1 between entries, after a stop and after the last entry; the player's own
 // current entry stays. Removing entries before it shifts its index but does not change it.
 void MediaPlayer::onPlaylistPos(int index) {
-    if (std::shared_ptr<MediaItem> item = m_playlist.Item(index))
+    if (std::shared_ptr<MediaItem> item = m_playlist.item(index))
         setCurrent(std::move(item));
 }
 
@@ -65,11 +65,11 @@ void MediaPlayer::onEntryEnded(int index, MpvPlayer::EndReason reason) {
     if (reason == MpvPlayer::EndReason::Stopped)
         return;
     if (reason == MpvPlayer::EndReason::Failed)
-        if (std::shared_ptr<MediaItem> item = m_playlist.Item(index))
+        if (std::shared_ptr<MediaItem> item = m_playlist.item(index))
             emit itemFailed(item);
     // libmpv has run out of entries: the list starts again from the top on the next Play.
     if (index >= 0 && index == m_playlist.count() - 1)
-        setCurrent(m_playlist.Item(0));
+        setCurrent(m_playlist.item(0));
 }
 
 void MediaPlayer::updateState() {
@@ -119,7 +119,7 @@ void MediaPlayer::startAt(int index) {
     if (index < 0 || index >= m_playlist.count())
         return;
     m_mpv.playIndex(index);
-    setCurrent(m_playlist.Item(index));
+    setCurrent(m_playlist.item(index));
 }
 
 void MediaPlayer::pause() {

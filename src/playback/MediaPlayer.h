@@ -24,14 +24,14 @@ class MediaPlayer : public QObject {
 public:
     explicit MediaPlayer(MpvPlayer::Options options, QObject* parent = nullptr);
 
-    std::shared_ptr<MediaItem> newMedia(const QUrl& url);
-    const MediaPlaylist& currentPlaylist() const { return m_playlist; }
+    std::shared_ptr<MediaItem> createItem(const QUrl& url);
+    const MediaPlaylist& playlist() const { return m_playlist; }
     // False, and nothing added, when the engine refuses the item's address.
-    bool appendItem(std::shared_ptr<MediaItem> item);
-    void removeItem(const std::shared_ptr<MediaItem>& item);
-    void clearPlaylist();
+    bool append(std::shared_ptr<MediaItem> item);
+    void remove(const std::shared_ptr<MediaItem>& item);
+    void clear();
 
-    std::shared_ptr<MediaItem> currentMedia() const { return m_current; }
+    std::shared_ptr<MediaItem> currentItem() const { return m_current; }
     int currentIndex() const { return m_playlist.indexOf(m_current); }
     MpvPlayer& engine() { return m_mpv; }
     const MpvPlayer& engine() const { return m_mpv; }
@@ -63,7 +63,7 @@ public:
     void toggleMuted();
 
 signals:
-    void CurrentItemChange(std::shared_ptr<MediaItem> item);
+    void currentItemChanged(std::shared_ptr<MediaItem> item);
     // An entry's stream could not be played; the player has moved on.
     void itemFailed(std::shared_ptr<MediaItem> item);
     void playbackStateChanged(PlaybackState state);

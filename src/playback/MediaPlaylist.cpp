@@ -2,7 +2,7 @@
 
 #include "MpvPlayer.h"
 
-std::shared_ptr<MediaItem> MediaPlaylist::Item(int index) const {
+std::shared_ptr<MediaItem> MediaPlaylist::item(int index) const {
     if (index < 0 || index >= count())
         return nullptr;
     return m_items[static_cast<std::size_t>(index)];
@@ -15,14 +15,14 @@ int MediaPlaylist::indexOf(const std::shared_ptr<MediaItem>& item) const {
     return -1;
 }
 
-bool MediaPlaylist::appendItem(std::shared_ptr<MediaItem> item) {
-    if (!m_mpv.append(item->sourceURL().toEncoded()))
+bool MediaPlaylist::append(std::shared_ptr<MediaItem> item) {
+    if (!m_mpv.append(item->url().toEncoded()))
         return false;
     m_items.push_back(std::move(item));
     return true;
 }
 
-void MediaPlaylist::removeItem(const std::shared_ptr<MediaItem>& item) {
+void MediaPlaylist::remove(const std::shared_ptr<MediaItem>& item) {
     const int index = indexOf(item);
     if (index < 0)
         return;

@@ -15,12 +15,12 @@ public:
     explicit MediaPlaylist(MpvPlayer& mpv) : m_mpv(mpv) {}
 
     int count() const { return static_cast<int>(m_items.size()); }
-    std::shared_ptr<MediaItem> Item(int index) const;
+    std::shared_ptr<MediaItem> item(int index) const;
     int indexOf(const std::shared_ptr<MediaItem>& item) const;
 
     // False, and nothing added, when the player refuses the item's address.
-    bool appendItem(std::shared_ptr<MediaItem> item);
-    void removeItem(const std::shared_ptr<MediaItem>& item);
+    bool append(std::shared_ptr<MediaItem> item);
+    void remove(const std::shared_ptr<MediaItem>& item);
     void clear();
 
 private:

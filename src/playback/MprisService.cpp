@@ -25,7 +25,7 @@ MprisService::MprisService(MediaPlayer& player, QObject* parent)
     new MprisRootAdaptor(this);
     new MprisPlayerAdaptor(this);
     connect(&m_player, &MediaPlayer::playbackStateChanged, this, &MprisService::publishChanges);
-    connect(&m_player, &MediaPlayer::CurrentItemChange, this, &MprisService::publishChanges);
+    connect(&m_player, &MediaPlayer::currentItemChanged, this, &MprisService::publishChanges);
     connect(&m_player, &MediaPlayer::transportChanged, this, &MprisService::publishChanges);
     connect(&m_player.engine(), &MpvPlayer::durationChanged, this, &MprisService::publishChanges);
     connect(&m_player.engine(), &MpvPlayer::volumeChanged, this, &MprisService::publishChanges);
@@ -70,7 +70,7 @@ QString MprisService::playbackStatus() const {
 // The stream address is left out on purpose: it carries the session token, and anything on the
 // session bus can read these properties.
 QVariantMap MprisService::metadata() const {
-    const std::shared_ptr<MediaItem> item = m_player.currentMedia();
+    const std::shared_ptr<MediaItem> item = m_player.currentItem();
     if (!item)
         return {
             {QStringLiteral("mpris:trackid"),
@@ -79,10 +79,9 @@ QVariantMap MprisService::metadata() const {
         {QStringLiteral("mpris:trackid"),
          QVariant::fromValue(
              QDBusObjectPath(QStringLiteral("/org/sonaric/track/%1").arg(item->serial())))},
-        {QStringLiteral("xesam:title"), item->getItemInfo(QStringLiteral("SNR/Title"))},
-        {QStringLiteral("xesam:artist"),
-         QStringList{item->getItemInfo(QStringLiteral("SNR/Artist"))}},
-        {QStringLiteral("xesam:album"), item->getItemInfo(QStringLiteral("SNR/Album"))},
+        {QStringLiteral("xesam:title"), item->info(QStringLiteral("SNR/Title"))},
+        {QStringLiteral("xesam:artist"), QStringList{item->info(QStringLiteral("SNR/Artist"))}},
+        {QStringLiteral("xesam:album"), item->info(QStringLiteral("SNR/Album"))},
     };
     // Only a length that is known: an unknown one is left out rather than given as zero.
     if (const qint64 length = lengthMicroseconds(); length > 0)
@@ -95,7 +94,7 @@ qint64 MprisService::positionMicroseconds() const {
 }
 
 qint64 MprisService::lengthMicroseconds() const {
-    return m_player.currentMedia() ? microseconds(m_player.duration()) : 0;
+    return m_player.currentItem() ? microseconds(m_player.duration()) : 0;
 }
 
 QVariantMap MprisService::changingProperties() const {

@@ -26,10 +26,11 @@ QString isolated(const QString& field) {
 
 PlaylistController::PlaylistController(ServerSession& server, MediaPlayer& player, QObject* parent)
     : QObject(parent), m_server(server), m_player(player), m_lines(player) {
-    connect(&m_player, &MediaPlayer::CurrentItemChange, this, &PlaylistController::showCurrentItem);
+    connect(&m_player, &MediaPlayer::currentItemChanged, this,
+            &PlaylistController::showCurrentItem);
     connect(&m_player, &MediaPlayer::itemFailed, this,
             [this](const std::shared_ptr<MediaItem>& item) {
-                emit statusTextChanged(statusOfFailedItem(item->getItemInfo(TitleInfo)));
+                emit statusTextChanged(statusOfFailedItem(item->info(TitleInfo)));
             });
 }
 
@@ -56,9 +57,9 @@ void PlaylistController::showCurrentItem(const std::shared_ptr<MediaItem>& item)
         setNowPlaying(QString());
         return;
     }
-    setNowPlaying(isolated(item->getItemInfo(TitleInfo)) + QLatin1Char('\n') +
-                  isolated(item->getItemInfo(ArtistInfo)) + QLatin1Char('\n') +
-                  isolated(item->getItemInfo(AlbumInfo)));
+    setNowPlaying(isolated(item->info(TitleInfo)) + QLatin1Char('\n') +
+                  isolated(item->info(ArtistInfo)) + QLatin1Char('\n') +
+                  isolated(item->info(AlbumInfo)));
 }
 
 void PlaylistController::addSong(std::optional<std::int64_t> songId) {
@@ -85,11 +86,11 @@ void PlaylistController::addSong(std::optional<std::int64_t> songId) {
     const std::optional<SongDetails> song = readSong(reply);
     if (!song)
         return;
-    std::shared_ptr<MediaItem> item = m_player.newMedia(StreamAddress::parse(song->url));
-    item->setItemInfo(TitleInfo, song->title);
-    item->setItemInfo(ArtistInfo, song->artist);
-    item->setItemInfo(AlbumInfo, song->album);
-    if (!m_player.appendItem(std::move(item))) {
+    std::shared_ptr<MediaItem> item = m_player.createItem(StreamAddress::parse(song->url));
+    item->setInfo(TitleInfo, song->title);
+    item->setInfo(ArtistInfo, song->artist);
+    item->setInfo(AlbumInfo, song->album);
+    if (!m_player.append(std::move(item))) {
         reportFailure(notHttpAddress());
         return;
     }
@@ -136,20 +137,20 @@ QString PlaylistController::notHttpAddress() {
 void PlaylistController::jumpTo(int line) {
     if (line < 0 || line >= count())
         return;
-    m_player.setCurrentItem(m_player.currentPlaylist().Item(line));
+    m_player.setCurrentItem(m_player.playlist().item(line));
 }
 
 void PlaylistController::deleteLine(int line) {
     if (line < 0 || line >= count())
         return;
-    m_player.removeItem(m_player.currentPlaylist().Item(line));
+    m_player.remove(m_player.playlist().item(line));
     m_lines.removeRows(line, 1);
     // Repeated deletes walk down the list; deleting the last line leaves no selection.
     emit selectRequested(line < count() ? line : -1);
 }
 
 void PlaylistController::clear() {
-    m_player.clearPlaylist();
+    m_player.clear();
     m_lines.setStringList({});
     setNowPlaying(QString());
 }

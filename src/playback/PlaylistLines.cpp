@@ -6,7 +6,7 @@
 
 PlaylistLines::PlaylistLines(const MediaPlayer& player, QObject* parent)
     : QStringListModel(parent), m_player(player) {
-    connect(&player, &MediaPlayer::CurrentItemChange, this, &PlaylistLines::currentChanged);
+    connect(&player, &MediaPlayer::currentItemChanged, this, &PlaylistLines::currentChanged);
     connect(&player, &MediaPlayer::playbackStateChanged, this, &PlaylistLines::currentChanged);
 }
 
@@ -29,8 +29,8 @@ QVariant PlaylistLines::data(const QModelIndex& index, int role) const {
         return bold;
     }
     QString text = QStringListModel::data(index, Qt::DisplayRole).toString();
-    if (const auto item = m_player.currentPlaylist().Item(index.row()))
-        text += QStringLiteral(", ") + item->getItemInfo(QStringLiteral("SNR/Artist"));
+    if (const auto item = m_player.playlist().item(index.row()))
+        text += QStringLiteral(", ") + item->info(QStringLiteral("SNR/Artist"));
     if (current && m_player.playbackState() == PlaybackState::Playing)
         text += tr(", playing");
     else if (current && m_player.playbackState() == PlaybackState::Paused)

@@ -21,7 +21,7 @@ TrackNotifier::TrackNotifier(MediaPlayer& player, QDBusConnection connection,
                              std::function<bool()> windowIsActive, QObject* parent)
     : QObject(parent), m_player(player), m_connection(std::move(connection)),
       m_windowIsActive(std::move(windowIsActive)) {
-    connect(&player, &MediaPlayer::CurrentItemChange, this, &TrackNotifier::onPlayerChanged);
+    connect(&player, &MediaPlayer::currentItemChanged, this, &TrackNotifier::onPlayerChanged);
     connect(&player, &MediaPlayer::playbackStateChanged, this, &TrackNotifier::onPlayerChanged);
     // Another service may take the name at any time, and it may read markup where the one
     // before did not.
@@ -38,7 +38,7 @@ TrackNotifier::TrackNotifier(MediaPlayer& player, QDBusConnection connection,
 // A song is announced when it starts playing, not when it merely becomes current (after the last
 // song the first one is current, but nothing plays); resuming from a pause is no new song.
 void TrackNotifier::onPlayerChanged() {
-    const std::shared_ptr<MediaItem> item = m_player.currentMedia();
+    const std::shared_ptr<MediaItem> item = m_player.currentItem();
     if (m_player.playbackState() == PlaybackState::Stopped || !item) {
         m_announced = 0;
         return;
@@ -52,9 +52,9 @@ void TrackNotifier::onPlayerChanged() {
 void TrackNotifier::notify(const MediaItem& item) {
     if (m_windowIsActive() || !m_connection.isConnected())
         return;
-    m_pending = Note{item.getItemInfo(QStringLiteral("SNR/Title")),
-                     item.getItemInfo(QStringLiteral("SNR/Artist")) + QLatin1Char('\n') +
-                         item.getItemInfo(QStringLiteral("SNR/Album"))};
+    m_pending = Note{item.info(QStringLiteral("SNR/Title")),
+                     item.info(QStringLiteral("SNR/Artist")) + QLatin1Char('\n') +
+                         item.info(QStringLiteral("SNR/Album"))};
     if (m_bodyMarkup)
         send();
     else

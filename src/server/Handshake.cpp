@@ -1,8 +1,8 @@
 #include "Handshake.h"
 
-#include "CSHA256.h"
 #include "ReplyText.h"
 #include "RequestUrl.h"
+#include "Sha256.h"
 #include "XmlDocument.h"
 
 namespace {
@@ -10,7 +10,7 @@ constexpr char AuthPath[] = "/root/auth";
 }
 
 Handshake Handshake::at(std::int64_t timestamp, const QString& hashKey) {
-    return {timestamp, CSHA256().SHA256(QString::number(timestamp) + hashKey)};
+    return {timestamp, Sha256().hex(QString::number(timestamp) + hashKey)};
 }
 
 QUrl Handshake::url(const QString& servername, const QString& username) const {

@@ -9,45 +9,45 @@ namespace Sha256Words {
 
 using Word = std::uint32_t;
 
-inline Word ShiftLeft(Word value, int bits) {
+inline Word shiftLeft(Word value, int bits) {
     if (bits < 0 || bits > 31)
         throw std::overflow_error("shift count out of range");
     return value << bits;
 }
 
-inline Word ShiftRight(Word value, int bits) {
+inline Word shiftRight(Word value, int bits) {
     if (bits < 0 || bits > 31)
         throw std::overflow_error("shift count out of range");
     return value >> bits;
 }
 
-constexpr Word AddWords(Word x, Word y) {
+constexpr Word addWords(Word x, Word y) {
     return x + y;
 }
-constexpr Word Choose(Word x, Word y, Word z) {
+constexpr Word choose(Word x, Word y, Word z) {
     return (x & y) ^ (~x & z);
 }
-constexpr Word Majority(Word x, Word y, Word z) {
+constexpr Word majority(Word x, Word y, Word z) {
     return (x & (y ^ z)) ^ (y & z);
 }
-constexpr Word Rotr(Word x, int n) {
+constexpr Word rotr(Word x, int n) {
     n &= 31;
     return n == 0 ? x : (x >> n) | (x << (32 - n));
 }
-constexpr Word Shr(Word x, int n) {
+constexpr Word shr(Word x, int n) {
     return x >> (n & 31);
 }
-constexpr Word BigSigma0(Word x) {
-    return Rotr(x, 2) ^ Rotr(x, 13) ^ Rotr(x, 22);
+constexpr Word bigSigma0(Word x) {
+    return rotr(x, 2) ^ rotr(x, 13) ^ rotr(x, 22);
 }
-constexpr Word BigSigma1(Word x) {
-    return Rotr(x, 6) ^ Rotr(x, 11) ^ Rotr(x, 25);
+constexpr Word bigSigma1(Word x) {
+    return rotr(x, 6) ^ rotr(x, 11) ^ rotr(x, 25);
 }
-constexpr Word SmallSigma0(Word x) {
-    return Rotr(x, 7) ^ Rotr(x, 18) ^ Shr(x, 3);
+constexpr Word smallSigma0(Word x) {
+    return rotr(x, 7) ^ rotr(x, 18) ^ shr(x, 3);
 }
-constexpr Word SmallSigma1(Word x) {
-    return Rotr(x, 17) ^ Rotr(x, 19) ^ Shr(x, 10);
+constexpr Word smallSigma1(Word x) {
+    return rotr(x, 17) ^ rotr(x, 19) ^ shr(x, 10);
 }
 
 } // namespace Sha256Words

@@ -1,7 +1,7 @@
 #include "QtUserDialogs.h"
 
-#include "frmAbout.h"
-#include "frmSettings.h"
+#include "AboutDialog.h"
+#include "SettingsDialog.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -30,7 +30,7 @@ void QtUserDialogs::inform(QWidget* parent, const QString& title, const QString&
 }
 
 void QtUserDialogs::showSettings(QWidget* parent, SessionSettings& settings) {
-    frmSettings dialog(settings, *this, parent);
+    SettingsDialog dialog(settings, *this, parent);
     dialog.exec();
 }
 
@@ -38,7 +38,7 @@ void QtUserDialogs::showSettings(QWidget* parent, SessionSettings& settings) {
 // window, so it closes with it.
 void QtUserDialogs::showAbout(QWidget* parent) {
     if (!m_about)
-        m_about = new frmAbout(*this, parent);
+        m_about = new AboutDialog(*this, parent);
     m_about->show();
     m_about->raise();
     m_about->activateWindow();

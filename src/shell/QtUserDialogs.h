@@ -4,7 +4,7 @@
 
 #include <QPointer>
 
-class frmAbout;
+class AboutDialog;
 
 // The real message boxes and dialogs.
 class QtUserDialogs : public UserDialogs {
@@ -17,5 +17,5 @@ public:
     void quit() override;
 
 private:
-    QPointer<frmAbout> m_about;
+    QPointer<AboutDialog> m_about;
 };

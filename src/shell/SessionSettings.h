@@ -8,11 +8,11 @@ class SessionSettings {
 public:
     virtual ~SessionSettings() = default;
 
-    virtual QString ProgramName() const = 0;
+    virtual QString programName() const = 0;
     virtual void setServername(const QString& value) = 0;
     virtual void setUsername(const QString& value) = 0;
     virtual void setHashKey(const QString& value) = 0;
     virtual void setAutoRefresh(bool value) = 0;
     virtual void setAutoPlay(bool value) = 0;
-    virtual void RefreshLibrary() = 0;
+    virtual void refreshLibrary() = 0;
 };

@@ -57,7 +57,7 @@ protected:
     void openOnBus() {
         mpris = makeWindowOnBus(bus);
         ASSERT_EQ(mpris->service(), "org.mpris.MediaPlayer2.sonaric_client");
-        app->RefreshLibrary();
+        app->refreshLibrary();
     }
 
     // The fake takes the desktop's notification service on the test's bus.
@@ -198,7 +198,7 @@ TEST_F(Desktop, EverySeekIsAnnouncedWhereItLanded) {
     options.toneSeconds = 30;
     TestServer longSongs(Catalogue::demo(), options);
     app->setServername(longSongs.url());
-    app->RefreshLibrary();
+    app->refreshLibrary();
     app->playlist().addSong(1);
     app->playlist().jumpTo(0);
     ASSERT_TRUE(eventually([&] { return player().canSeek() && player().duration() > 0; }));
@@ -321,7 +321,7 @@ TEST(DesktopWithoutABus, TheWindowAppearsAndGoesWithoutIt) {
         QElapsedTimer clock;
         clock.start();
         App app(options);
-        frmPlayer window(app, dialogs);
+        MainWindow window(app, dialogs);
         window.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&window, 5000));
         QCoreApplication::sendPostedEvents(&app, QEvent::MetaCall);

@@ -27,7 +27,7 @@ TEST_F(Library, RefreshSignsInShowsEachStepAndBuildsTheTree) {
     QObject::connect(&library(), &LibraryBrowser::statusTextChanged, window.get(),
                      [&] { cursors << (QApplication::overrideCursor() ? "busy" : "idle"); });
     const qint64 before = QDateTime::currentSecsSinceEpoch();
-    app->RefreshLibrary();
+    app->refreshLibrary();
     const auto handshakes = server.requestsOf("handshake");
     ASSERT_EQ(handshakes.size(), 1u);
     const qint64 sent = std::stoll(handshakes[0].parameters.at("timestamp"));
@@ -63,7 +63,7 @@ TEST_F(Library, RefreshSignsInShowsEachStepAndBuildsTheTree) {
     server->setReply("artists",
                      R"(<root><artist id="77"><name>New</name><songs>1</songs></artist></root>)");
     server->setReply("albums", "<root/>");
-    app->RefreshLibrary();
+    app->refreshLibrary();
     EXPECT_EQ(treeTexts(), (QStringList{"artist0=Various", "artist77=New (1)"}));
     EXPECT_EQ(artistCount(), "1 artists");
 }
@@ -79,7 +79,7 @@ TEST_F(Library, AFailedRefreshSaysWhyAndKeepsWhatItMay) {
         int nodesLeft;
         bool signedIn;
     } cases[] = {
-        {"wrong password", [this] { app->setHashKey(CSHA256().SHA256(QStringLiteral("wrong"))); },
+        {"wrong password", [this] { app->setHashKey(Sha256().hex(QStringLiteral("wrong"))); },
          "Error Authenticating[Sonaric Error: 401]", 0, false},
         {"handshake of another kind",
          [this] { server->setReply("handshake", "<html><body><p>Welcome</p></body></html>"); },
@@ -99,7 +99,7 @@ TEST_F(Library, AFailedRefreshSaysWhyAndKeepsWhatItMay) {
         dialogs.shown.clear();
         server->clearRequests();
         c.arrange();
-        app->RefreshLibrary();
+        app->refreshLibrary();
         EXPECT_EQ(dialogs.texts("critical"), QStringList{c.message}) << c.name;
         EXPECT_EQ(dialogs.shown.back().title, "Windows Sonaric Client");
         EXPECT_EQ(status(), "Library refresh failed") << c.name;
@@ -123,7 +123,7 @@ TEST_F(Library, AFailedRenewalIsReportedOnceWithoutALoop) {
     const QString token = app->session().authToken;
     server->expireSessions();
     server->clearRequests();
-    app->setHashKey(CSHA256().SHA256(QStringLiteral("changed on the server")));
+    app->setHashKey(Sha256().hex(QStringLiteral("changed on the server")));
     library().search("dusk");
     EXPECT_EQ(dialogs.texts("critical"), QStringList{"Error Authenticating[Sonaric Error: 401]"});
     EXPECT_EQ(server.requestsOf("handshake").size(), 1u);
@@ -132,7 +132,7 @@ TEST_F(Library, AFailedRenewalIsReportedOnceWithoutALoop) {
     EXPECT_EQ(status(), "");
     // A repeated request the server still refuses is reported, and not repeated again.
     dialogs.shown.clear();
-    app->setHashKey(CSHA256().SHA256(QStringLiteral("demo")));
+    app->setHashKey(Sha256().hex(QStringLiteral("demo")));
     server->setReply("search_songs", "<root><error code=\"401\">Session Expired</error></root>");
     library().search("dusk");
     EXPECT_EQ(dialogs.texts("critical"), QStringList{"Session Expired[Sonaric Error: 401]"});
@@ -141,7 +141,7 @@ TEST_F(Library, AFailedRenewalIsReportedOnceWithoutALoop) {
     dialogs.shown.clear();
     server->clearRequests();
     server->setReply("artists", "<root><error code=\"401\">Session Expired</error></root>");
-    app->RefreshLibrary();
+    app->refreshLibrary();
     EXPECT_EQ(dialogs.texts("critical"), QStringList{"Session Expired[Sonaric Error: 401]"});
     EXPECT_EQ(server.requestsOf("handshake").size(), 1u);
 }

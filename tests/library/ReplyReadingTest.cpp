@@ -15,8 +15,8 @@ TEST_F(ReplyReading, ACancelDuringReadingPutsEverythingBack) {
         int replyToCancel; // counted from the command's first reply
         std::function<void()> run;
     } cases[] = {
-        {"refresh, artists", 2, [this] { app->RefreshLibrary(); }},
-        {"refresh, albums", 3, [this] { app->RefreshLibrary(); }},
+        {"refresh, artists", 2, [this] { app->refreshLibrary(); }},
+        {"refresh, albums", 3, [this] { app->refreshLibrary(); }},
         {"track list", 1, [this] { library().showTracks("album11"); }},
         {"search", 1, [this] { library().search("o"); }},
     };
@@ -52,7 +52,7 @@ TEST_F(ReplyReading, TheWindowPaintsWhileAReplyIsRead) {
     app->setServername(big.url());
     app->http().setStallTimeout(HttpClient::DefaultStallTimeout);
     window->show();
-    app->RefreshLibrary();
+    app->refreshLibrary();
     QListView* list = control<QListView>("lstSongs0");
     int paints = 0, ticks = 0;
     bool reading = false;

@@ -2,7 +2,7 @@
 // token and passphrase are never shown to the user. The file is the owner's alone, as the
 // settings file's own tests show.
 #include "ClientFixture.h"
-#include "frmSettings.h"
+#include "SettingsDialog.h"
 
 namespace {
 
@@ -21,7 +21,7 @@ TEST_F(Credentials, ThePasswordAppearsNowhere) {
         [](QtMsgType, const QMessageLogContext&, const QString& text) { logged << text; });
 
     for (int save = 0; save < 2; ++save) {
-        frmSettings dialog(*app, dialogs);
+        SettingsDialog dialog(*app, dialogs);
         dialog.findChild<QLineEdit*>("txtServername")->setText(secretServer.url());
         dialog.findChild<QLineEdit*>("txtUsername")->setText("demo");
         dialog.findChild<QLineEdit*>("txtPassword")->setText(save == 0 ? password : QString());
@@ -33,13 +33,13 @@ TEST_F(Credentials, ThePasswordAppearsNowhere) {
     secretServer->setFault(SonaricTestServer::Fault::NotFound, "search_songs");
     app->library().search("x");
     app->setHashKey("wrong");
-    app->RefreshLibrary();
+    app->refreshLibrary();
     qInstallMessageHandler(previous);
 
     ASSERT_FALSE(app->session().authToken.isEmpty());
     const QByteArray file = appData.settingsBytes();
     EXPECT_FALSE(file.contains(password.toUtf8()));
-    EXPECT_TRUE(file.contains(CSHA256().SHA256(password).toUtf8()));
+    EXPECT_TRUE(file.contains(Sha256().hex(password).toUtf8()));
     const auto requests = secretServer->requests();
     ASSERT_GE(requests.size(), 6u);
     std::vector<std::string> passphrases;

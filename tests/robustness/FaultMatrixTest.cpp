@@ -17,7 +17,7 @@ struct Operation {
     QString doneStatus;
 };
 const Operation Operations[] = {
-    {"Refresh", "handshake", [](App& a) { a.RefreshLibrary(); }, "Library refreshed"},
+    {"Refresh", "handshake", [](App& a) { a.refreshLibrary(); }, "Library refreshed"},
     {"TrackList", "album_songs", [](App& a) { a.library().showTracks("album10"); }, ""},
     {"Search", "search_songs", [](App& a) { a.library().search("o"); }, "Search Complete"},
     {"AddSong", "song", [](App& a) { a.playlist().addSong(3); }, ""},

@@ -29,7 +29,7 @@ protected:
     void openWithRealDialogs() {
         makeWindow({}, &realDialogs);
         pointAt(server.url()).show();
-        app->RefreshLibrary();
+        app->refreshLibrary();
     }
 
     ShownBox addAndCatchTheBox() {

@@ -60,7 +60,7 @@ TEST_F(StreamAddresses, AnythingButHttpIsRefusedWhole) {
                   QStringList{"The server sent a stream address that is not http or https."})
             << address.toStdString();
         EXPECT_EQ(app->playlist().lines()->stringList(), QStringList{"Dawn"});
-        EXPECT_EQ(app->player().currentPlaylist().count(), 1);
+        EXPECT_EQ(app->player().playlist().count(), 1);
         EXPECT_EQ(engine().count(), 1);
     }
     app->playlist().jumpTo(0);

@@ -20,7 +20,7 @@ protected:
         makeWindow();
         pointAt(url);
         dialogs.shown.clear();
-        app->RefreshLibrary();
+        app->refreshLibrary();
     }
 };
 
@@ -40,7 +40,7 @@ TEST_F(Tls, ATrustedServerSignsInAndPlaysWhereThePlayerTrustsItToo) {
         app->playlist().addSong(1);
         if (playerTrusts) {
             ASSERT_TRUE(started.wait(5000));
-            EXPECT_TRUE(app->player().currentMedia()->sourceURL().toString().startsWith("https:"));
+            EXPECT_TRUE(app->player().currentItem()->url().toString().startsWith("https:"));
         } else {
             ASSERT_TRUE(ended.wait(10000));
             EXPECT_EQ(ended.first().at(1).value<MpvPlayer::EndReason>(),

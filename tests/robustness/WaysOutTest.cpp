@@ -65,7 +65,7 @@ TEST_F(WaysOut, ACancelledSignInPutsEverythingBack) {
     const QString artistCount = control<QLabel>("StatusBarPanel2")->text();
     server->setFault(Fault::Trickle, "handshake", 1000);
     escapeAfter(300);
-    app->RefreshLibrary();
+    app->refreshLibrary();
     EXPECT_TRUE(dialogs.shown.empty());
     EXPECT_EQ(status(), "Cancelled");
     EXPECT_EQ(app->session().authToken, token);

@@ -1,5 +1,5 @@
+#include "AboutDialog.h"
 #include "ClientFixture.h"
-#include "frmAbout.h"
 
 #include <QAccessible>
 #include <QAccessibleActionInterface>
@@ -27,7 +27,7 @@ protected:
     void SetUp() override {
         openWindow();
         ASSERT_TRUE(activate());
-        app->RefreshLibrary();
+        app->refreshLibrary();
     }
 };
 
@@ -36,7 +36,7 @@ TEST_F(Accessibility, EveryObjectAScreenReaderReachesHasANameAndARole) {
     std::vector<std::pair<QString, QAccessibleInterface*>> all;
     walk(QAccessible::queryAccessibleInterface(window.get()), "window", all);
     ScriptedDialogs aboutDialogs;
-    frmAbout about(aboutDialogs);
+    AboutDialog about(aboutDialogs);
     about.show();
     walk(QAccessible::queryAccessibleInterface(&about), "about", all);
     EXPECT_GE(all.size(), 40u);

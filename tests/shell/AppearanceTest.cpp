@@ -75,7 +75,7 @@ protected:
         openWindow();
         window->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
-        app->RefreshLibrary();
+        app->refreshLibrary();
         for (std::int64_t id : {1, 2})
             app->playlist().addSong(id);
         app->playlist().jumpTo(0);

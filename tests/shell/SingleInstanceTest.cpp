@@ -48,7 +48,7 @@ TEST_F(SingleInstanceTest, ASecondStartRaisesTheFirstWindowAndEnds) {
     ASSERT_TRUE(first.claim());
     openWindow();
     QObject::connect(&first, &SingleInstance::raiseRequested, window.get(),
-                     &frmPlayer::bringToFront);
+                     &MainWindow::bringToFront);
     window->showMinimized();
     ASSERT_TRUE(eventually([&] { return window->isMinimized(); }, 2000));
     EXPECT_FALSE(secondStartRuns(first));

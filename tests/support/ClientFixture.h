@@ -2,17 +2,17 @@
 
 // Everything a test of the whole window needs, in one place.
 #include "App.h"
-#include "CSHA256.h"
 #include "Eventually.h"
 #include "HttpClient.h"
 #include "LibraryBrowser.h"
+#include "MainWindow.h"
 #include "MediaPlayer.h"
 #include "PlaylistController.h"
 #include "QtPrinters.h"
 #include "ScriptedDialogs.h"
+#include "Sha256.h"
 #include "TempAppData.h"
 #include "TestServer.h"
-#include "frmPlayer.h"
 #ifdef SONARIC_DESKTOP_BUS
 #include "MprisClient.h"
 #include "PrivateBus.h"
@@ -68,7 +68,7 @@ protected:
     TestServer server;
     ScriptedDialogs dialogs;
     std::unique_ptr<App> app;
-    std::unique_ptr<frmPlayer> window;
+    std::unique_ptr<MainWindow> window;
     QByteArray tlsCaFile; // for https tests: the authority libmpv should trust
 
     void TearDown() override {
@@ -80,7 +80,7 @@ protected:
                             const QByteArray& autoPlay = "0") const {
         QByteArray text = "<settings>\r\n<servername>" + server.url().toUtf8() +
                           "</servername>\r\n<username>demo</username>\r\n<password>" +
-                          CSHA256().SHA256(password).toUtf8() + "</password>\r\n";
+                          Sha256().hex(password).toUtf8() + "</password>\r\n";
         if (!autoRefresh.isNull())
             text += "<autorefresh>" + autoRefresh + "</autorefresh>\r\n";
         return text + "<autoplay>" + autoPlay + "</autoplay>\r\n</settings>\r\n";
@@ -88,27 +88,27 @@ protected:
 
     // A fresh main window that plays to no sound device, its boxes answered by the script unless
     // other dialogs are given.
-    frmPlayer& makeWindow(App::Options options = App::Options(), UserDialogs* boxes = nullptr) {
+    MainWindow& makeWindow(App::Options options = App::Options(), UserDialogs* boxes = nullptr) {
         window.reset();
         app.reset();
         options.nullAudio = true;
         if (options.tlsCaFile.isEmpty())
             options.tlsCaFile = tlsCaFile;
         app = std::make_unique<App>(std::move(options));
-        window = std::make_unique<frmPlayer>(*app, boxes ? *boxes : dialogs);
+        window = std::make_unique<MainWindow>(*app, boxes ? *boxes : dialogs);
         return *window;
     }
 
     // The session's settings: user "demo" of the given server.
-    frmPlayer& pointAt(const QString& url, const QString& password = "demo") {
+    MainWindow& pointAt(const QString& url, const QString& password = "demo") {
         app->setServername(url);
         app->setUsername("demo");
-        app->setHashKey(CSHA256().SHA256(password));
+        app->setHashKey(Sha256().hex(password));
         return *window;
     }
 
     // A window whose session points at the server, signed in or not.
-    frmPlayer& openWindow(const QString& password = "demo") {
+    MainWindow& openWindow(const QString& password = "demo") {
         makeWindow();
         pointAt(server.url(), password);
         app->http().setStallTimeout(std::chrono::milliseconds(2000));
@@ -116,11 +116,11 @@ protected:
     }
 
     // A window whose library has been refreshed, shown first when asked.
-    frmPlayer& openLibrary(bool shown = false) {
+    MainWindow& openLibrary(bool shown = false) {
         openWindow();
         if (shown)
             window->show();
-        app->RefreshLibrary();
+        app->refreshLibrary();
         return *window;
     }
 
@@ -144,10 +144,10 @@ protected:
     // Line i of the playlist and item i of the player belong together, in libmpv's list too.
     void expectInStep() {
         const QStringList texts = app->playlist().lines()->stringList();
-        ASSERT_EQ(player().currentPlaylist().count(), texts.size());
+        ASSERT_EQ(player().playlist().count(), texts.size());
         ASSERT_EQ(engine().count(), texts.size());
         for (int i = 0; i < texts.size(); ++i)
-            EXPECT_EQ(player().currentPlaylist().Item(i)->getItemInfo("SNR/Title"), texts[i]);
+            EXPECT_EQ(player().playlist().item(i)->info("SNR/Title"), texts[i]);
     }
 
     // Shows the window and waits until it has the keyboard.

@@ -4,12 +4,12 @@
 #include "App.h"
 #include "BenchDialogs.h"
 #include "BenchTable.h"
-#include "CSHA256.h"
 #include "GapMeter.h"
 #include "HttpClient.h"
 #include "LibraryBrowser.h"
+#include "MainWindow.h"
 #include "ServerProcess.h"
-#include "frmPlayer.h"
+#include "Sha256.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -76,7 +76,7 @@ double median(std::vector<double> values) {
 void configure(App& app, const QString& base) {
     app.setServername(base);
     app.setUsername("demo");
-    app.setHashKey(CSHA256().SHA256(QStringLiteral("demo")));
+    app.setHashKey(Sha256().hex(QStringLiteral("demo")));
 }
 
 } // namespace
@@ -110,7 +110,7 @@ int main(int argc, char* argv[]) {
     {
         resetPeak();
         App app;
-        frmPlayer window(app, dialogs);
+        MainWindow window(app, dialogs);
         configure(app, big.url());
         window.show();
         QApplication::processEvents();
@@ -142,7 +142,7 @@ int main(int argc, char* argv[]) {
             httpMs = 0;
             clock.start();
             gaps.start();
-            app.RefreshLibrary();
+            app.refreshLibrary();
             QApplication::processEvents(); // the tree's first paint of the new catalogue
             const double total = static_cast<double>(clock.nsecsElapsed()) / 1e6;
             refreshGaps.push_back(gaps.stop());
@@ -184,10 +184,10 @@ int main(int argc, char* argv[]) {
     int trackLines = 0, searchLines = 0;
     {
         App app;
-        frmPlayer window(app, dialogs);
+        MainWindow window(app, dialogs);
         configure(app, lists.url());
         window.show();
-        app.RefreshLibrary();
+        app.refreshLibrary();
         QApplication::processEvents();
         auto timed = [](auto&& work) {
             QElapsedTimer t;
@@ -220,11 +220,11 @@ int main(int argc, char* argv[]) {
     int hugeLines = 0;
     {
         App app;
-        frmPlayer window(app, dialogs);
+        MainWindow window(app, dialogs);
         configure(app, huge.url());
         app.http().setStallTimeout(std::chrono::seconds(120));
         window.show();
-        app.RefreshLibrary();
+        app.refreshLibrary();
         QApplication::processEvents();
         QElapsedTimer clock;
         qint64 lastByte = 0;

@@ -3,11 +3,11 @@
 #include "App.h"
 #include "BenchDialogs.h"
 #include "BenchTable.h"
-#include "CSHA256.h"
+#include "MainWindow.h"
 #include "MediaPlayer.h"
 #include "PlaylistController.h"
+#include "Sha256.h"
 #include "SonaricTestServer.h"
-#include "frmPlayer.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -58,13 +58,13 @@ int main(int argc, char* argv[]) {
     App::Options playerOptions;
     playerOptions.nullAudio = true;
     App app(playerOptions);
-    frmPlayer window(app, dialogs);
+    MainWindow window(app, dialogs);
     app.setServername(QString::fromStdString(server.baseUrl()));
     app.setUsername("demo");
-    app.setHashKey(CSHA256().SHA256(QStringLiteral("demo")));
+    app.setHashKey(Sha256().hex(QStringLiteral("demo")));
     app.setAutoPlay(true);
     window.show();
-    app.RefreshLibrary();
+    app.refreshLibrary();
 
     MpvPlayer& engine = app.player().engine();
     std::vector<double> starts;

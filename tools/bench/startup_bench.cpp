@@ -4,7 +4,7 @@
 #include "BenchDialogs.h"
 #include "BenchTable.h"
 #include "DesktopBus.h"
-#include "frmPlayer.h"
+#include "MainWindow.h"
 
 #include <QApplication>
 #include <QDir>
@@ -57,8 +57,8 @@ int main(int argc, char* argv[]) {
     std::setlocale(LC_NUMERIC, "C");
     BenchDialogs dialogs;
     App app;
-    frmPlayer window(app, dialogs);
-    window.Form_Load();
+    MainWindow window(app, dialogs);
+    window.load();
     window.show();
     if (!QTest::qWaitForWindowExposed(&window, 5000))
         return 1;

@@ -21,8 +21,8 @@ QString SystemInfo::unavailableMessage() {
 
 // Only a string names the tool; any other kind of value counts as not found, so that the next
 // location is tried.
-bool SystemInfo::GetKeyValue(std::uint32_t keyRoot, const QString& keyName,
-                             const QString& subKeyRef, QString& keyValue) const {
+bool SystemInfo::readString(std::uint32_t keyRoot, const QString& keyName, const QString& subKeyRef,
+                            QString& keyValue) const {
     const std::optional<Registry::Value> value = m_registry.read(keyRoot, keyName, subKeyRef);
     if (!value || value->type != Registry::StringValue) {
         keyValue.clear();
@@ -38,12 +38,12 @@ bool SystemInfo::GetKeyValue(std::uint32_t keyRoot, const QString& keyName,
     return true;
 }
 
-bool SystemInfo::StartSysInfo() const {
+bool SystemInfo::startTool() const {
     QString path;
-    if (GetKeyValue(Registry::LocalMachine, QLatin1String(ToolKey), QLatin1String(ToolValue), path))
+    if (readString(Registry::LocalMachine, QLatin1String(ToolKey), QLatin1String(ToolValue), path))
         return m_startProgram(path);
-    if (GetKeyValue(Registry::LocalMachine, QLatin1String(FolderKey), QLatin1String(FolderValue),
-                    path)) {
+    if (readString(Registry::LocalMachine, QLatin1String(FolderKey), QLatin1String(FolderValue),
+                   path)) {
         path += QLatin1String(ToolFile);
         if (m_fileExists(path))
             return m_startProgram(path);

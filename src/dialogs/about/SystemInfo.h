@@ -17,11 +17,11 @@ public:
     SystemInfo(const Registry& registry, FileExists fileExists, StartProgram startProgram);
 
     // Starts the tool; false when it is unavailable (the caller then says so).
-    bool StartSysInfo() const;
+    bool startTool() const;
 
     // Reads one value as text; on failure keyValue becomes empty and false is returned.
-    bool GetKeyValue(std::uint32_t keyRoot, const QString& keyName, const QString& subKeyRef,
-                     QString& keyValue) const;
+    bool readString(std::uint32_t keyRoot, const QString& keyName, const QString& subKeyRef,
+                    QString& keyValue) const;
 
     static QString unavailableMessage();
 

@@ -1,7 +1,7 @@
 #include "SettingsForm.h"
 
-#include "CSHA256.h"
 #include "SettingsFile.h"
+#include "Sha256.h"
 
 SettingsForm SettingsForm::load() {
     SettingsForm form;
@@ -17,7 +17,7 @@ SettingsForm SettingsForm::load() {
 }
 
 StoredSettings SettingsForm::toStored(const QString& savedDigest) const {
-    return {servername, username, password.isEmpty() ? savedDigest : CSHA256().SHA256(password),
+    return {servername, username, password.isEmpty() ? savedDigest : Sha256().hex(password),
             autoRefresh, autoPlay};
 }
 

@@ -11,19 +11,19 @@ class SystemInfo;
 class UserDialogs;
 
 // The About window: name, version, credits and terms, and the system information tool.
-class frmAbout : public QDialog {
+class AboutDialog : public QDialog {
     Q_OBJECT
 
 public:
-    explicit frmAbout(UserDialogs& dialogs, QWidget* parent = nullptr);
-    ~frmAbout() override;
+    explicit AboutDialog(UserDialogs& dialogs, QWidget* parent = nullptr);
+    ~AboutDialog() override;
 
     // For tests: another registry and program starter than the system's.
     void setSystemInfo(std::unique_ptr<SystemInfo> systemInfo);
 
 private:
-    void Form_Load();
-    void cmdSysInfo_Click();
+    void load();
+    void startSystemInfo();
 
     UserDialogs& m_dialogs;
     std::unique_ptr<Registry> m_registry;

@@ -1,17 +1,17 @@
-#include "CSHA256.h"
+#include "Sha256.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
 QString digest(const QString& text) {
-    return CSHA256().SHA256(text);
+    return Sha256().hex(text);
 }
 
 // The standard vectors, lengths around the point where the length field no longer fits the last
 // block, and a digest whose first word needs its leading zero (0x0a...). A text is digested as its
 // UTF-8 bytes: the sign-in with a password of accented letters shows that.
-TEST(CSHA256, StandardVectorsBlockBoundariesAndLeadingZeros) {
+TEST(Sha256, StandardVectorsBlockBoundariesAndLeadingZeros) {
     const std::pair<QString, const char*> vectors[] = {
         {"", "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855"},
         {"abc", "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"},

@@ -23,18 +23,18 @@ class UserDialogs;
 // The main window: the Library menu, the catalogue tree, both song lists, the playlist and the
 // player area, showing what the application object says and forwarding what the user asks.
 // Controls carry their names as object names.
-class frmPlayer : public QMainWindow {
+class MainWindow : public QMainWindow {
     Q_OBJECT
 
 public:
-    frmPlayer(App& app, UserDialogs& dialogs, QWidget* parent = nullptr);
-    ~frmPlayer() override;
+    MainWindow(App& app, UserDialogs& dialogs, QWidget* parent = nullptr);
+    ~MainWindow() override;
 
     // Lays out, and has the settings file read; asks for settings when there are none (showing
     // the window first, as the dialog's owner). The library refresh that start-up may call for
     // runs once the event loop does, after the window has been shown.
-    void Form_Load();
-    // Start-up as the program runs it: Form_Load, then the window is shown unless start-up has
+    void load();
+    // Start-up as the program runs it: load, then the window is shown unless start-up has
     // shown it already. False when the user closed the window during start-up: the program ends.
     bool start();
     // Shown, restored from minimized and made the active window, when the user asks for the
@@ -58,21 +58,21 @@ private:
     void showTransferProgress();
     void connectLibrary();
     void describeControls();
-    void ResizeControls();
+    void layOutControls();
     void applyLayout();
-    void SSTab_Click(int previousTab);
-    void tvMusic_NodeClick(const QModelIndex& index);
-    void cmdBasicSearch_Click();
-    void lstSongs_DblClick(int index);
-    void lstPlaylist_DblClick();
-    void cmdDeleteItem_Click();
-    void cmdClearPlaylist_Click();
+    void showSongList(int previousTab);
+    void showTracksOf(const QModelIndex& index);
+    void search();
+    void addSelectedSong(int index);
+    void playSelected();
+    void deleteSelected();
+    void clearPlaylist();
     void connectPlayback();
     void connectPlayerKeys();
     void showTab(int tab);
     int playlistSelection() const;
     void selectPlaylistLine(int line);
-    void mnuExit_Click();
+    void askToExit();
     void setBusyPointer(bool busy);
     double twipsPerPixel() const;
 

@@ -1,4 +1,4 @@
-#include "CSHA256.h"
+#include "Sha256.h"
 
 #include "Sha256Words.h"
 
@@ -23,13 +23,13 @@ constexpr std::array<Word, 8> InitialHash = {0x6a09e667, 0xbb67ae85, 0x3c6ef372,
 
 } // namespace
 
-std::vector<std::uint32_t> CSHA256::MessageToWords(const QByteArray& bytes) {
+std::vector<std::uint32_t> Sha256::messageToWords(const QByteArray& bytes) {
     const std::uint64_t length = static_cast<std::uint64_t>(bytes.size());
     // Message, the 0x80 byte and the 64-bit bit length, rounded up to whole 64-byte blocks.
     const std::uint64_t wordCount = ((length + 8) / 64 + 1) * 16;
     std::vector<Word> words(wordCount, 0);
     auto placeByte = [&words](std::uint64_t position, Word byte) {
-        words[position / 4] |= ShiftLeft(byte, static_cast<int>((3 - position % 4) * 8));
+        words[position / 4] |= shiftLeft(byte, static_cast<int>((3 - position % 4) * 8));
     };
     for (std::uint64_t k = 0; k < length; ++k)
         placeByte(k, static_cast<unsigned char>(bytes[static_cast<qsizetype>(k)]));
@@ -40,36 +40,36 @@ std::vector<std::uint32_t> CSHA256::MessageToWords(const QByteArray& bytes) {
     return words;
 }
 
-QString CSHA256::SHA256(const QString& message) const {
-    return SHA256(message.toUtf8());
+QString Sha256::hex(const QString& message) const {
+    return hex(message.toUtf8());
 }
 
-QString CSHA256::SHA256(const QByteArray& bytes) const {
+QString Sha256::hex(const QByteArray& bytes) const {
     std::array<Word, 8> hash = InitialHash;
-    const std::vector<Word> m = MessageToWords(bytes);
+    const std::vector<Word> m = messageToWords(bytes);
     std::array<Word, 64> w{};
     for (std::size_t i = 0; i < m.size(); i += 16) {
         Word a = hash[0], b = hash[1], c = hash[2], d = hash[3];
         Word e = hash[4], f = hash[5], g = hash[6], h = hash[7];
         for (std::size_t j = 0; j < 64; ++j) {
             w[j] = j < 16 ? m[i + j]
-                          : AddWords(AddWords(AddWords(SmallSigma1(w[j - 2]), w[j - 7]),
-                                              SmallSigma0(w[j - 15])),
+                          : addWords(addWords(addWords(smallSigma1(w[j - 2]), w[j - 7]),
+                                              smallSigma0(w[j - 15])),
                                      w[j - 16]);
-            const Word t1 = h + BigSigma1(e) + Choose(e, f, g) + RoundConstants[j] + w[j];
-            const Word t2 = AddWords(BigSigma0(a), Majority(a, b, c));
+            const Word t1 = h + bigSigma1(e) + choose(e, f, g) + RoundConstants[j] + w[j];
+            const Word t2 = addWords(bigSigma0(a), majority(a, b, c));
             h = g;
             g = f;
             f = e;
-            e = AddWords(d, t1);
+            e = addWords(d, t1);
             d = c;
             c = b;
             b = a;
-            a = AddWords(t1, t2);
+            a = addWords(t1, t2);
         }
         const std::array<Word, 8> worked = {a, b, c, d, e, f, g, h};
         for (std::size_t k = 0; k < 8; ++k)
-            hash[k] = AddWords(worked[k], hash[k]);
+            hash[k] = addWords(worked[k], hash[k]);
     }
     QString digest;
     digest.reserve(64);

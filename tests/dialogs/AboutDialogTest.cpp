@@ -1,4 +1,4 @@
-#include "frmAbout.h"
+#include "AboutDialog.h"
 #include "ScriptedDialogs.h"
 #include "SystemInfo.h"
 #include "WindowsRegistry.h"
@@ -94,7 +94,7 @@ protected:
                 started << path;
                 return startWorks;
             });
-        return info.StartSysInfo();
+        return info.startTool();
     }
 };
 
@@ -127,7 +127,7 @@ TEST_F(SystemInfoKeys, TheToolsOwnPathWinsElseTheFolderWithTheToolInIt) {
 TEST_F(SystemInfoKeys, TheAboutWindowStartsTheToolTheRegistryNames) {
     put(ToolKey, "PATH", "C:\\windows\\system32\\hostname.exe");
     ScriptedDialogs dialogs;
-    frmAbout about(dialogs);
+    AboutDialog about(dialogs);
     about.setAttribute(Qt::WA_DeleteOnClose, false);
     about.show();
     QTest::mouseClick(about.findChild<QPushButton*>("cmdSysInfo"), Qt::LeftButton);
@@ -146,17 +146,17 @@ TEST(SystemInfo, GetKeyValueTrimsOnlyATrailingNulAndReadsOnlyStrings) {
     for (const char* name : {"nul", "plain", "number", "binary", "missing"}) {
         const bool isText = QByteArray(name) == "nul" || QByteArray(name) == "plain";
         QString value = "before";
-        EXPECT_EQ(info.GetKeyValue(Registry::LocalMachine, "k", name, value), isText) << name;
+        EXPECT_EQ(info.readString(Registry::LocalMachine, "k", name, value), isText) << name;
         EXPECT_EQ(value, isText ? "abc" : "") << name;
     }
 }
 
 #endif
 
-TEST(frmAbout, ShowsItsTextsAndSaysSystemInfoIsUnavailableHere) {
+TEST(AboutDialog, ShowsItsTextsAndSaysSystemInfoIsUnavailableHere) {
     QApplication::setApplicationName("Windows Sonaric Client");
     ScriptedDialogs dialogs;
-    frmAbout about(dialogs);
+    AboutDialog about(dialogs);
     about.setAttribute(Qt::WA_DeleteOnClose, false);
     about.show();
     EXPECT_EQ(about.windowTitle(), "About Windows Sonaric Client");

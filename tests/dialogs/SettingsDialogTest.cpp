@@ -1,4 +1,4 @@
-#include "frmSettings.h"
+#include "SettingsDialog.h"
 #include "ClientFixture.h"
 
 #include <QCheckBox>
@@ -9,9 +9,9 @@
 
 namespace {
 
-class SettingsDialog : public ClientFixture {
+class Settings : public ClientFixture {
 protected:
-    std::unique_ptr<frmSettings> dialog;
+    std::unique_ptr<::SettingsDialog> dialog;
 
     void SetUp() override { makeWindow(); }
     void TearDown() override {
@@ -19,8 +19,8 @@ protected:
         ClientFixture::TearDown();
     }
 
-    frmSettings& open() {
-        dialog = std::make_unique<frmSettings>(*app, dialogs);
+    ::SettingsDialog& open() {
+        dialog = std::make_unique<::SettingsDialog>(*app, dialogs);
         dialog->show();
         return *dialog;
     }
@@ -40,7 +40,7 @@ protected:
     void save() { QTest::mouseClick(field<QPushButton>("cmdSave"), Qt::LeftButton); }
 };
 
-TEST_F(SettingsDialog, FirstStartShowsTheDesignContentsInTheDesignOrder) {
+TEST_F(Settings, FirstStartShowsTheDesignContentsInTheDesignOrder) {
     open();
     EXPECT_EQ(dialog->windowTitle(), "Settings");
     EXPECT_EQ(field<QLineEdit>("txtServername")->text(), "http://localhost/sonaric");
@@ -72,7 +72,7 @@ TEST_F(SettingsDialog, FirstStartShowsTheDesignContentsInTheDesignOrder) {
 // A settings file that is there but cannot be read leaves the form empty, and the dialog says why
 // on a line of its own below its buttons (the reasons are the settings file's test); a file
 // simply not there is the first start, and says nothing.
-TEST_F(SettingsDialog, SaysWhyASettingsFileCouldNotBeRead) {
+TEST_F(Settings, SaysWhyASettingsFileCouldNotBeRead) {
     for (const QByteArray& bytes : {QByteArray(), QByteArray("<settings><servername>x")}) {
         if (!bytes.isNull())
             appData.writeSettings(bytes);
@@ -92,14 +92,14 @@ TEST_F(SettingsDialog, SaysWhyASettingsFileCouldNotBeRead) {
 
 // Save writes the file and sets the session, and No means no request. Reopened, the dialog shows
 // what was saved, and an empty password keeps the saved digest.
-TEST_F(SettingsDialog, SaveWritesTheFileSetsTheSessionAndReopeningShowsIt) {
+TEST_F(Settings, SaveWritesTheFileSetsTheSessionAndReopeningShowsIt) {
     open();
     fill("http://a&b/<x>", "Ann", "secret", true, false);
     dialogs.answerYes = false;
     save();
     EXPECT_FALSE(dialog->isVisible());
     EXPECT_EQ(dialog->result(), QDialog::Accepted);
-    const QString digest = CSHA256().SHA256(QStringLiteral("secret"));
+    const QString digest = Sha256().hex(QStringLiteral("secret"));
     EXPECT_EQ(SettingsFile::read(), (StoredSettings{"http://a&b/<x>", "Ann", digest, true, false}));
     EXPECT_EQ(app->session().servername, "http://a&b/<x>");
     EXPECT_EQ(app->session().username, "Ann");
@@ -127,7 +127,7 @@ TEST_F(SettingsDialog, SaveWritesTheFileSetsTheSessionAndReopeningShowsIt) {
 }
 
 // Cancel clicked, or Enter on a focused Cancel: nothing is written or set.
-TEST_F(SettingsDialog, CancelAfterEditsChangesNothing) {
+TEST_F(Settings, CancelAfterEditsChangesNothing) {
     appData.writeSettings(settingsText("0"));
     const QByteArray before = appData.settingsBytes();
     app->setServername("kept");
@@ -152,7 +152,7 @@ TEST_F(SettingsDialog, CancelAfterEditsChangesNothing) {
     }
 }
 
-TEST_F(SettingsDialog, EnterSavesAndEscapeDoesNot) {
+TEST_F(Settings, EnterSavesAndEscapeDoesNot) {
     open();
     fill(server.url(), "demo", "demo", false, false);
     QTest::keyClick(field<QLineEdit>("txtServername"), Qt::Key_Escape);
@@ -170,7 +170,7 @@ TEST_F(SettingsDialog, EnterSavesAndEscapeDoesNot) {
 
 // The write is made to fail with POSIX's file size limit.
 #ifndef _WIN32
-TEST_F(SettingsDialog, AFailedWriteIsShownAndKeepsEverything) {
+TEST_F(Settings, AFailedWriteIsShownAndKeepsEverything) {
     appData.writeSettings(settingsText("0"));
     const QByteArray before = appData.settingsBytes();
     open();
@@ -191,16 +191,16 @@ TEST_F(SettingsDialog, AFailedWriteIsShownAndKeepsEverything) {
 #endif
 
 // The window is there first, so the sign-in that follows Save has its Escape and close box.
-TEST_F(SettingsDialog, FirstStartOpensItOverTheWindowAndSaveYesSignsIn) {
+TEST_F(Settings, FirstStartOpensItOverTheWindowAndSaveYesSignsIn) {
     dialogs.answerYes = true;
     dialogs.onSettings = [&](QWidget* parent, SessionSettings& settings) {
         EXPECT_TRUE(parent == window.get() && parent->isVisible());
-        dialog = std::make_unique<frmSettings>(settings, dialogs);
+        dialog = std::make_unique<::SettingsDialog>(settings, dialogs);
         EXPECT_EQ(field<QLineEdit>("txtServername")->text(), "http://localhost/sonaric");
         fill(server.url(), "demo", "demo", true, true);
         save();
     };
-    window->Form_Load();
+    window->load();
     EXPECT_EQ(server.requestsOf("handshake").size(), 1u);
     EXPECT_FALSE(app->session().authToken.isEmpty());
     EXPECT_EQ(library().catalogue()->artistCount(), 8);
@@ -210,7 +210,7 @@ TEST_F(SettingsDialog, FirstStartOpensItOverTheWindowAndSaveYesSignsIn) {
     makeWindow();
     server->setFault(SonaricTestServer::Fault::Trickle, "handshake", 1000);
     QTimer::singleShot(500, window.get(), [&] { QTest::keyClick(window.get(), Qt::Key_Escape); });
-    window->Form_Load();
+    window->load();
     EXPECT_EQ(status(), "Cancelled");
     EXPECT_EQ(library().catalogue()->artistCount(), 0);
 

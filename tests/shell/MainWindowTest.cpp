@@ -1,6 +1,6 @@
+#include "AboutDialog.h"
 #include "ClientFixture.h"
 #include "QtUserDialogs.h"
-#include "frmAbout.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -34,7 +34,7 @@ TEST_F(StartUp, TheFileDecidesWhetherTheLibraryIsFetchedAndSongsPlay) {
         EXPECT_EQ(library().catalogue()->artistCount(), c.refreshes ? 8 : 0);
         EXPECT_EQ(app->session().servername, server.url());
         EXPECT_EQ(app->session().username, "demo");
-        EXPECT_EQ(app->session().hashKey, CSHA256().SHA256(QStringLiteral("demo")));
+        EXPECT_EQ(app->session().hashKey, Sha256().hex(QStringLiteral("demo")));
     }
     EXPECT_TRUE(dialogs.shown.empty());
 }
@@ -68,7 +68,7 @@ TEST_F(StartUp, WithoutAReadableFileTheSettingsDialogOpensOverTheWindow) {
         makeWindow();
         QElapsedTimer clock;
         clock.start();
-        window->Form_Load();
+        window->load();
         EXPECT_LT(clock.elapsed(), 2000) << file.name;
         ASSERT_EQ(dialogs.shown.size(), 1u) << file.name;
         EXPECT_EQ(dialogs.shown[0].kind, "settings");
@@ -83,12 +83,12 @@ TEST_F(StartUp, WithoutAReadableFileTheSettingsDialogOpensOverTheWindow) {
     EXPECT_TRUE(server->requests().empty());
 }
 
-using MainWindow = ClientFixture;
+using TheMainWindow = ClientFixture;
 
-TEST_F(MainWindow, HasItsTitleMenuAndControlsAndExitAsksFirst) {
+TEST_F(TheMainWindow, HasItsTitleMenuAndControlsAndExitAsksFirst) {
     openWindow();
     EXPECT_EQ(window->windowTitle(), "Windows Sonaric Client");
-    EXPECT_EQ(app->ProgramName(), "Windows Sonaric Client");
+    EXPECT_EQ(app->programName(), "Windows Sonaric Client");
     QMenu* menu = control<QMenu>("mnuLibrary");
     ASSERT_NE(menu, nullptr);
     // Mnemonics underline a letter; the captions read the same.
@@ -121,18 +121,18 @@ TEST_F(MainWindow, HasItsTitleMenuAndControlsAndExitAsksFirst) {
     EXPECT_EQ(dialogs.quitCount, 1);
 }
 
-TEST_F(MainWindow, ASecondAboutCommandRaisesTheOpenWindow) {
+TEST_F(TheMainWindow, ASecondAboutCommandRaisesTheOpenWindow) {
     QtUserDialogs real;
     makeWindow(App::Options(), &real).show();
     real.showAbout(window.get());
     real.showAbout(window.get());
-    EXPECT_EQ(window->findChildren<frmAbout*>().size(), 1);
-    EXPECT_TRUE(window->findChild<frmAbout*>()->isVisible());
-    window->findChild<frmAbout*>()->close();
+    EXPECT_EQ(window->findChildren<AboutDialog*>().size(), 1);
+    EXPECT_TRUE(window->findChild<AboutDialog*>()->isVisible());
+    window->findChild<AboutDialog*>()->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_EQ(window->findChildren<frmAbout*>().size(), 0);
+    EXPECT_EQ(window->findChildren<AboutDialog*>().size(), 0);
     real.showAbout(window.get());
-    EXPECT_EQ(window->findChildren<frmAbout*>().size(), 1);
+    EXPECT_EQ(window->findChildren<AboutDialog*>().size(), 1);
 }
 
 } // namespace

@@ -1,4 +1,4 @@
-#include "frmAbout.h"
+#include "AboutDialog.h"
 
 #include "AboutText.h"
 #include "SonaricVersion.h"
@@ -15,7 +15,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-frmAbout::frmAbout(UserDialogs& dialogs, QWidget* parent)
+AboutDialog::AboutDialog(UserDialogs& dialogs, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
       m_dialogs(dialogs), m_registry(systemRegistry()) {
@@ -69,17 +69,17 @@ frmAbout::frmAbout(UserDialogs& dialogs, QWidget* parent)
 
     // OK answers Enter as the default button and Escape as the dialog's reject.
     connect(m_ok, &QPushButton::clicked, this, &QDialog::accept);
-    connect(m_sysInfo, &QPushButton::clicked, this, &frmAbout::cmdSysInfo_Click);
-    Form_Load();
+    connect(m_sysInfo, &QPushButton::clicked, this, &AboutDialog::startSystemInfo);
+    load();
 }
 
-frmAbout::~frmAbout() = default;
+AboutDialog::~AboutDialog() = default;
 
-void frmAbout::setSystemInfo(std::unique_ptr<SystemInfo> systemInfo) {
+void AboutDialog::setSystemInfo(std::unique_ptr<SystemInfo> systemInfo) {
     m_systemInfo = std::move(systemInfo);
 }
 
-void frmAbout::Form_Load() {
+void AboutDialog::load() {
     setWindowTitle(AboutText::caption());
     m_version->setText(
         AboutText::version(SonaricVersion::Major, SonaricVersion::Minor, SonaricVersion::Patch));
@@ -88,7 +88,7 @@ void frmAbout::Form_Load() {
     m_disclaimer->setText(AboutText::disclaimer());
 }
 
-void frmAbout::cmdSysInfo_Click() {
-    if (!m_systemInfo->StartSysInfo())
+void AboutDialog::startSystemInfo() {
+    if (!m_systemInfo->startTool())
         m_dialogs.inform(this, QApplication::applicationName(), SystemInfo::unavailableMessage());
 }

@@ -12,19 +12,19 @@ class UserDialogs;
 
 // The settings dialog: connection settings and the two options. Save writes the settings file,
 // applies it to the main window and offers a library refresh; Cancel changes nothing.
-class frmSettings : public QDialog {
+class SettingsDialog : public QDialog {
     Q_OBJECT
 
 public:
-    frmSettings(SessionSettings& mainWindow, UserDialogs& dialogs, QWidget* parent = nullptr);
+    SettingsDialog(SessionSettings& mainWindow, UserDialogs& dialogs, QWidget* parent = nullptr);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    void Form_Load();
-    void cmdSave_Click();
-    void cmdCancel_Click();
+    void load();
+    void save();
+    void cancel();
     void placeControls();
 
     SessionSettings& m_mainWindow;

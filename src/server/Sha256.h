@@ -8,11 +8,11 @@
 
 // SHA-256 of a text's UTF-8 bytes, as 64 lowercase hexadecimal digits. The settings file keeps
 // the digest of the password, and the handshake digests the timestamp joined to that digest.
-class CSHA256 {
+class Sha256 {
 public:
-    QString SHA256(const QString& message) const;
-    QString SHA256(const QByteArray& bytes) const;
+    QString hex(const QString& message) const;
+    QString hex(const QByteArray& bytes) const;
 
 private:
-    static std::vector<std::uint32_t> MessageToWords(const QByteArray& bytes);
+    static std::vector<std::uint32_t> messageToWords(const QByteArray& bytes);
 };

@@ -1,4 +1,4 @@
-#include "frmPlayer.h"
+#include "MainWindow.h"
 
 #include "App.h"
 #include "FocusKeys.h"
@@ -40,7 +40,7 @@ template <typename Widget> Widget* named(Widget* widget, const char* name) {
 
 } // namespace
 
-frmPlayer::frmPlayer(App& app, UserDialogs& dialogs, QWidget* parent)
+MainWindow::MainWindow(App& app, UserDialogs& dialogs, QWidget* parent)
     : QMainWindow(parent), m_app(app), m_dialogs(dialogs) {
     setObjectName(QStringLiteral("frmPlayer"));
     setWindowTitle(applicationTitle());
@@ -65,13 +65,13 @@ frmPlayer::frmPlayer(App& app, UserDialogs& dialogs, QWidget* parent)
                menuBar()->sizeHint().height());
 }
 
-frmPlayer::~frmPlayer() = default;
+MainWindow::~MainWindow() = default;
 
-QString frmPlayer::applicationTitle() {
+QString MainWindow::applicationTitle() {
     return QString::fromUtf8(SonaricVersion::Title);
 }
 
-void frmPlayer::createMenu() {
+void MainWindow::createMenu() {
     QMenu* library = menuBar()->addMenu(tr("&Library"));
     library->setObjectName(QStringLiteral("mnuLibrary"));
     // What a screen reader calls the menu once it is open.
@@ -89,13 +89,13 @@ void frmPlayer::createMenu() {
     QAction* exit = library->addAction(tr("E&xit"));
     exit->setObjectName(QStringLiteral("mnuExit"));
 
-    connect(refresh, &QAction::triggered, &m_app, &App::RefreshLibrary);
+    connect(refresh, &QAction::triggered, &m_app, &App::refreshLibrary);
     connect(settings, &QAction::triggered, this, [this] { m_dialogs.showSettings(this, m_app); });
     connect(about, &QAction::triggered, this, [this] { m_dialogs.showAbout(this); });
-    connect(exit, &QAction::triggered, this, &frmPlayer::mnuExit_Click);
+    connect(exit, &QAction::triggered, this, &MainWindow::askToExit);
 }
 
-void frmPlayer::createControls() {
+void MainWindow::createControls() {
     m_client = named(new QWidget(this), "client");
     setCentralWidget(m_client);
 
@@ -152,7 +152,7 @@ void frmPlayer::createControls() {
         list->setEditTriggers(QAbstractItemView::NoEditTriggers);
         list->setModel(m_app.library().songs(i));
         m_songs[static_cast<std::size_t>(i)] = list;
-        connect(list, &QListView::doubleClicked, this, [this, i] { lstSongs_DblClick(i); });
+        connect(list, &QListView::doubleClicked, this, [this, i] { addSelectedSong(i); });
     }
     m_songs[1]->setVisible(false);
 
@@ -194,17 +194,17 @@ void frmPlayer::createControls() {
     setTabOrder(m_songs[1], m_searchText);
     setTabOrder(m_searchText, m_searchButton);
 
-    connect(m_tabBar, &QTabBar::currentChanged, this, &frmPlayer::showTab);
-    connect(m_tree, &QTreeView::clicked, this, &frmPlayer::tvMusic_NodeClick);
-    connect(m_searchButton, &QPushButton::clicked, this, &frmPlayer::cmdBasicSearch_Click);
+    connect(m_tabBar, &QTabBar::currentChanged, this, &MainWindow::showTab);
+    connect(m_tree, &QTreeView::clicked, this, &MainWindow::showTracksOf);
+    connect(m_searchButton, &QPushButton::clicked, this, &MainWindow::search);
     connect(m_searchText, &QLineEdit::returnPressed, this, [this] {
         if (m_searchButton->isEnabled())
-            cmdBasicSearch_Click();
+            search();
     });
 }
 
 // Names and descriptions for screen readers; buttons and tabs also read their captions.
-void frmPlayer::describeControls() {
+void MainWindow::describeControls() {
     const struct {
         QWidget* widget;
         const char* name;
@@ -253,14 +253,14 @@ void frmPlayer::describeControls() {
 }
 
 // During a request only Escape and the close box reach the program; both end the request.
-void frmPlayer::connectRequestGate() {
+void MainWindow::connectRequestGate() {
     auto* gate = new RequestInputGate(this);
     connect(&m_app, &App::requestRunningChanged, gate, &RequestInputGate::setActive);
     connect(gate, &RequestInputGate::cancelRequested, &m_app, &App::cancel);
-    connect(&m_app.progress(), &TransferProgress::changed, this, &frmPlayer::showTransferProgress);
+    connect(&m_app.progress(), &TransferProgress::changed, this, &MainWindow::showTransferProgress);
 }
 
-void frmPlayer::showTransferProgress() {
+void MainWindow::showTransferProgress() {
     const TransferProgress& progress = m_app.progress();
     const bool shown = progress.isShown();
     if (shown) {
@@ -275,26 +275,26 @@ void frmPlayer::showTransferProgress() {
     m_cancelHint->setVisible(shown);
 }
 
-void frmPlayer::connectLibrary() {
+void MainWindow::connectLibrary() {
     LibraryBrowser* library = &m_app.library();
     connect(&m_app.status(), &StatusText::textChanged, m_statusPanel1, &SpokenLabel::showText);
     connect(library, &LibraryBrowser::artistCountTextChanged, m_statusPanel2,
             &SpokenLabel::showText);
     connect(library, &LibraryBrowser::searchEnabledChanged, m_searchButton,
             &QPushButton::setEnabled);
-    connect(&m_app, &App::busyChanged, this, &frmPlayer::setBusyPointer);
-    connect(&m_app, &App::raiseRequested, this, &frmPlayer::bringToFront);
+    connect(&m_app, &App::busyChanged, this, &MainWindow::setBusyPointer);
+    connect(&m_app, &App::raiseRequested, this, &MainWindow::bringToFront);
     connect(&m_app, &App::failureReported, this, [this](const QString& message) {
-        m_dialogs.critical(this, m_app.ProgramName(), message);
+        m_dialogs.critical(this, m_app.programName(), message);
     });
 }
 
-void frmPlayer::connectPlayback() {
+void MainWindow::connectPlayback() {
     PlaylistController* playlist = &m_app.playlist();
-    connect(m_playlist, &QListView::doubleClicked, this, &frmPlayer::lstPlaylist_DblClick);
-    connect(m_deleteItem, &QPushButton::clicked, this, &frmPlayer::cmdDeleteItem_Click);
-    connect(m_clearPlaylist, &QPushButton::clicked, this, &frmPlayer::cmdClearPlaylist_Click);
-    connect(playlist, &PlaylistController::selectRequested, this, &frmPlayer::selectPlaylistLine);
+    connect(m_playlist, &QListView::doubleClicked, this, &MainWindow::playSelected);
+    connect(m_deleteItem, &QPushButton::clicked, this, &MainWindow::deleteSelected);
+    connect(m_clearPlaylist, &QPushButton::clicked, this, &MainWindow::clearPlaylist);
+    connect(playlist, &PlaylistController::selectRequested, this, &MainWindow::selectPlaylistLine);
     connect(playlist, &PlaylistController::nowPlayingChanged, m_nowPlaying, &SpokenLabel::showText);
     MediaPlayer* player = &m_app.player();
     MpvPlayer* engine = &player->engine();
@@ -328,9 +328,9 @@ void frmPlayer::connectPlayback() {
             connect(shortcut, &QShortcut::activated, this, action);
         }
     };
-    onEnter(m_songs[0], [this] { lstSongs_DblClick(0); });
-    onEnter(m_songs[1], [this] { lstSongs_DblClick(1); });
-    onEnter(m_playlist, [this] { lstPlaylist_DblClick(); });
+    onEnter(m_songs[0], [this] { addSelectedSong(0); });
+    onEnter(m_songs[1], [this] { addSelectedSong(1); });
+    onEnter(m_playlist, [this] { playSelected(); });
     auto* find = new QShortcut(QKeySequence::Find, this);
     connect(find, &QShortcut::activated, this, [this] {
         m_tabBar->setCurrentIndex(1);
@@ -339,7 +339,7 @@ void frmPlayer::connectPlayback() {
     });
     // Beside the menu item, which itself has no shortcut.
     auto* refresh = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_R), this);
-    connect(refresh, &QShortcut::activated, &m_app, &App::RefreshLibrary);
+    connect(refresh, &QShortcut::activated, &m_app, &App::refreshLibrary);
 
     connectPlayerKeys();
     // Enter or Space on a tree node lists its tracks, as a click does; a Space typed within a
@@ -347,15 +347,15 @@ void frmPlayer::connectPlayback() {
     auto* treeKeys = new FocusKeys(m_tree, {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Space},
                                    FocusKeys::Handling::ActivateOutsideTypeAhead);
     connect(treeKeys, &FocusKeys::activated, this,
-            [this] { tvMusic_NodeClick(m_tree->currentIndex()); });
+            [this] { showTracksOf(m_tree->currentIndex()); });
     auto* remove = new QShortcut(QKeySequence::Delete, m_playlist);
     remove->setContext(Qt::WidgetShortcut);
-    connect(remove, &QShortcut::activated, this, &frmPlayer::cmdDeleteItem_Click);
+    connect(remove, &QShortcut::activated, this, &MainWindow::deleteSelected);
 }
 
 // The player's keys work anywhere in the window; a focused text box keeps the keys it edits with
 // (Qt asks it first), a focused button keeps Space for pressing itself.
-void frmPlayer::connectPlayerKeys() {
+void MainWindow::connectPlayerKeys() {
     MediaPlayer* player = &m_app.player();
     auto bind = [this](const QKeySequence& key, auto&& action) {
         connect(new QShortcut(key, this), &QShortcut::activated, this, action);
@@ -386,20 +386,20 @@ void frmPlayer::connectPlayerKeys() {
         new FocusKeys(button, {Qt::Key_Space}, FocusKeys::Handling::Widget);
 }
 
-void frmPlayer::showTab(int tab) {
+void MainWindow::showTab(int tab) {
     const int previous = m_currentTab;
     m_currentTab = tab;
     m_pages[static_cast<std::size_t>(previous)]->hide();
     m_pages[static_cast<std::size_t>(tab)]->show();
-    SSTab_Click(previous);
+    showSongList(previous);
 }
 
-int frmPlayer::playlistSelection() const {
+int MainWindow::playlistSelection() const {
     const QModelIndexList selected = m_playlist->selectionModel()->selectedIndexes();
     return selected.isEmpty() ? -1 : selected.first().row();
 }
 
-void frmPlayer::selectPlaylistLine(int line) {
+void MainWindow::selectPlaylistLine(int line) {
     if (line < 0) {
         m_playlist->selectionModel()->clear();
         return;
@@ -407,7 +407,7 @@ void frmPlayer::selectPlaylistLine(int line) {
     m_playlist->setCurrentIndex(m_app.playlist().lines()->index(line));
 }
 
-void frmPlayer::lstSongs_DblClick(int index) {
+void MainWindow::addSelectedSong(int index) {
     QListView* list = m_songs[static_cast<std::size_t>(index)];
     const QModelIndexList selected = list->selectionModel()->selectedIndexes();
     if (selected.isEmpty())
@@ -416,20 +416,20 @@ void frmPlayer::lstSongs_DblClick(int index) {
     m_app.playlist().addSong(id.isValid() ? std::optional(id.toLongLong()) : std::nullopt);
 }
 
-void frmPlayer::lstPlaylist_DblClick() {
+void MainWindow::playSelected() {
     m_app.playlist().jumpTo(playlistSelection());
 }
 
-void frmPlayer::cmdDeleteItem_Click() {
+void MainWindow::deleteSelected() {
     m_app.playlist().deleteLine(playlistSelection());
 }
 
-void frmPlayer::cmdClearPlaylist_Click() {
+void MainWindow::clearPlaylist() {
     m_app.playlist().clear();
 }
 
-void frmPlayer::Form_Load() {
-    ResizeControls();
+void MainWindow::load() {
+    layOutControls();
     if (!m_app.loadSettings()) {
         // The dialog belongs to the shown window, so that the sign-in after its Save has the
         // window's Escape and close box.
@@ -438,44 +438,44 @@ void frmPlayer::Form_Load() {
     }
 }
 
-bool frmPlayer::start() {
-    Form_Load();
+bool MainWindow::start() {
+    load();
     if (!m_shown)
         show();
     return isVisible();
 }
 
-void frmPlayer::showEvent(QShowEvent* event) {
+void MainWindow::showEvent(QShowEvent* event) {
     m_shown = true;
     QMainWindow::showEvent(event);
 }
 
-void frmPlayer::bringToFront() {
+void MainWindow::bringToFront() {
     showNormal();
     raise();
     activateWindow();
 }
 
-void frmPlayer::mnuExit_Click() {
-    if (m_dialogs.askYesNo(this, m_app.ProgramName(), tr("Are you sure you want to exit?"),
+void MainWindow::askToExit() {
+    if (m_dialogs.askYesNo(this, m_app.programName(), tr("Are you sure you want to exit?"),
                            UserDialogs::Icon::None))
         m_dialogs.quit();
 }
 
-void frmPlayer::tvMusic_NodeClick(const QModelIndex& index) {
+void MainWindow::showTracksOf(const QModelIndex& index) {
     m_app.library().showTracks(index.data(CatalogueModel::KeyRole).toString());
 }
 
-void frmPlayer::cmdBasicSearch_Click() {
+void MainWindow::search() {
     m_app.library().search(m_searchText->text());
 }
 
-void frmPlayer::SSTab_Click(int previousTab) {
+void MainWindow::showSongList(int previousTab) {
     m_songs[static_cast<std::size_t>(previousTab)]->setVisible(false);
     m_songs[static_cast<std::size_t>(m_tabBar->currentIndex())]->setVisible(true);
 }
 
-void frmPlayer::setBusyPointer(bool busy) {
+void MainWindow::setBusyPointer(bool busy) {
     if (busy == m_busyPointer)
         return;
     m_busyPointer = busy;
@@ -492,7 +492,7 @@ void frmPlayer::setBusyPointer(bool busy) {
 
 // A close request that arrives while a command waits for the server ends that wait, and is
 // carried out when the command has finished, so the command never runs on a window that is gone.
-void frmPlayer::closeEvent(QCloseEvent* event) {
+void MainWindow::closeEvent(QCloseEvent* event) {
     if (m_app.isBusy()) {
         m_closePending = true;
         m_app.cancel();
@@ -502,22 +502,22 @@ void frmPlayer::closeEvent(QCloseEvent* event) {
     QMainWindow::closeEvent(event);
 }
 
-double frmPlayer::twipsPerPixel() const {
+double MainWindow::twipsPerPixel() const {
     return 1440.0 / logicalDpiX();
 }
 
-void frmPlayer::resizeEvent(QResizeEvent* event) {
+void MainWindow::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
-    ResizeControls();
+    layOutControls();
 }
 
-void frmPlayer::changeEvent(QEvent* event) {
+void MainWindow::changeEvent(QEvent* event) {
     QMainWindow::changeEvent(event);
     if (event->type() == QEvent::WindowStateChange)
-        ResizeControls();
+        layOutControls();
 }
 
-void frmPlayer::ResizeControls() {
+void MainWindow::layOutControls() {
     const double tpp = twipsPerPixel();
     const QSize outer = frameGeometry().size();
     WindowState state = WindowState::Normal;
@@ -548,7 +548,7 @@ QRect fitted(QRect r, QSize needed, Qt::Edge anchor) {
 
 // The specified geometry, in pixels; at a font larger than the controls were laid out for, a
 // control grows to what its text needs and what lies below it moves down, so no caption is cut.
-void frmPlayer::applyLayout() {
+void MainWindow::applyLayout() {
     const double tpp = twipsPerPixel();
     const auto px = [tpp](float twips) { return static_cast<int>(std::lround(twips / tpp)); };
     const auto rect = [&px](const TwipRect& r) {

@@ -1,4 +1,4 @@
-#include "frmSettings.h"
+#include "SettingsDialog.h"
 
 #include "SessionSettings.h"
 #include "SettingsFile.h"
@@ -25,7 +25,7 @@ template <typename Widget> Widget* named(Widget* widget, const char* name) {
 
 } // namespace
 
-frmSettings::frmSettings(SessionSettings& mainWindow, UserDialogs& dialogs, QWidget* parent)
+SettingsDialog::SettingsDialog(SessionSettings& mainWindow, UserDialogs& dialogs, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
       m_mainWindow(mainWindow), m_dialogs(dialogs) {
@@ -72,15 +72,15 @@ frmSettings::frmSettings(SessionSettings& mainWindow, UserDialogs& dialogs, QWid
     setTabOrder(m_servername, m_autoRefresh);
     setTabOrder(m_autoRefresh, m_autoPlay);
 
-    connect(m_save, &QPushButton::clicked, this, &frmSettings::cmdSave_Click);
-    connect(m_cancel, &QPushButton::clicked, this, &frmSettings::cmdCancel_Click);
-    Form_Load();
+    connect(m_save, &QPushButton::clicked, this, &SettingsDialog::save);
+    connect(m_cancel, &QPushButton::clicked, this, &SettingsDialog::cancel);
+    load();
     placeControls();
     m_save->setFocus();
 }
 
 // The dialog's design, in twips, at the screen's resolution.
-void frmSettings::placeControls() {
+void SettingsDialog::placeControls() {
     const double tpp = 1440.0 / logicalDpiX();
     auto px = [tpp](int twips) { return static_cast<int>(std::lround(twips / tpp)); };
     auto place = [&](QWidget* w, int left, int top, int width, int height) {
@@ -116,7 +116,7 @@ void frmSettings::placeControls() {
         move(screen->availableGeometry().center() - rect().center());
 }
 
-void frmSettings::Form_Load() {
+void SettingsDialog::load() {
     const SettingsForm form = SettingsForm::load();
     m_servername->setText(form.servername);
     m_username->setText(form.username);
@@ -132,7 +132,7 @@ void frmSettings::Form_Load() {
         form.hasSavedPassword ? tr("Leave empty to keep the saved password") : QString());
 }
 
-void frmSettings::cmdSave_Click() {
+void SettingsDialog::save() {
     SettingsForm form;
     form.servername = m_servername->text();
     form.username = m_username->text();
@@ -142,7 +142,7 @@ void frmSettings::cmdSave_Click() {
     const std::variant<StoredSettings, QString> saved = form.save();
     if (const QString* failure = std::get_if<QString>(&saved)) {
         // Nothing has changed: the old file and the session stay, and so does what was typed.
-        m_dialogs.critical(this, m_mainWindow.ProgramName(),
+        m_dialogs.critical(this, m_mainWindow.programName(),
                            tr("The settings could not be saved to %1:\n%2")
                                .arg(SettingsFile::filePath(), *failure));
         return;
@@ -154,19 +154,19 @@ void frmSettings::cmdSave_Click() {
     m_mainWindow.setAutoRefresh(stored.autoRefresh);
     m_mainWindow.setAutoPlay(stored.autoPlay);
     hide();
-    if (m_dialogs.askYesNo(nullptr, m_mainWindow.ProgramName(),
+    if (m_dialogs.askYesNo(nullptr, m_mainWindow.programName(),
                            tr("Would you like to refresh the library now?"),
                            UserDialogs::Icon::Question))
-        m_mainWindow.RefreshLibrary();
+        m_mainWindow.refreshLibrary();
     accept();
 }
 
-void frmSettings::cmdCancel_Click() {
+void SettingsDialog::cancel() {
     reject();
 }
 
 // No button answers Escape; only Cancel or the close box leave without saving.
-void frmSettings::keyPressEvent(QKeyEvent* event) {
+void SettingsDialog::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Escape) {
         event->ignore();
         return;
