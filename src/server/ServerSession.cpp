@@ -1,5 +1,6 @@
 #include "ServerSession.h"
 
+#include "HttpClient.h"
 #include "ServerFailure.h"
 #include "XmlDocument.h"
 
@@ -13,12 +14,21 @@ ServerSession::ServerSession(SessionState& state, HttpClient& http, UnixClock cl
     : QObject(parent), m_state(state), m_http(http), m_clock(std::move(clock)) {
 }
 
+// The reply is parsed, and read, on the worker the client reads bodies on.
+void ServerSession::fetch(const QUrl& url, XmlDocument& reply, const XmlDocument::Reader& read) {
+    const HttpReply fetched = m_http.get(url, [&reply, &read](QByteArray body) {
+        if (reply.loadBytes(std::move(body)) && read)
+            read(reply);
+    });
+    reply.setFetchResult(fetched.error, fetched.reason);
+}
+
 Handshake ServerSession::handshake() const {
     return Handshake::at(m_clock(), m_state.hashKey);
 }
 
 bool ServerSession::signIn(const Handshake& handshake, XmlDocument& reply) {
-    reply.load(handshake.url(m_state.servername, m_state.username), m_http);
+    fetch(handshake.url(m_state.servername, m_state.username), reply);
     const std::optional<QString> token = Handshake::token(reply);
     if (!token)
         return false;
@@ -28,11 +38,11 @@ bool ServerSession::signIn(const Handshake& handshake, XmlDocument& reply) {
 
 void ServerSession::load(const Request& request, XmlDocument& reply,
                          const XmlDocument::Reader& read, OnLapse onLapse) {
-    reply.load(request(m_state), m_http, read);
+    fetch(request(m_state), reply, read);
     if (onLapse == OnLapse::Fail || ServerFailure::errorCode(reply) != QLatin1String(TokenRefused))
         return;
     emit statusTextChanged(tr("Signing in again..."));
     if (!signIn(handshake(), reply))
         return;
-    reply.load(request(m_state), m_http, read);
+    fetch(request(m_state), reply, read);
 }

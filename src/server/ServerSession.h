@@ -47,6 +47,8 @@ signals:
     void statusTextChanged(const QString& text);
 
 private:
+    void fetch(const QUrl& url, XmlDocument& reply, const XmlDocument::Reader& read = {});
+
     SessionState& m_state;
     HttpClient& m_http;
     UnixClock m_clock;

@@ -1,7 +1,5 @@
 #include "XmlDocument.h"
 
-#include "HttpClient.h"
-
 #include <QCoreApplication>
 
 #ifdef __GLIBC__
@@ -45,17 +43,10 @@ void XmlDocument::fail(const QString& reason) {
     m_failureReason = reason;
 }
 
-bool XmlDocument::load(const QUrl& url, HttpClient& http, const Reader& read) {
-    const HttpReply reply = http.get(url, [this, &read](QByteArray body) {
-        if (loadBytes(std::move(body)) && read)
-            read(*this);
-    });
-    m_fetchError = reply.error;
-    if (!reply.ok()) {
-        fail(reply.reason);
-        return false;
-    }
-    return m_loaded;
+void XmlDocument::setFetchResult(FetchError error, const QString& reason) {
+    m_fetchError = error;
+    if (error != FetchError::None)
+        fail(reason);
 }
 
 void XmlDocument::release() {

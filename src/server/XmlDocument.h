@@ -4,7 +4,6 @@
 
 #include <QByteArray>
 #include <QString>
-#include <QUrl>
 
 #include <pugixml.hpp>
 
@@ -13,18 +12,16 @@
 #include <string>
 #include <string_view>
 
-class HttpClient;
-
 // One XML document: the settings file or one server reply. A failed load of any kind (transport
 // failure, not XML, more than one top-level element) leaves no document element
 // and a reason. DTDs are skipped, never fetched, and no entity beyond XML's own is expanded.
 class XmlDocument {
 public:
-    // Reads a loaded reply on the worker thread that parsed it; see HttpClient::Consumer.
+    // Reads a loaded reply on the worker thread that parsed it; see HttpRequest::Consumer.
     using Reader = std::function<void(XmlDocument& reply)>;
 
-    // Fetches, parses and (when given) reads the reply within the request's one wait.
-    bool load(const QUrl& url, HttpClient& http, const Reader& read = {});
+    // How fetching the reply's bytes went: a failed transfer leaves no document, and its reason.
+    void setFetchResult(FetchError error, const QString& reason);
     // Lets go of the reply's bytes and its nodes once what was wanted of them has been read.
     void release();
     // Parses in place: the document keeps the bytes.
