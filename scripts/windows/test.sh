@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# Tests the Windows build under Wine: the cross-built test executables (server, library, shell,
-# dialogs, playback and the Windows platform suite) against test servers on 127.0.0.1, then the
-# real client on an X server, signed in to the Windows test server, with a pixel check that its
-# tree fills. Builds the SDK and the program first where needed. Prints the counts.
+# Tests the Windows build under Wine: the cross-built test executables (net, xml, server,
+# settings, library, app, shell, dialogs, playback and the Windows platform suite) against test servers
+# on 127.0.0.1, then the real client on an X server, signed in to the Windows test server, with a
+# pixel check that its tree fills. Builds the SDK and the program first where needed. Prints the counts.
 source "$(dirname "$0")/common.sh"
 bash "$repo/scripts/windows/build.sh" >/dev/null
 
@@ -36,7 +36,7 @@ for _ in $(seq 50); do [[ -s "$work/display" ]] && break; sleep 0.1; done
 export DISPLAY=":$(cat "$work/display")"
 
 ran=0 passed=0 failed=()
-for suite in server library shell dialogs playback windows; do
+for suite in net xml server settings library app shell dialogs playback windows; do
   log="$work/$suite.log"
   status=0
   QT_QPA_PLATFORM=offscreen timeout 900 wine "$out/tests/${suite}_tests.exe" >"$log" 2>&1 || status=$?

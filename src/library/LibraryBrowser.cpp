@@ -45,7 +45,7 @@ void LibraryBrowser::setArtistCountText(const QString& text) {
 }
 
 bool LibraryBrowser::endIfCancelled(const XmlDocument& reply, Undo& undo) {
-    if (reply.fetchError() != FetchError::Cancelled)
+    if (!reply.wasCancelled())
         return false;
     if (undo.catalogue)
         m_catalogue.setContents(std::move(*undo.catalogue));

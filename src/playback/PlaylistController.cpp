@@ -78,7 +78,7 @@ void PlaylistController::addSong(std::optional<std::int64_t> songId) {
             return RequestUrl::song(s.servername, s.authToken, songId);
         },
         reply);
-    if (reply.fetchError() == FetchError::Cancelled) {
+    if (reply.wasCancelled()) {
         emit passingStatusTextChanged(tr("Cancelled"));
         return;
     }

@@ -20,7 +20,8 @@ void ServerSession::fetch(const QUrl& url, XmlDocument& reply, const XmlDocument
         if (reply.loadBytes(std::move(body)) && read)
             read(reply);
     });
-    reply.setFetchResult(fetched.error, fetched.reason);
+    if (!fetched.ok())
+        reply.setFetchFailure(fetched.reason, fetched.error == FetchError::Cancelled);
 }
 
 Handshake ServerSession::handshake() const {

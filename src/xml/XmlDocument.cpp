@@ -43,10 +43,9 @@ void XmlDocument::fail(const QString& reason) {
     m_failureReason = reason;
 }
 
-void XmlDocument::setFetchResult(FetchError error, const QString& reason) {
-    m_fetchError = error;
-    if (error != FetchError::None)
-        fail(reason);
+void XmlDocument::setFetchFailure(const QString& reason, bool cancelled) {
+    m_cancelled = cancelled;
+    fail(reason);
 }
 
 void XmlDocument::release() {
@@ -66,6 +65,7 @@ void XmlDocument::release() {
 }
 
 bool XmlDocument::loadBytes(QByteArray bytes) {
+    m_cancelled = false;
     m_failureReason.clear();
     m_document.reset();
     m_buffer = std::move(bytes);

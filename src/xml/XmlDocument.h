@@ -1,7 +1,5 @@
 #pragma once
 
-#include "HttpReply.h"
-
 #include <QByteArray>
 #include <QString>
 
@@ -20,8 +18,9 @@ public:
     // Reads a loaded reply on the worker thread that parsed it; see HttpRequest::Consumer.
     using Reader = std::function<void(XmlDocument& reply)>;
 
-    // How fetching the reply's bytes went: a failed transfer leaves no document, and its reason.
-    void setFetchResult(FetchError error, const QString& reason);
+    // The reply's bytes could not be fetched: no document, and the reason. A cancel is told apart,
+    // since the user asked for it.
+    void setFetchFailure(const QString& reason, bool cancelled);
     // Lets go of the reply's bytes and its nodes once what was wanted of them has been read.
     void release();
     // Parses in place: the document keeps the bytes.
@@ -30,8 +29,8 @@ public:
     pugi::xml_node documentElement() const;
     bool hasDocumentElement() const { return static_cast<bool>(documentElement()); }
     const QString& failureReason() const { return m_failureReason; }
-    // How the last load from a URL failed, if it failed in the transfer.
-    FetchError fetchError() const { return m_fetchError; }
+    // The last fetch was cancelled by the user.
+    bool wasCancelled() const { return m_cancelled; }
 
     // XPath 1.0 location paths. Relative paths start at the document node.
     pugi::xml_node selectSingleNode(const char* path) const;
@@ -52,5 +51,5 @@ private:
     pugi::xml_document m_document;
     bool m_loaded = false;
     QString m_failureReason;
-    FetchError m_fetchError = FetchError::None;
+    bool m_cancelled = false;
 };
