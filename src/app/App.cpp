@@ -1,12 +1,16 @@
 #include "App.h"
 
+#include "AddSongCommand.h"
+#include "CommandRunner.h"
 #include "HttpClient.h"
-#include "LibraryBrowser.h"
+#include "Library.h"
 #include "MediaPlayer.h"
 #include "PlaylistController.h"
+#include "RefreshLibraryCommand.h"
 #include "ServerSession.h"
 #include "SettingsFile.h"
 #include "SonaricVersion.h"
+#include "SongListCommand.h"
 #include "TransferProgress.h"
 
 #ifdef SONARIC_DESKTOP_BUS
@@ -34,25 +38,20 @@ App::App() : App(Options{}) {
 App::App(Options options, QObject* parent)
     : QObject(parent), m_http(std::make_unique<HttpClient>()),
       m_server(std::make_unique<ServerSession>(m_session, *m_http, std::move(options.clock))),
-      m_library(std::make_unique<LibraryBrowser>(*m_server)),
+      m_library(std::make_unique<Library>()),
       m_player(std::make_unique<MediaPlayer>(playerOptions(options))),
-      m_playlist(std::make_unique<PlaylistController>(*m_server, *m_player)),
-      m_progress(std::make_unique<TransferProgress>(*m_http)) {
-    connect(m_http.get(), &HttpClient::busyChanged, this, &App::requestRunningChanged);
-
-    connect(m_server.get(), &ServerSession::statusTextChanged, &m_status, &StatusText::showPassing);
-    connect(m_library.get(), &LibraryBrowser::statusTextChanged, &m_status, &StatusText::show);
-    connect(m_library.get(), &LibraryBrowser::passingStatusTextChanged, &m_status,
+      m_playlist(std::make_unique<PlaylistController>(*m_player)),
+      m_progress(std::make_unique<TransferProgress>(*m_http)),
+      m_commands(std::make_unique<CommandRunner>()) {
+    connect(m_commands.get(), &CommandRunner::statusTextChanged, &m_status, &StatusText::show);
+    connect(m_commands.get(), &CommandRunner::passingStatusTextChanged, &m_status,
             &StatusText::showPassing);
     connect(m_playlist.get(), &PlaylistController::statusTextChanged, &m_status, &StatusText::show);
-    connect(m_playlist.get(), &PlaylistController::passingStatusTextChanged, &m_status,
-            &StatusText::showPassing);
     connect(m_playlist.get(), &PlaylistController::added, &m_status, &StatusText::endPassing);
 
-    connect(m_library.get(), &LibraryBrowser::busyChanged, this, &App::busyChanged);
-    connect(m_playlist.get(), &PlaylistController::busyChanged, this, &App::busyChanged);
-    connect(m_library.get(), &LibraryBrowser::failureReported, this, &App::failureReported);
-    connect(m_playlist.get(), &PlaylistController::failureReported, this, &App::failureReported);
+    connect(m_commands.get(), &CommandRunner::busyChanged, this, &App::busyChanged);
+    connect(m_commands.get(), &CommandRunner::failureReported, this, &App::failureReported);
+    connect(m_commands.get(), &CommandRunner::ended, this, &App::commandEnded);
 
 #ifdef SONARIC_DESKTOP_BUS
     // Once the event loop runs, after the window is shown: the window never waits for the bus.
@@ -87,15 +86,27 @@ bool App::loadSettings() {
 }
 
 void App::refreshLibrary() {
-    m_library->refreshLibrary();
+    m_commands->run(std::make_unique<RefreshLibraryCommand>(*m_server, *m_library));
+}
+
+void App::showTracks(const QString& nodeKey) {
+    m_commands->run(SongListCommand::tracks(*m_server, *m_library, nodeKey));
+}
+
+void App::search(const QString& text) {
+    m_commands->run(SongListCommand::search(*m_server, *m_library, text));
+}
+
+void App::addSong(std::optional<std::int64_t> songId) {
+    m_commands->run(std::make_unique<AddSongCommand>(*m_server, *m_playlist, songId));
 }
 
 bool App::isBusy() const {
-    return m_library->isBusy() || m_playlist->isBusy() || m_http->isBusy();
+    return m_commands->isRunning();
 }
 
 void App::cancel() {
-    m_http->cancel();
+    m_commands->cancel();
 }
 
 #ifdef SONARIC_DESKTOP_BUS

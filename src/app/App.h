@@ -10,11 +10,13 @@
 #include <QDBusConnection>
 #endif
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 
+class CommandRunner;
 class HttpClient;
-class LibraryBrowser;
+class Library;
 class MediaPlayer;
 class PlaylistController;
 class ServerSession;
@@ -24,6 +26,7 @@ class TransferProgress;
 // the library, the playlist and its player, the desktop's media controls and notifications, the
 // progress of a request) and says what goes on: the status text, whether a command waits for the
 // server, the failures to report. A window shows what it says and forwards what the user asks.
+// The commands run one at a time: one asked for while another runs is dropped.
 class App : public QObject, public SessionSettings {
     Q_OBJECT
 
@@ -65,7 +68,13 @@ public:
     void setAutoPlay(bool value) override {
         m_session.autoPlay = value;
     }
+    // Signs in and builds the catalogue tree.
     void refreshLibrary() override;
+    // Lists the tracks of a tree node ("artist<id>" or "album<id>").
+    void showTracks(const QString& nodeKey);
+    void search(const QString& text);
+    // A song of one of the lists; no id when the server listed it with none that is usable.
+    void addSong(std::optional<std::int64_t> songId);
 
     HttpClient& http() {
         return *m_http;
@@ -73,7 +82,7 @@ public:
     ServerSession& server() {
         return *m_server;
     }
-    LibraryBrowser& library() {
+    Library& library() {
         return *m_library;
     }
     MediaPlayer& player() {
@@ -89,17 +98,17 @@ public:
         return m_status;
     }
 
-    // A command waits for the server.
+    // A command runs, or its failure is being reported.
     bool isBusy() const;
-    // Ends the wait of the running command, if any.
+    // Ends the running command, if any, as if it had not started.
     void cancel();
 
 signals:
-    // A request to the server started or ended: the user's input is held back meanwhile.
-    void requestRunningChanged(bool running);
-    // The busy pointer: a command waits for the server.
+    // A command waits for the server: the pointer says so, and the user's input is held back.
     void busyChanged(bool busy);
     void failureReported(const QString& message);
+    // A command is over, its failure reported.
+    void commandEnded();
     // The desktop asked for the window.
     void raiseRequested();
 
@@ -112,8 +121,10 @@ private:
     StatusText m_status;
     std::unique_ptr<HttpClient> m_http;
     std::unique_ptr<ServerSession> m_server;
-    std::unique_ptr<LibraryBrowser> m_library;
+    std::unique_ptr<Library> m_library;
     std::unique_ptr<MediaPlayer> m_player;
     std::unique_ptr<PlaylistController> m_playlist;
     std::unique_ptr<TransferProgress> m_progress;
+    // Last: a command still running is cancelled before what it works on goes.
+    std::unique_ptr<CommandRunner> m_commands;
 };

@@ -3,7 +3,6 @@
 // How a request to a server failed, if it did.
 enum class FetchError {
     None,
-    Busy,        // another request of this client is still running
     Cancelled,   // the user ended the wait
     BadAddress,  // the server name is no http or https address; nothing was sent
     Unreachable, // refused, unknown host, dropped connection

@@ -1,47 +1,34 @@
 #include "HttpClient.h"
 
-#include "HttpRequest.h"
-
-#include <QEventLoop>
-#include <QScopeGuard>
+#include <algorithm>
 
 HttpClient::HttpClient(QObject* parent) : QObject(parent) {
 }
 
 HttpClient::~HttpClient() = default;
 
-HttpReply HttpClient::get(const QUrl& url) {
-    return get(url, Consumer());
+std::unique_ptr<HttpRequest> HttpClient::request(const QUrl& url, Consumer consume) {
+    auto request = std::make_unique<HttpRequest>(
+        m_manager, url, HttpLimits{m_stallTimeout, HttpLimits::MaxReplyBytes, m_lowSpeed},
+        std::move(consume));
+    HttpRequest* started = request.get();
+    connect(started, &HttpRequest::started, this, [this, started] { setRunning(started, true); });
+    connect(started, &HttpRequest::finished, this, [this, started] { setRunning(started, false); });
+    connect(started, &QObject::destroyed, this,
+            [this](const QObject* dropped) { setRunning(dropped, false); });
+    connect(started, &HttpRequest::progress, this, &HttpClient::transferProgress);
+    connect(started, &HttpRequest::reading, this, &HttpClient::replyReceived);
+    return request;
 }
 
-HttpReply HttpClient::get(const QUrl& url, const Consumer& consume) {
-    if (m_busy) {
-        // A timer or a queued event reached us while our own wait was running.
-        HttpReply result;
-        result.error = FetchError::Busy;
-        result.reason = tr("Another request is still running.");
-        return result;
-    }
-    m_busy = true;
-    emit busyChanged(true);
-    const auto idle = qScopeGuard([this] {
-        m_request = nullptr;
-        m_busy = false;
-        emit busyChanged(false);
-    });
-    HttpRequest request(m_manager, url, {m_stallTimeout, HttpLimits::MaxReplyBytes, m_lowSpeed},
-                        consume);
-    connect(&request, &HttpRequest::progress, this, &HttpClient::transferProgress);
-    connect(&request, &HttpRequest::reading, this, &HttpClient::replyReceived);
-    m_request = &request;
-    QEventLoop wait;
-    connect(&request, &HttpRequest::finished, &wait, &QEventLoop::quit);
-    request.start();
-    wait.exec();
-    return request.takeResult();
-}
-
-void HttpClient::cancel() {
-    if (m_request)
-        m_request->cancel();
+void HttpClient::setRunning(const QObject* request, bool running) {
+    const auto found = std::find(m_running.begin(), m_running.end(), request);
+    if (running == (found != m_running.end()))
+        return;
+    if (running)
+        m_running.push_back(request);
+    else
+        m_running.erase(found);
+    if (m_running.size() == (running ? 1u : 0u))
+        emit busyChanged(running);
 }

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "HttpLimits.h"
-#include "HttpReply.h"
 #include "HttpRequest.h"
 
 #include <QNetworkAccessManager>
@@ -9,11 +8,11 @@
 #include <QUrl>
 
 #include <chrono>
+#include <memory>
+#include <vector>
 
-// A GET that returns to its caller only when the reply is complete or has failed, while the
-// event loop keeps running, so callers can be written as straight-line code without freezing the
-// window. The window keeps user input away during the wait, apart from its ways out, which end
-// up in cancel(). The request itself is an HttpRequest, under the limits of HttpLimits.
+// Makes the client's requests, under one set of limits, and says when any of them is under way
+// and how far the running one has got.
 class HttpClient : public QObject {
     Q_OBJECT
 
@@ -31,15 +30,12 @@ public:
     LowSpeedLimit lowSpeedLimit() const { return m_lowSpeed; }
     void setLowSpeedLimit(LowSpeedLimit limit) { m_lowSpeed = limit; }
 
-    bool isBusy() const { return m_busy; }
+    // A request that has been started and has not finished or been dropped.
+    bool isBusy() const { return !m_running.empty(); }
 
-    HttpReply get(const QUrl& url);
-    // Fetches the URL and hands the body to `consume` on a worker thread: one wait, for the
-    // transfer and the reading both. A cancel during the reading lets it finish, then reports the
-    // request as cancelled.
-    HttpReply get(const QUrl& url, const Consumer& consume);
-    // Ends the running request as cancelled; does nothing when none runs.
-    void cancel();
+    // A GET of the URL, not started yet; `consume` reads its body on a worker thread. Dropping
+    // the request cancels it.
+    std::unique_ptr<HttpRequest> request(const QUrl& url, Consumer consume = {});
 
 signals:
     void busyChanged(bool busy);
@@ -49,9 +45,10 @@ signals:
     void replyReceived();
 
 private:
+    void setRunning(const QObject* request, bool running);
+
     QNetworkAccessManager m_manager;
     std::chrono::milliseconds m_stallTimeout = DefaultStallTimeout;
     LowSpeedLimit m_lowSpeed;
-    HttpRequest* m_request = nullptr;
-    bool m_busy = false;
+    std::vector<const QObject*> m_running;
 };

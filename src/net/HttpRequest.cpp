@@ -18,6 +18,7 @@ HttpRequest::~HttpRequest() {
 }
 
 void HttpRequest::start() {
+    emit started();
     const QString scheme = m_url.scheme().toLower();
     if (!m_url.isValid() || m_url.host().isEmpty() ||
         (scheme != QLatin1String("http") && scheme != QLatin1String("https"))) {
@@ -48,7 +49,6 @@ void HttpRequest::onTransferFinished() {
     m_transfer = nullptr;
     if (!reply.ok() || !m_consume)
         return finish(std::move(reply));
-    emit reading();
     // The pieces are joined on the worker too: for a large reply that is a copy worth keeping
     // off the GUI thread.
     HttpReply body;
@@ -64,6 +64,8 @@ void HttpRequest::onTransferFinished() {
             return true;
         }
     }));
+    // Last: whoever hears it may drop the request.
+    emit reading();
 }
 
 void HttpRequest::onRead() {

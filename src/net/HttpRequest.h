@@ -36,6 +36,7 @@ public:
     HttpReply takeResult() { return std::move(m_result); }
 
 signals:
+    void started();
     // Bytes of the reply so far, and its announced length or -1.
     void progress(qint64 received, qint64 total);
     // The last byte is in; reading it begins.

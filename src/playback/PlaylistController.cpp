@@ -1,14 +1,8 @@
 #include "PlaylistController.h"
 
 #include "MediaPlayer.h"
-#include "RequestUrl.h"
-#include "ServerFailure.h"
-#include "ServerSession.h"
 #include "SongDetails.h"
 #include "StreamAddress.h"
-#include "XmlDocument.h"
-
-#include <QScopeGuard>
 
 namespace {
 
@@ -24,8 +18,8 @@ QString isolated(const QString& field) {
 
 } // namespace
 
-PlaylistController::PlaylistController(ServerSession& server, MediaPlayer& player, QObject* parent)
-    : QObject(parent), m_server(server), m_player(player), m_lines(player) {
+PlaylistController::PlaylistController(MediaPlayer& player, QObject* parent)
+    : QObject(parent), m_player(player), m_lines(player) {
     connect(&m_player, &MediaPlayer::currentItemChanged, this,
             &PlaylistController::showCurrentItem);
     connect(&m_player, &MediaPlayer::itemFailed, this,
@@ -36,13 +30,6 @@ PlaylistController::PlaylistController(ServerSession& server, MediaPlayer& playe
 
 QString PlaylistController::statusOfFailedItem(const QString& title) {
     return tr("Could not play \"%1\"").arg(title);
-}
-
-void PlaylistController::setBusy(bool busy) {
-    if (m_busy == busy)
-        return;
-    m_busy = busy;
-    emit busyChanged(busy);
 }
 
 void PlaylistController::setNowPlaying(const QString& text) {
@@ -62,76 +49,21 @@ void PlaylistController::showCurrentItem(const std::shared_ptr<MediaItem>& item)
                   isolated(item->info(AlbumInfo)));
 }
 
-void PlaylistController::addSong(std::optional<std::int64_t> songId) {
-    if (m_busy)
-        return;
-    if (!songId) {
-        reportFailure(idNotANumber());
-        return;
-    }
-    setBusy(true);
-    const auto idle = qScopeGuard([this] { setBusy(false); });
-
-    XmlDocument reply;
-    m_server.load(
-        [songId = *songId](const SessionState& s) {
-            return RequestUrl::song(s.servername, s.authToken, songId);
-        },
-        reply);
-    if (reply.wasCancelled()) {
-        emit passingStatusTextChanged(tr("Cancelled"));
-        return;
-    }
-    // Every field is read before anything changes, so a line never lacks its item.
-    const std::optional<SongDetails> song = readSong(reply);
-    if (!song)
-        return;
-    std::shared_ptr<MediaItem> item = m_player.createItem(StreamAddress::parse(song->url));
-    item->setInfo(TitleInfo, song->title);
-    item->setInfo(ArtistInfo, song->artist);
-    item->setInfo(AlbumInfo, song->album);
-    if (!m_player.append(std::move(item))) {
-        reportFailure(notHttpAddress());
-        return;
-    }
+bool PlaylistController::add(const SongDetails& song, bool autoPlay) {
+    std::shared_ptr<MediaItem> item = m_player.createItem(StreamAddress::parse(song.url));
+    item->setInfo(TitleInfo, song.title);
+    item->setInfo(ArtistInfo, song.artist);
+    item->setInfo(AlbumInfo, song.album);
+    if (!m_player.append(std::move(item)))
+        return false;
     const int line = count();
     m_lines.insertRows(line, 1);
-    m_lines.setData(m_lines.index(line), song->title);
+    m_lines.setData(m_lines.index(line), song.title);
     emit selectRequested(line);
     emit added();
-    if (m_server.state().autoPlay && count() == 1)
+    if (autoPlay && count() == 1)
         m_player.play();
-}
-
-std::optional<SongDetails> PlaylistController::readSong(const XmlDocument& reply) {
-    SongDetails song = SongDetails::read(reply);
-    switch (song.problem) {
-    case SongDetails::Problem::None:
-        return song;
-    case SongDetails::Problem::NotHttpAddress:
-        reportFailure(notHttpAddress());
-        break;
-    case SongDetails::Problem::Incomplete:
-        reportFailure(ServerFailure::message(reply));
-        break;
-    }
-    return std::nullopt;
-}
-
-// The pointer is back before the box appears: the box waits for the user, not the server.
-void PlaylistController::reportFailure(const QString& message) {
-    setBusy(false);
-    emit failureReported(message);
-    emit statusTextChanged(QString());
-}
-
-QString PlaylistController::idNotANumber() {
-    return tr("The server listed this song with an id that is not a whole number, so it cannot "
-              "be added.");
-}
-
-QString PlaylistController::notHttpAddress() {
-    return tr("The server sent a stream address that is not http or https.");
+    return true;
 }
 
 void PlaylistController::jumpTo(int line) {

@@ -2,7 +2,7 @@
 
 #include "App.h"
 #include "FocusKeys.h"
-#include "LibraryBrowser.h"
+#include "Library.h"
 #include "MediaPlayer.h"
 #include "PlayerControlBar.h"
 #include "PlayerKeys.h"
@@ -252,10 +252,10 @@ void MainWindow::describeControls() {
     m_tabBar->setTabToolTip(1, tr("Search for songs by text"));
 }
 
-// During a request only Escape and the close box reach the program; both end the request.
+// While a command runs only Escape and the close box reach the program; both end the command.
 void MainWindow::connectRequestGate() {
     auto* gate = new RequestInputGate(this);
-    connect(&m_app, &App::requestRunningChanged, gate, &RequestInputGate::setActive);
+    connect(&m_app, &App::busyChanged, gate, &RequestInputGate::setActive);
     connect(gate, &RequestInputGate::cancelRequested, &m_app, &App::cancel);
     connect(&m_app.progress(), &TransferProgress::changed, this, &MainWindow::showTransferProgress);
 }
@@ -276,12 +276,10 @@ void MainWindow::showTransferProgress() {
 }
 
 void MainWindow::connectLibrary() {
-    LibraryBrowser* library = &m_app.library();
+    Library* library = &m_app.library();
     connect(&m_app.status(), &StatusText::textChanged, m_statusPanel1, &SpokenLabel::showText);
-    connect(library, &LibraryBrowser::artistCountTextChanged, m_statusPanel2,
-            &SpokenLabel::showText);
-    connect(library, &LibraryBrowser::searchEnabledChanged, m_searchButton,
-            &QPushButton::setEnabled);
+    connect(library, &Library::artistCountTextChanged, m_statusPanel2, &SpokenLabel::showText);
+    connect(library, &Library::searchEnabledChanged, m_searchButton, &QPushButton::setEnabled);
     connect(&m_app, &App::busyChanged, this, &MainWindow::setBusyPointer);
     connect(&m_app, &App::raiseRequested, this, &MainWindow::bringToFront);
     connect(&m_app, &App::failureReported, this, [this](const QString& message) {
@@ -413,7 +411,7 @@ void MainWindow::addSelectedSong(int index) {
     if (selected.isEmpty())
         return;
     const QVariant id = selected.first().data(SongListModel::IdRole);
-    m_app.playlist().addSong(id.isValid() ? std::optional(id.toLongLong()) : std::nullopt);
+    m_app.addSong(id.isValid() ? std::optional(id.toLongLong()) : std::nullopt);
 }
 
 void MainWindow::playSelected() {
@@ -463,11 +461,11 @@ void MainWindow::askToExit() {
 }
 
 void MainWindow::showTracksOf(const QModelIndex& index) {
-    m_app.library().showTracks(index.data(CatalogueModel::KeyRole).toString());
+    m_app.showTracks(index.data(CatalogueModel::KeyRole).toString());
 }
 
 void MainWindow::search() {
-    m_app.library().search(m_searchText->text());
+    m_app.search(m_searchText->text());
 }
 
 void MainWindow::showSongList(int previousTab) {
@@ -484,21 +482,11 @@ void MainWindow::setBusyPointer(bool busy) {
         return;
     }
     QApplication::restoreOverrideCursor();
-    if (m_closePending) {
-        m_closePending = false;
-        close();
-    }
 }
 
-// A close request that arrives while a command waits for the server ends that wait, and is
-// carried out when the command has finished, so the command never runs on a window that is gone.
+// Closing the window ends a command that waits for the server, as Escape does.
 void MainWindow::closeEvent(QCloseEvent* event) {
-    if (m_app.isBusy()) {
-        m_closePending = true;
-        m_app.cancel();
-        event->ignore();
-        return;
-    }
+    m_app.cancel();
     QMainWindow::closeEvent(event);
 }
 

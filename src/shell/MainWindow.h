@@ -101,6 +101,5 @@ private:
     QLabel* m_cancelHint = nullptr;
     int m_currentTab = 0;
     bool m_busyPointer = false;
-    bool m_closePending = false;
     bool m_shown = false;
 };

@@ -2,10 +2,10 @@
 
 #include <QObject>
 
-// While a request waits for the server, the user's input is kept from every window of the
-// program, so that no command starts in the middle of another. Two ways out stay open: Escape
-// asks for the request to be cancelled, and closing a window reaches that window as usual (the
-// main window cancels the request and closes once its command has ended).
+// While a command waits for the server, the user's input is kept from every window of the
+// program, so that nothing is asked of a program that is busy. Two ways out stay open: Escape
+// asks for the command to be cancelled, and closing a window reaches that window as usual (the
+// main window cancels the command and closes).
 class RequestInputGate : public QObject {
     Q_OBJECT
 

@@ -1,6 +1,6 @@
 #include "TransferProgress.h"
 #include "Eventually.h"
-#include "HttpClient.h"
+#include "Fetch.h"
 #include "TestServer.h"
 
 #include <QElapsedTimer>
@@ -39,8 +39,8 @@ protected:
 
     HttpReply fetch(const HttpClient::Consumer& consume = {}) {
         clock.start();
-        return http.get(QUrl(server.url() + "/server/xml.server.php?action=artists&auth="),
-                        consume);
+        return ::fetch(http, QUrl(server.url() + "/server/xml.server.php?action=artists&auth="),
+                       consume);
     }
 };
 

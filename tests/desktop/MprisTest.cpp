@@ -57,7 +57,7 @@ protected:
     void openOnBus() {
         mpris = makeWindowOnBus(bus);
         ASSERT_EQ(mpris->service(), "org.mpris.MediaPlayer2.sonaric_client");
-        app->refreshLibrary();
+        refresh();
     }
 
     // The fake takes the desktop's notification service on the test's bus.
@@ -83,9 +83,9 @@ TEST_F(Desktop, TheBusNamesRaisesAndDrivesTheRealPlayer) {
     EXPECT_TRUE(eventually([&] { return !window->isMinimized(); }, 2000));
     EXPECT_FALSE(mpris->property("CanPlay").toBool());
     EXPECT_FALSE(mpris->property("CanPause").toBool());
-    app->playlist().addSong(1);
-    app->playlist().addSong(2);
-    app->playlist().addSong(3);
+    addSong(1);
+    addSong(2);
+    addSong(3);
     EXPECT_EQ(mpris->property("PlaybackStatus").toString(), "Stopped");
     EXPECT_TRUE(mpris->property("CanPlay").toBool());
     EXPECT_TRUE(mpris->lastAnnounced("CanPlay").toBool());
@@ -165,7 +165,7 @@ TEST_F(Desktop, TrackIdsAreNeverReused) {
     QSet<QString> seen;
     for (int round = 0; round < 3; ++round) {
         for (std::int64_t id : {1, 2, 3}) {
-            app->playlist().addSong(id);
+            addSong(id);
             app->playlist().jumpTo(app->playlist().count() - 1);
             const QString track =
                 mpris->metadata().value("mpris:trackid").value<QDBusObjectPath>().path();
@@ -183,7 +183,7 @@ TEST_F(Desktop, TrackIdsAreNeverReused) {
 TEST_F(Desktop, AnUnknownLengthIsLeftOut) {
     // The stream is slow to start: its song is current before its length is known.
     server->setFault(SonaricTestServer::Fault::Delay, "stream", 1500);
-    app->playlist().addSong(1);
+    addSong(1);
     app->playlist().jumpTo(0);
     const QVariantMap early = mpris->metadata();
     EXPECT_EQ(early.value("xesam:title").toString(), "Dawn");
@@ -198,8 +198,8 @@ TEST_F(Desktop, EverySeekIsAnnouncedWhereItLanded) {
     options.toneSeconds = 30;
     TestServer longSongs(Catalogue::demo(), options);
     app->setServername(longSongs.url());
-    app->refreshLibrary();
-    app->playlist().addSong(1);
+    refresh();
+    addSong(1);
     app->playlist().jumpTo(0);
     ASSERT_TRUE(eventually([&] { return player().canSeek() && player().duration() > 0; }));
     auto* slider = window->findChild<QSlider*>("playerSeek");
@@ -241,8 +241,8 @@ TEST_F(Desktop, ANewSongIsAnnouncedWhileTheWindowIsInactiveAndShownAsText) {
     ASSERT_TRUE(offerNotifications(notifications));
     const std::string markup = "<b>Bold</b> & <img src=\"x.png\">";
     server->setSongFields({{}, markup, markup, "<i>Album</i>"});
-    app->playlist().addSong(1);
-    app->playlist().addSong(2);
+    addSong(1);
+    addSong(2);
     app->playlist().jumpTo(0);
     ASSERT_TRUE(eventually([&] { return notifications.summaries.size() == 1; }));
     app->playlist().jumpTo(1);
@@ -282,7 +282,7 @@ TEST_F(Desktop, AServiceThatComesOrChangesIsAskedAgain) {
                    : QString("nothing");
     };
     for (int id : {1, 2, 3})
-        app->playlist().addSong(id);
+        addSong(id);
     app->playlist().jumpTo(0);
     ASSERT_TRUE(eventually([&] { return player().playbackState() == PlaybackState::Playing; }));
 

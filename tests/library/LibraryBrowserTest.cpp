@@ -1,3 +1,4 @@
+#include "AddSongCommand.h"
 #include "ClientFixture.h"
 #include "SonaricVersion.h"
 
@@ -22,12 +23,12 @@ protected:
 // its status under the busy pointer; the tree follows the replies' order.
 TEST_F(Library, RefreshSignsInShowsEachStepAndBuildsTheTree) {
     openWindow();
-    QSignalSpy statuses(&library(), &LibraryBrowser::statusTextChanged);
+    QSignalSpy statuses(&app->status(), &StatusText::textChanged);
     QStringList cursors;
-    QObject::connect(&library(), &LibraryBrowser::statusTextChanged, window.get(),
+    QObject::connect(&app->status(), &StatusText::textChanged, window.get(),
                      [&] { cursors << (QApplication::overrideCursor() ? "busy" : "idle"); });
     const qint64 before = QDateTime::currentSecsSinceEpoch();
-    app->refreshLibrary();
+    refresh();
     const auto handshakes = server.requestsOf("handshake");
     ASSERT_EQ(handshakes.size(), 1u);
     const qint64 sent = std::stoll(handshakes[0].parameters.at("timestamp"));
@@ -63,7 +64,7 @@ TEST_F(Library, RefreshSignsInShowsEachStepAndBuildsTheTree) {
     server->setReply("artists",
                      R"(<root><artist id="77"><name>New</name><songs>1</songs></artist></root>)");
     server->setReply("albums", "<root/>");
-    app->refreshLibrary();
+    refresh();
     EXPECT_EQ(treeTexts(), (QStringList{"artist0=Various", "artist77=New (1)"}));
     EXPECT_EQ(artistCount(), "1 artists");
 }
@@ -93,13 +94,13 @@ TEST_F(Library, AFailedRefreshSaysWhyAndKeepsWhatItMay) {
     for (const auto& c : cases) {
         server->clearOverrides();
         openLibrary();
-        library().showTracks("album10");
-        library().search("dawn");
+        showTracks("album10");
+        search("dawn");
         const QString token = app->session().authToken;
         dialogs.shown.clear();
         server->clearRequests();
         c.arrange();
-        app->refreshLibrary();
+        refresh();
         EXPECT_EQ(dialogs.texts("critical"), QStringList{c.message}) << c.name;
         EXPECT_EQ(dialogs.shown.back().title, "Windows Sonaric Client");
         EXPECT_EQ(status(), "Library refresh failed") << c.name;
@@ -124,7 +125,7 @@ TEST_F(Library, AFailedRenewalIsReportedOnceWithoutALoop) {
     server->expireSessions();
     server->clearRequests();
     app->setHashKey(Sha256().hex(QStringLiteral("changed on the server")));
-    library().search("dusk");
+    search("dusk");
     EXPECT_EQ(dialogs.texts("critical"), QStringList{"Error Authenticating[Sonaric Error: 401]"});
     EXPECT_EQ(server.requestsOf("handshake").size(), 1u);
     EXPECT_EQ(server.requestsOf("search_songs").size(), 1u);
@@ -134,14 +135,14 @@ TEST_F(Library, AFailedRenewalIsReportedOnceWithoutALoop) {
     dialogs.shown.clear();
     app->setHashKey(Sha256().hex(QStringLiteral("demo")));
     server->setReply("search_songs", "<root><error code=\"401\">Session Expired</error></root>");
-    library().search("dusk");
+    search("dusk");
     EXPECT_EQ(dialogs.texts("critical"), QStringList{"Session Expired[Sonaric Error: 401]"});
     EXPECT_EQ(server.requestsOf("search_songs").size(), 3u);
     // The refresh signs in itself: its own requests are not renewed.
     dialogs.shown.clear();
     server->clearRequests();
     server->setReply("artists", "<root><error code=\"401\">Session Expired</error></root>");
-    app->refreshLibrary();
+    refresh();
     EXPECT_EQ(dialogs.texts("critical"), QStringList{"Session Expired[Sonaric Error: 401]"});
     EXPECT_EQ(server.requestsOf("handshake").size(), 1u);
 }
@@ -153,12 +154,13 @@ TEST_F(Library, TrackListsFollowTheNodeKey) {
     view->expand(quiet);
     const QModelIndex album = library().catalogue()->index(0, 0, quiet);
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(album).center());
+    settle();
     EXPECT_EQ(songs(0), (QStringList{"Dawn#1", "Noon#2", "Dusk#3"}));
     EXPECT_EQ(control<QListView>("lstSongs0")->model()->rowCount(), 3);
     EXPECT_EQ(filterOf("album_songs"), "10");
-    library().showTracks("album70000");
+    showTracks("album70000");
     EXPECT_EQ(songs(0), (QStringList{"High Note#40001", "Higher Note#40002"}));
-    library().showTracks("artist0");
+    showTracks("artist0");
     EXPECT_EQ(songs(0), (QStringList{"Beach Song#11", "Sunset Song#12"}));
     EXPECT_EQ(filterOf("artist_songs"), "0");
     EXPECT_EQ(status(), "");
@@ -166,7 +168,7 @@ TEST_F(Library, TrackListsFollowTheNodeKey) {
     expectIdle();
     for (const QString& key : {QString("Album7"), QString("various"), QString()}) {
         server->clearRequests();
-        library().showTracks(key);
+        showTracks(key);
         EXPECT_TRUE(songs(0).isEmpty()) << key.toStdString();
         EXPECT_TRUE(server->requests().empty());
     }
@@ -179,17 +181,18 @@ TEST_F(Library, SongsWhoseIdIsNoWholeNumberAreListedButNotAdded) {
         <song id="1e3"><title>b</title></song><song id="99999999999999999999"><title>c</title></song>
         <song id="4000000000"><title>d</title></song></root>)");
     openWindow().show();
-    library().showTracks("album1");
+    showTracks("album1");
     EXPECT_EQ(songs(0), (QStringList{"a#12", "b#none", "c#none", "d#4000000000"}));
     QListView* list = control<QListView>("lstSongs0");
     const auto add = [&](int row) {
         const QPoint at = list->visualRect(list->model()->index(row, 0)).center();
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
         QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+        settle();
     };
     add(1);
     add(2);
-    EXPECT_EQ(dialogs.texts("critical"), QStringList(2, PlaylistController::idNotANumber()));
+    EXPECT_EQ(dialogs.texts("critical"), QStringList(2, AddSongCommand::idNotANumber()));
     EXPECT_TRUE(server.requestsOf("song").empty());
     EXPECT_EQ(app->playlist().count(), 0);
     add(3);
@@ -206,17 +209,19 @@ TEST_F(Library, SearchSendsTheTextExactlyAsTyped) {
           QStringLiteral("夜の音"), QStringLiteral("a+b=c?d%20"), QString()}) {
         box->setText(text);
         QTest::keyClick(box, Qt::Key_Return);
+        settle();
         EXPECT_EQ(QString::fromStdString(filterOf("search_songs")), text);
     }
     box->setText(QStringLiteral("ночная"));
     QTest::mouseClick(control<QPushButton>("cmdBasicSearch"), Qt::LeftButton);
+    settle();
     EXPECT_EQ(songs(1), QStringList{QStringLiteral("Ночная песня - Café Żółw & Ωμέγα Sound#8")});
     EXPECT_EQ(status(), "Search Complete");
-    library().search("nothing matches this");
+    search("nothing matches this");
     EXPECT_TRUE(songs(1).isEmpty());
     EXPECT_EQ(status(), "Search Complete");
     // A song added from the hits leaves the search's result where it is.
-    app->playlist().addSong(8);
+    addSong(8);
     EXPECT_EQ(app->playlist().count(), 1);
     EXPECT_EQ(status(), "Search Complete");
     EXPECT_TRUE(dialogs.shown.empty());

@@ -1,5 +1,5 @@
-// Replies are parsed and read on a worker thread while the GUI thread waits in the request's own
-// wait: the window keeps painting, the user's way out still works, and the models change only on
+// Replies are parsed and read on a worker thread while the GUI thread goes on: the window keeps
+// painting, the user's way out still works, and the models change only on
 // the GUI thread, once, at the end (the models abort when filled from another thread).
 #include "ClientFixture.h"
 
@@ -15,21 +15,21 @@ TEST_F(ReplyReading, ACancelDuringReadingPutsEverythingBack) {
         int replyToCancel; // counted from the command's first reply
         std::function<void()> run;
     } cases[] = {
-        {"refresh, artists", 2, [this] { app->refreshLibrary(); }},
-        {"refresh, albums", 3, [this] { app->refreshLibrary(); }},
-        {"track list", 1, [this] { library().showTracks("album11"); }},
-        {"search", 1, [this] { library().search("o"); }},
+        {"refresh, artists", 2, [this] { refresh(); }},
+        {"refresh, albums", 3, [this] { refresh(); }},
+        {"track list", 1, [this] { showTracks("album11"); }},
+        {"search", 1, [this] { search("o"); }},
     };
     openLibrary();
-    library().showTracks("album10");
-    library().search("dawn");
+    showTracks("album10");
+    search("dawn");
     const QStringList tree = treeTexts(), tracks = songLines(0), found = songLines(1);
     for (const auto& c : cases) {
         int replies = 0;
         const QMetaObject::Connection cancelling =
             QObject::connect(&app->http(), &HttpClient::replyReceived, window.get(), [&] {
                 if (++replies == c.replyToCancel)
-                    app->http().cancel();
+                    app->cancel();
             });
         c.run();
         QObject::disconnect(cancelling);
@@ -52,7 +52,7 @@ TEST_F(ReplyReading, TheWindowPaintsWhileAReplyIsRead) {
     app->setServername(big.url());
     app->http().setStallTimeout(HttpClient::DefaultStallTimeout);
     window->show();
-    app->refreshLibrary();
+    refresh();
     QListView* list = control<QListView>("lstSongs0");
     int paints = 0, ticks = 0;
     bool reading = false;
@@ -78,7 +78,7 @@ TEST_F(ReplyReading, TheWindowPaintsWhileAReplyIsRead) {
     QObject::connect(&app->http(), &HttpClient::replyReceived, window.get(),
                      [&] { reading = true; });
     tick.start();
-    library().search("Song");
+    search("Song");
     reading = false;
     EXPECT_EQ(library().songs(1)->count(), 200000);
     EXPECT_GT(ticks, 0);

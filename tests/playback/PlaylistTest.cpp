@@ -27,7 +27,7 @@ protected:
 
     void addAll(std::initializer_list<std::int64_t> ids) {
         for (std::int64_t id : ids)
-            playlist().addSong(id);
+            addSong(id);
     }
 };
 
@@ -35,19 +35,20 @@ protected:
 // clear arms it again; without, only a double-clicked playlist line plays.
 TEST_F(Playlist, AutoPlayStartsTheFirstAddAndADoubleClickedLinePlays) {
     app->setAutoPlay(true);
-    library().showTracks("album10");
+    showTracks("album10");
     QListView* songs = control<QListView>("lstSongs0");
     const QPoint noon = songs->visualRect(songs->model()->index(1, 0)).center();
     QSignalSpy started(&engine(), &MpvPlayer::playbackStarted);
     QTest::mouseClick(songs->viewport(), Qt::LeftButton, {}, noon);
     QTest::mouseDClick(songs->viewport(), Qt::LeftButton, {}, noon);
+    settle();
     ASSERT_EQ(playlist().lines()->stringList(), QStringList{"Noon"});
     EXPECT_EQ(server.requestsOf("song").back().parameters.at("filter"), "2");
     ASSERT_TRUE(waitForPlayback(started));
     EXPECT_EQ(nowPlaying(), (QStringList{"Noon", "The Quiet Ones", "Morning Light"}));
     ASSERT_TRUE(eventually([&] { return engine().position() > 0.3; }, PlaybackWait));
     const double before = engine().position();
-    playlist().addSong(1);
+    addSong(1);
     EXPECT_EQ(selectedLine(), 1);
     QTest::qWait(300);
     EXPECT_EQ(engine().playlistPos(), 0);
@@ -60,7 +61,7 @@ TEST_F(Playlist, AutoPlayStartsTheFirstAddAndADoubleClickedLinePlays) {
     expectInStep();
     ASSERT_TRUE(eventually([&] { return engine().isIdle(); }, PlaybackWait));
     started.clear();
-    playlist().addSong(3);
+    addSong(3);
     ASSERT_TRUE(waitForPlayback(started));
     EXPECT_EQ(nowPlaying().value(0), "Dusk");
 

@@ -80,7 +80,7 @@ protected:
 #endif
         window->show();
         for (std::int64_t id : {1, 2, 3})
-            app->playlist().addSong(id);
+            addSong(id);
         ASSERT_EQ(app->playlist().count(), 3);
     }
 

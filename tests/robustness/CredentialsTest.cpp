@@ -28,12 +28,12 @@ TEST_F(Credentials, ThePasswordAppearsNowhere) {
         dialogs.answerYes = true;
         QTest::mouseClick(dialog.findChild<QPushButton*>("cmdSave"), Qt::LeftButton);
     }
-    app->library().search("dawn");
-    app->playlist().addSong(1);
+    search("dawn");
+    addSong(1);
     secretServer->setFault(SonaricTestServer::Fault::NotFound, "search_songs");
-    app->library().search("x");
+    search("x");
     app->setHashKey("wrong");
-    app->refreshLibrary();
+    refresh();
     qInstallMessageHandler(previous);
 
     ASSERT_FALSE(app->session().authToken.isEmpty());

@@ -3,7 +3,6 @@
 // memory, and nothing the user had is lost.
 #include "ClientFixture.h"
 #include "MemoryUse.h"
-#include "ServerSession.h"
 
 namespace {
 
@@ -18,9 +17,9 @@ struct Operation {
 };
 const Operation Operations[] = {
     {"Refresh", "handshake", [](App& a) { a.refreshLibrary(); }, "Library refreshed"},
-    {"TrackList", "album_songs", [](App& a) { a.library().showTracks("album10"); }, ""},
-    {"Search", "search_songs", [](App& a) { a.library().search("o"); }, "Search Complete"},
-    {"AddSong", "song", [](App& a) { a.playlist().addSong(3); }, ""},
+    {"TrackList", "album_songs", [](App& a) { a.showTracks("album10"); }, ""},
+    {"Search", "search_songs", [](App& a) { a.search("o"); }, "Search Complete"},
+    {"AddSong", "song", [](App& a) { a.addSong(3); }, ""},
 };
 
 class FaultMatrix;
@@ -55,16 +54,16 @@ public:
     std::unique_ptr<TestServer> other;
 
     const Operation& op() const { return std::get<0>(GetParam()); }
-    bool refresh() const { return action() == "handshake"; }
+    bool isRefresh() const { return action() == "handshake"; }
     const FaultCase& fault() const { return std::get<1>(GetParam()); }
     std::string action() const { return op().action; }
 
     QString expectedMessage() const {
-        return refresh() && fault().refreshReadsIt ? QString() : fault().message;
+        return isRefresh() && fault().refreshReadsIt ? QString() : fault().message;
     }
     bool fails() const { return !expectedMessage().isEmpty(); }
     QString expectedStatus() const {
-        return !fails() ? op().doneStatus : refresh() ? "Library refresh failed" : "";
+        return !fails() ? op().doneStatus : isRefresh() ? "Library refresh failed" : "";
     }
 };
 
@@ -106,7 +105,7 @@ const FaultCase Cases[] = {
      "Access denied[Sonaric Error: 403]"},
     {"WrongShape",
      [](FaultMatrix& t) {
-         if (t.refresh())
+         if (t.isRefresh())
              t.server->setReply("artists", "<root><artist id=\"1\"><songs>1</songs></artist>"
                                            "<artist><name>No id</name></artist></root>");
          else
@@ -161,16 +160,16 @@ TEST_P(FaultMatrix, EndsIdleAndLosesNothing) {
     appData.writeSettings(settingsText("0"));
     const QByteArray settings = appData.settingsBytes();
     openLibrary(true);
-    library().showTracks("album10");
-    app->playlist().addSong(1);
-    app->playlist().addSong(2);
+    showTracks("album10");
+    addSong(1);
+    addSong(2);
     ASSERT_TRUE(dialogs.shown.empty());
     const QString token = app->session().authToken;
     const QStringList tree = treeTexts();
     const QStringList playlist = app->playlist().lines()->stringList();
 
     QStringList statuses;
-    QObject::connect(&app->server(), &ServerSession::statusTextChanged, window.get(),
+    QObject::connect(&app->status(), &StatusText::textChanged, window.get(),
                      [&](const QString& text) { statuses << text; });
     fault().arrange(*this);
     MemoryUse::resetPeak();
@@ -178,6 +177,7 @@ TEST_P(FaultMatrix, EndsIdleAndLosesNothing) {
     QElapsedTimer clock;
     clock.start();
     op().run(*app);
+    settle();
     const double seconds = clock.elapsed() / 1000.0, grown = MemoryUse::peakMiB() - before;
     std::printf("[ measure  ] %.1f s, peak memory +%.0f MiB\n", seconds, grown);
     EXPECT_LT(seconds, 60);
@@ -214,21 +214,21 @@ TEST_P(FaultMatrix, EndsIdleAndLosesNothing) {
     EXPECT_EQ(lines, playlist);
     // A refresh signs in afresh and builds the tree anew; one that fails leaves the tree empty.
     // Only a lapsed session signs in again, once, and the repeated request's result is shown.
-    const bool renews = fault().signsInAgain && !refresh();
+    const bool renews = fault().signsInAgain && !isRefresh();
     EXPECT_EQ(statuses.count("Signing in again..."), renews ? 1 : 0);
-    EXPECT_EQ(app->session().authToken == token, fails() || !(refresh() || renews));
-    if (!fails() && action() != "song" && !refresh()) {
+    EXPECT_EQ(app->session().authToken == token, fails() || !(isRefresh() || renews));
+    if (!fails() && action() != "song" && !isRefresh()) {
         EXPECT_GT(library().songs(action() == "search_songs" ? 1 : 0)->count(), 0);
     }
-    if (!refresh() || fails()) {
-        EXPECT_EQ(treeTexts(), refresh() ? QStringList() : tree);
+    if (!isRefresh() || fails()) {
+        EXPECT_EQ(treeTexts(), isRefresh() ? QStringList() : tree);
     }
 
     // And it answers the next command.
     server->clearOverrides();
     app->setServername(server.url());
     dialogs.shown.clear();
-    library().search("dawn");
+    search("dawn");
     EXPECT_TRUE(dialogs.shown.empty());
     EXPECT_EQ(library().songs(1)->count(), 1);
 }

@@ -29,7 +29,7 @@ protected:
     void openWithRealDialogs() {
         makeWindow({}, &realDialogs);
         pointAt(server.url()).show();
-        app->refreshLibrary();
+        refresh();
     }
 
     ShownBox addAndCatchTheBox() {
@@ -46,7 +46,7 @@ protected:
         });
         poll.start();
         clock.start();
-        app->playlist().addSong(1);
+        addSong(1);
         return shown;
     }
 };
@@ -85,7 +85,7 @@ TEST_F(Rendering, SongTextsAreShownLiterallyInEveryPlace) {
     const QString markup = "<b style=\"font-size:72px\">Loud</b> & <i>proud</i>";
     openLibrary(true);
     server->setSongFields({{}, markup.toStdString(), markup.toStdString(), {}});
-    app->playlist().addSong(1);
+    addSong(1);
     ASSERT_TRUE(dialogs.shown.empty());
     // The stream fails, so the title also reaches the status bar.
     server->setFault(Fault::NotFound, "stream");
@@ -111,7 +111,7 @@ TEST_F(Rendering, OneFieldCannotReorderAnother) {
     auto linesBelowTheTitle = [&](const QString& title) {
         app->playlist().clear();
         server->setSongFields({{}, title.toStdString(), "Artist Name", "Album Name"});
-        app->playlist().addSong(1);
+        addSong(1);
         app->playlist().jumpTo(0);
         QCoreApplication::processEvents();
         const int line = label->fontMetrics().lineSpacing();

@@ -25,7 +25,7 @@ protected:
         file.write(QByteArray::fromStdString(SonaricTestServer::toneWav(1, 1, 8000)));
         file.close();
         openLibrary();
-        app->playlist().addSong(1);
+        addSong(1);
         ASSERT_TRUE(dialogs.shown.empty());
     }
 
@@ -55,7 +55,7 @@ TEST_F(StreamAddresses, AnythingButHttpIsRefusedWhole) {
     for (const QString& address : addresses) {
         dialogs.shown.clear();
         server->setSongFields({address.toStdString(), {}, {}, {}});
-        app->playlist().addSong(3);
+        addSong(3);
         EXPECT_EQ(dialogs.texts("critical"),
                   QStringList{"The server sent a stream address that is not http or https."})
             << address.toStdString();
@@ -72,7 +72,7 @@ TEST_F(StreamAddresses, AnythingButHttpIsRefusedWhole) {
     dialogs.shown.clear();
     server->setSongFields({streamOf(3).replace("http:", "HTTP:").toStdString(), {}, {}, {}});
     QSignalSpy started(&engine(), &MpvPlayer::playbackStarted);
-    app->playlist().addSong(3);
+    addSong(3);
     app->playlist().jumpTo(1);
     EXPECT_TRUE(dialogs.shown.empty());
     EXPECT_TRUE(started.wait(5000));

@@ -20,7 +20,7 @@ protected:
         makeWindow();
         pointAt(url);
         dialogs.shown.clear();
-        app->refreshLibrary();
+        refresh();
     }
 };
 
@@ -37,7 +37,7 @@ TEST_F(Tls, ATrustedServerSignsInAndPlaysWhereThePlayerTrustsItToo) {
         app->setAutoPlay(true);
         QSignalSpy started(&app->player().engine(), &MpvPlayer::playbackStarted);
         QSignalSpy ended(&app->player().engine(), &MpvPlayer::entryEnded);
-        app->playlist().addSong(1);
+        addSong(1);
         if (playerTrusts) {
             ASSERT_TRUE(started.wait(5000));
             EXPECT_TRUE(app->player().currentItem()->url().toString().startsWith("https:"));

@@ -18,8 +18,8 @@ protected:
 
 TEST_F(WaysOut, EscapeEndsATricklingSearchAndPutsTheListBack) {
     openLibrary(true);
-    library().search("dawn");
-    app->playlist().addSong(1);
+    search("dawn");
+    addSong(1);
     server->setFault(Fault::Trickle, "search_songs", 1000);
     app->http().setStallTimeout(HttpClient::DefaultStallTimeout);
     bool playlistKept = false;
@@ -43,7 +43,7 @@ TEST_F(WaysOut, EscapeEndsATricklingSearchAndPutsTheListBack) {
     });
     QElapsedTimer clock;
     clock.start();
-    library().search("o");
+    search("o");
     EXPECT_LT(clock.elapsed(), 5000);
     EXPECT_EQ(progressShown, (QStringList{"lblTransfer", "prgTransfer", "lblCancelHint",
                                           "bytes at a rate", "Searching..."}));
@@ -60,12 +60,12 @@ TEST_F(WaysOut, EscapeEndsATricklingSearchAndPutsTheListBack) {
 // refresh cancelled after its sign-in keeps the new token, as the reading tests show.)
 TEST_F(WaysOut, ACancelledSignInPutsEverythingBack) {
     openLibrary(true);
-    library().showTracks("album10");
+    showTracks("album10");
     const QString token = app->session().authToken;
     const QString artistCount = control<QLabel>("StatusBarPanel2")->text();
     server->setFault(Fault::Trickle, "handshake", 1000);
     escapeAfter(300);
-    app->refreshLibrary();
+    refresh();
     EXPECT_TRUE(dialogs.shown.empty());
     EXPECT_EQ(status(), "Cancelled");
     EXPECT_EQ(app->session().authToken, token);
@@ -80,11 +80,11 @@ TEST_F(WaysOut, EscapeEndsAnAddAndTheCloseBoxASearch) {
     openLibrary(true);
     server->setFault(Fault::Trickle, "song", 1000);
     escapeAfter(300);
-    app->playlist().addSong(1);
+    addSong(1);
     EXPECT_EQ(app->playlist().count(), 0);
     EXPECT_EQ(status(), "Cancelled");
     server->clearOverrides();
-    app->playlist().addSong(1);
+    addSong(1);
     EXPECT_EQ(app->playlist().count(), 1);
     EXPECT_EQ(status(), "");
 
@@ -93,7 +93,7 @@ TEST_F(WaysOut, EscapeEndsAnAddAndTheCloseBoxASearch) {
     QTimer::singleShot(300, window.get(), [&] { window->close(); });
     QElapsedTimer clock;
     clock.start();
-    library().search("o");
+    search("o");
     EXPECT_LT(clock.elapsed(), 5000);
     EXPECT_FALSE(window->isVisible());
     EXPECT_TRUE(dialogs.shown.empty());

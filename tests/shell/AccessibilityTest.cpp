@@ -27,7 +27,7 @@ protected:
     void SetUp() override {
         openWindow();
         ASSERT_TRUE(activate());
-        app->refreshLibrary();
+        refresh();
     }
 };
 
@@ -76,7 +76,7 @@ TEST_F(Accessibility, ChangingTextsAreSpokenAsTheyChange) {
     EXPECT_EQ(nameOf(control<QLabel>("lblNowPlaying")), "Now playing");
 
     for (std::int64_t id : {3, 1, 3})
-        app->playlist().addSong(id);
+        addSong(id);
     app->playlist().jumpTo(2);
     MediaPlayer& player = app->player();
     ASSERT_TRUE(eventually([&] { return player.playbackState() == PlaybackState::Playing; }));

@@ -75,9 +75,9 @@ protected:
         openWindow();
         window->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
-        app->refreshLibrary();
+        refresh();
         for (std::int64_t id : {1, 2})
-            app->playlist().addSong(id);
+            addSong(id);
         app->playlist().jumpTo(0);
         ASSERT_TRUE(
             eventually([&] { return !control<QLabel>("lblNowPlaying")->text().isEmpty(); }));

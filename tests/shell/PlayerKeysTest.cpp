@@ -19,7 +19,7 @@ protected:
         openWindow();
         ASSERT_TRUE(activate());
         for (std::int64_t id : {1, 2, 3})
-            app->playlist().addSong(id);
+            addSong(id);
         app->playlist().jumpTo(1);
         ASSERT_TRUE(eventually([&] { return player().canSeek(); }));
     }
@@ -119,6 +119,7 @@ TEST_F(PlayerKeys, TabsSwitchAndTextBoxesKeepTheirKeys) {
 TEST_F(PlayerKeys, CommandsAndFocusedControlsHaveTheirKeys) {
     const std::size_t handshakes = server.requestsOf("handshake").size();
     QTest::keyClick(window.get(), Qt::Key_R, Qt::ControlModifier);
+    settle();
     EXPECT_EQ(server.requestsOf("handshake").size(), handshakes + 1);
     QTest::keyClick(window.get(), Qt::Key_F, Qt::ControlModifier);
     EXPECT_EQ(window->findChild<QTabBar*>("SSTabBar")->currentIndex(), 1);
@@ -126,11 +127,13 @@ TEST_F(PlayerKeys, CommandsAndFocusedControlsHaveTheirKeys) {
     EXPECT_TRUE(search->hasFocus());
     QTest::keyClicks(search, "dusk");
     QTest::keyClick(search, Qt::Key_Return);
+    settle();
     auto* results = window->findChild<QListView*>("lstSongs1");
     ASSERT_EQ(results->model()->rowCount(), 1);
     results->setFocus();
     results->setCurrentIndex(results->model()->index(0, 0));
     QTest::keyClick(results, Qt::Key_Return);
+    settle();
     auto* playlist = window->findChild<QListView*>("lstPlaylist");
     ASSERT_EQ(playlist->model()->rowCount(), 4);
     playlist->setFocus();
@@ -172,6 +175,7 @@ TEST_F(PlayerKeys, CommandsAndFocusedControlsHaveTheirKeys) {
         ASSERT_EQ(found.size(), 1) << c.node.toStdString();
         tree->setCurrentIndex(found[0]);
         QTest::keyClick(tree, c.key);
+        settle();
         EXPECT_EQ(tracks->model()->rowCount(), c.songs) << c.node.toStdString();
     }
 }

@@ -4,7 +4,7 @@
 #include "App.h"
 #include "Eventually.h"
 #include "HttpClient.h"
-#include "LibraryBrowser.h"
+#include "Library.h"
 #include "MainWindow.h"
 #include "MediaPlayer.h"
 #include "PlaylistController.h"
@@ -120,23 +120,34 @@ protected:
         openWindow();
         if (shown)
             window->show();
-        app->refreshLibrary();
+        refresh();
         return *window;
     }
 
     // As the program starts: the form loads, the window is shown, and then what start-up queued
-    // (the library refresh) runs.
+    // (the library refresh) runs to its end.
     void startUp() {
         EXPECT_TRUE(window->start());
         QCoreApplication::sendPostedEvents(app.get(), QEvent::MetaCall);
+        settle();
     }
+
+    // Waits for the running command, if any, to end, its failure reported.
+    void settle() {
+        ASSERT_TRUE(eventually([this] { return !app->isBusy(); }, 20000));
+    }
+
+    // The commands as the user starts them, each waited for.
+    void refresh() { app->refreshLibrary(), settle(); }
+    void showTracks(const QString& key) { app->showTracks(key), settle(); }
+    void search(const QString& text) { app->search(text), settle(); }
+    void addSong(std::optional<std::int64_t> id) { app->addSong(id), settle(); }
 
     QString status() { return control<QLabel>("StatusBarPanel1")->text(); }
 
     // Nothing is waited on: no request, no busy pointer.
     void expectIdle() {
-        EXPECT_FALSE(library().isBusy());
-        EXPECT_FALSE(app->playlist().isBusy());
+        EXPECT_FALSE(app->isBusy());
         EXPECT_FALSE(app->http().isBusy());
         EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     }
@@ -157,7 +168,7 @@ protected:
         return QTest::qWaitForWindowActive(window.get());
     }
 
-    LibraryBrowser& library() { return app->library(); }
+    Library& library() { return app->library(); }
     MediaPlayer& player() { return app->player(); }
     MpvPlayer& engine() { return player().engine(); }
 

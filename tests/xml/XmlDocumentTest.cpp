@@ -1,5 +1,5 @@
 #include "XmlDocument.h"
-#include "HttpClient.h"
+#include "Fetch.h"
 #include "TestServer.h"
 
 #include <QElapsedTimer>
@@ -101,22 +101,31 @@ TEST_F(XmlDocumentUrl, LoadsAReplyOverHttpPlainOrCompressed) {
     for (const char* encoding : {"", "gzip", "gzip-members", "deflate", "raw-deflate"}) {
         server->setReplyEncoding(encoding);
         XmlDocument doc;
-        EXPECT_TRUE(doc.loadBytes(http.get(actionUrl("artists")).takeBody())) << encoding;
+        EXPECT_TRUE(doc.loadBytes(fetch(http, actionUrl("artists")).takeBody())) << encoding;
         EXPECT_EQ(XmlDocument::text(doc.selectSingleNode("/root/error")), "Session Expired");
         EXPECT_EQ(XmlDocument::attribute(doc.selectSingleNode("/root/error"), "code"), "401");
     }
     EXPECT_EQ(server->requests().back().headers.at("Accept-Encoding"), "gzip, deflate");
 }
 
-// The straight-line get keeps the event loop running while it waits (the reading tests count its
-// ticks); what reaches us meanwhile cannot start a second request.
-TEST_F(XmlDocumentUrl, ASecondRequestDuringTheWaitIsRefused) {
-    server->setFault(SonaricTestServer::Fault::Delay, "", 300);
-    HttpReply nested;
-    QTimer::singleShot(50, &http, [&] { nested = http.get(actionUrl("artists")); });
-    EXPECT_TRUE(http.get(actionUrl("artists")).ok());
-    EXPECT_EQ(nested.error, FetchError::Busy);
+// The client is busy from a request's start until its end or its drop, however many overlap.
+TEST_F(XmlDocumentUrl, TheClientIsBusyWhileARequestRuns) {
+    QSignalSpy busy(&http, &HttpClient::busyChanged);
+    server->setFault(SonaricTestServer::Fault::Trickle, "albums", 1000);
+    const std::unique_ptr<HttpRequest> dropped = http.request(actionUrl("albums"));
+    dropped->start();
+    EXPECT_TRUE(fetch(http, actionUrl("artists")).ok());
+    EXPECT_TRUE(http.isBusy());
+    dropped->cancel();
+    QSignalSpy ended(dropped.get(), &HttpRequest::finished);
+    ASSERT_TRUE(ended.wait(5000));
     EXPECT_FALSE(http.isBusy());
+    std::unique_ptr<HttpRequest> unfinished = http.request(actionUrl("albums"));
+    unfinished->start();
+    EXPECT_TRUE(http.isBusy());
+    unfinished.reset();
+    EXPECT_FALSE(http.isBusy());
+    EXPECT_EQ(busy.count(), 4);
 }
 
 } // namespace

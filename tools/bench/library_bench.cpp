@@ -4,9 +4,10 @@
 #include "App.h"
 #include "BenchDialogs.h"
 #include "BenchTable.h"
+#include "BenchWait.h"
 #include "GapMeter.h"
 #include "HttpClient.h"
-#include "LibraryBrowser.h"
+#include "Library.h"
 #include "MainWindow.h"
 #include "ServerProcess.h"
 #include "Sha256.h"
@@ -57,7 +58,7 @@ Floor measureFloor(HttpClient& http, const QString& base, const QString& token) 
         QElapsedTimer t;
         t.start();
         HttpReply reply =
-            http.get(QUrl(base + "/server/xml.server.php?action=" + action + "&auth=" + token));
+            fetch(http, QUrl(base + "/server/xml.server.php?action=" + action + "&auth=" + token));
         const QByteArray body = reply.takeBody();
         floor.httpMs += static_cast<double>(t.nsecsElapsed()) / 1e6;
         t.restart();
@@ -125,7 +126,7 @@ int main(int argc, char* argv[]) {
         QStringList marks;
         double httpMs = 0;
         qint64 httpStart = 0;
-        QObject::connect(&app.library(), &LibraryBrowser::statusTextChanged, &window,
+        QObject::connect(&app.status(), &StatusText::textChanged, &window,
                          [&](const QString& text) {
                              marks << text;
                              times << clock.nsecsElapsed();
@@ -142,7 +143,7 @@ int main(int argc, char* argv[]) {
             httpMs = 0;
             clock.start();
             gaps.start();
-            app.refreshLibrary();
+            runCommand(app, [&] { app.refreshLibrary(); });
             QApplication::processEvents(); // the tree's first paint of the new catalogue
             const double total = static_cast<double>(clock.nsecsElapsed()) / 1e6;
             refreshGaps.push_back(gaps.stop());
@@ -187,7 +188,7 @@ int main(int argc, char* argv[]) {
         MainWindow window(app, dialogs);
         configure(app, lists.url());
         window.show();
-        app.refreshLibrary();
+        runCommand(app, [&] { app.refreshLibrary(); });
         QApplication::processEvents();
         auto timed = [](auto&& work) {
             QElapsedTimer t;
@@ -198,20 +199,21 @@ int main(int argc, char* argv[]) {
         };
         const QString base = lists.url();
         const QString token = app.session().authToken;
-        app.library().showTracks("album1");
+        runCommand(app, [&] { app.showTracks("album1"); });
         gaps.start();
-        trackMs = timed([&] { app.library().showTracks("album1"); });
+        trackMs = timed([&] { runCommand(app, [&] { app.showTracks("album1"); }); });
         trackGap = gaps.stop();
         trackLines = app.library().songs(0)->count();
         trackGetMs = timed([&] {
-            app.http().get(
-                QUrl(base + "/server/xml.server.php?action=album_songs&filter=1&auth=" + token));
+            fetch(app.http(),
+                  QUrl(base + "/server/xml.server.php?action=album_songs&filter=1&auth=" + token));
         });
-        searchMs = timed([&] { app.library().search("Song"); });
+        searchMs = timed([&] { runCommand(app, [&] { app.search("Song"); }); });
         searchLines = app.library().songs(1)->count();
         searchGetMs = timed([&] {
-            app.http().get(QUrl(
-                base + "/server/xml.server.php?action=search_songs&filter=Song&auth=" + token));
+            fetch(app.http(),
+                  QUrl(base +
+                       "/server/xml.server.php?action=search_songs&filter=Song&auth=" + token));
         });
     }
 
@@ -224,7 +226,7 @@ int main(int argc, char* argv[]) {
         configure(app, huge.url());
         app.http().setStallTimeout(std::chrono::seconds(120));
         window.show();
-        app.refreshLibrary();
+        runCommand(app, [&] { app.refreshLibrary(); });
         QApplication::processEvents();
         QElapsedTimer clock;
         qint64 lastByte = 0;
@@ -233,7 +235,7 @@ int main(int argc, char* argv[]) {
         resetPeak();
         clock.start();
         gaps.start();
-        app.library().search("Song");
+        runCommand(app, [&] { app.search("Song"); });
         QApplication::processEvents(); // the list's first paint
         hugeAfterLastByte = static_cast<double>(clock.nsecsElapsed() - lastByte) / 1e6;
         hugeGap = gaps.stop();

@@ -3,6 +3,7 @@
 #include "App.h"
 #include "BenchDialogs.h"
 #include "BenchTable.h"
+#include "BenchWait.h"
 #include "MainWindow.h"
 #include "MediaPlayer.h"
 #include "PlaylistController.h"
@@ -11,7 +12,6 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QEventLoop>
 #include <QTimer>
 
 #include <algorithm>
@@ -24,19 +24,6 @@ namespace {
 double median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
     return values.empty() ? -1 : values[values.size() / 2];
-}
-
-// Runs the event loop until the signal fires or the limit passes; true when it fired.
-template <typename Signal> bool waitFor(MpvPlayer* sender, Signal signal, int limitMs) {
-    QEventLoop loop;
-    bool fired = false;
-    QObject::connect(sender, signal, &loop, [&] {
-        fired = true;
-        loop.quit();
-    });
-    QTimer::singleShot(limitMs, &loop, &QEventLoop::quit);
-    loop.exec();
-    return fired;
 }
 
 } // namespace
@@ -64,7 +51,7 @@ int main(int argc, char* argv[]) {
     app.setHashKey(Sha256().hex(QStringLiteral("demo")));
     app.setAutoPlay(true);
     window.show();
-    app.refreshLibrary();
+    runCommand(app, [&] { app.refreshLibrary(); });
 
     MpvPlayer& engine = app.player().engine();
     std::vector<double> starts;
@@ -72,7 +59,7 @@ int main(int argc, char* argv[]) {
         app.playlist().clear();
         QElapsedTimer clock;
         clock.start();
-        app.playlist().addSong(1 + round % 3);
+        app.addSong(1 + round % 3);
         if (!waitFor(&engine, &MpvPlayer::playbackStarted, 5000)) {
             std::fprintf(stderr,
                          "playback did not start (valid %d, entries %d, idle %d, lines %d)\n",
@@ -86,8 +73,8 @@ int main(int argc, char* argv[]) {
     std::vector<double> gaps;
     for (int round = 0; round < 5; ++round) {
         app.playlist().clear();
-        app.playlist().addSong(1);
-        app.playlist().addSong(2);
+        runCommand(app, [&] { app.addSong(1); });
+        runCommand(app, [&] { app.addSong(2); });
         if (!waitFor(&engine, &MpvPlayer::playbackStarted, 5000))
             return 1;
         QElapsedTimer clock;

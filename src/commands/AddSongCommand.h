@@ -1,0 +1,34 @@
+#pragma once
+
+#include "Command.h"
+
+#include <cstdint>
+#include <optional>
+
+class PlaylistController;
+class ServerCall;
+class ServerSession;
+
+// Fetches a song's details and appends it to the playlist; starts playing under the auto-play
+// rule. A song listed without a usable id is refused before anything is asked of the server. A
+// successful add says nothing of its own in the status bar.
+class AddSongCommand : public Command {
+    Q_OBJECT
+
+public:
+    AddSongCommand(ServerSession& server, PlaylistController& playlist,
+                   std::optional<std::int64_t> songId, QObject* parent = nullptr);
+
+    static QString idNotANumber();
+    static QString notHttpAddress();
+
+protected:
+    void run() override;
+
+private:
+    void onLoaded(const ServerCall& call);
+
+    ServerSession& m_server;
+    PlaylistController& m_playlist;
+    std::optional<std::int64_t> m_songId;
+};

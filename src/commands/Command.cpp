@@ -1,0 +1,69 @@
+#include "Command.h"
+
+#include "ServerCall.h"
+
+Command::~Command() = default;
+
+void Command::start() {
+    if (m_state != State::Ready)
+        return;
+    m_state = State::Running;
+    emit started();
+    run();
+}
+
+void Command::cancel() {
+    if (m_state != State::Running)
+        return;
+    // Waits for a reading under way, which writes to what restore() gives back.
+    m_call.reset();
+    restore();
+    m_state = State::Cancelled;
+    emit passingStatusTextChanged(tr("Cancelled"));
+    emit cancelled();
+}
+
+void Command::showStatus(const QString& text) {
+    if (isRunning())
+        emit statusTextChanged(text);
+}
+
+void Command::post(std::function<void()> action) {
+    QMetaObject::invokeMethod(
+        this,
+        [this, action = std::move(action)] {
+            if (isRunning())
+                action();
+        },
+        Qt::QueuedConnection);
+}
+
+void Command::await(std::unique_ptr<ServerCall> call, std::function<void(const ServerCall&)> then) {
+    if (m_call)
+        m_call.release()->deleteLater();
+    m_call = std::move(call);
+    connect(m_call.get(), &ServerCall::renewing, this, &Command::passingStatusTextChanged);
+    connect(m_call.get(), &ServerCall::finished, this, [this, then = std::move(then)] {
+        // A call ended by someone else's cancel is the user's cancel all the same.
+        if (m_call->wasCancelled()) {
+            m_call.release()->deleteLater();
+            return cancel();
+        }
+        then(*m_call);
+    });
+    m_call->start();
+}
+
+void Command::finish() {
+    if (!isRunning())
+        return;
+    m_state = State::Finished;
+    emit finished();
+}
+
+void Command::fail(const QString& message, const QString& statusText) {
+    if (!isRunning())
+        return;
+    m_state = State::Failed;
+    emit failed(message, statusText);
+}

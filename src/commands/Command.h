@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+class ServerCall;
+
+// Something the user asked for that waits for the server. start() returns at once; the command
+// then says what it does, and ends exactly once: finished(), failed() or cancelled(). cancel() is
+// its one way to end early: at once, leaving everything as it was before start(), the call under
+// way dropped with whatever it had read. A command is dropped only once it has ended.
+class Command : public QObject {
+    Q_OBJECT
+
+public:
+    enum class State { Ready, Running, Finished, Failed, Cancelled };
+
+    using QObject::QObject;
+    ~Command() override;
+
+    State state() const { return m_state; }
+    bool isRunning() const { return m_state == State::Running; }
+
+    void start();
+    void cancel();
+
+signals:
+    void started();
+    void statusTextChanged(const QString& text);
+    // What went on meanwhile ("Signing in again...", "Cancelled"): over once the next add succeeds.
+    void passingStatusTextChanged(const QString& text);
+    void finished();
+    // The report for the user, and the status text to show once it has been read.
+    void failed(const QString& message, const QString& statusText);
+    void cancelled();
+
+protected:
+    virtual void run() = 0;
+    // Gives back what the command has changed so far.
+    virtual void restore() {}
+
+    // Says what the command does; nothing once it has ended, so that a text a reader posted
+    // before a cancel never shows after it.
+    void showStatus(const QString& text);
+    // Runs `action` on the GUI thread, unless the command has ended by then: for readers.
+    void post(std::function<void()> action);
+    // Starts the call as the command's current one, and `then` once it has finished.
+    void await(std::unique_ptr<ServerCall> call, std::function<void(const ServerCall&)> then);
+    void finish();
+    void fail(const QString& message, const QString& statusText = QString());
+
+private:
+    std::unique_ptr<ServerCall> m_call;
+    State m_state = State::Ready;
+};

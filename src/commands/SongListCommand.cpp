@@ -1,0 +1,83 @@
+#include "SongListCommand.h"
+
+#include "Library.h"
+#include "RequestUrl.h"
+#include "ServerFailure.h"
+#include "ServerSession.h"
+#include "XmlDocument.h"
+
+namespace {
+constexpr char AlbumPrefix[] = "album";
+constexpr char ArtistPrefix[] = "artist";
+} // namespace
+
+SongListCommand::SongListCommand(ServerSession& server, SongListModel& list, bool withArtist)
+    : m_server(server), m_list(list), m_withArtist(withArtist) {
+}
+
+std::unique_ptr<SongListCommand> SongListCommand::tracks(ServerSession& server, Library& library,
+                                                         const QString& nodeKey) {
+    std::unique_ptr<SongListCommand> command(
+        new SongListCommand(server, *library.songs(Library::LibraryList), false));
+    if (nodeKey.startsWith(QLatin1String(AlbumPrefix))) {
+        command->m_fetchingText = tr("Fetching album tracks...");
+        command->m_request =
+            [id = nodeKey.mid(qsizetype(sizeof(AlbumPrefix) - 1))](const SessionState& s) {
+                return RequestUrl::albumSongs(s.servername, s.authToken, id);
+            };
+    } else if (nodeKey.startsWith(QLatin1String(ArtistPrefix))) {
+        command->m_fetchingText = tr("Fetching artist tracks...");
+        command->m_request =
+            [id = nodeKey.mid(qsizetype(sizeof(ArtistPrefix) - 1))](const SessionState& s) {
+                return RequestUrl::artistSongs(s.servername, s.authToken, id);
+            };
+    }
+    return command;
+}
+
+std::unique_ptr<SongListCommand> SongListCommand::search(ServerSession& server, Library& library,
+                                                         const QString& text) {
+    std::unique_ptr<SongListCommand> command(
+        new SongListCommand(server, *library.songs(Library::SearchList), true));
+    command->m_fetchingText = tr("Searching...");
+    command->m_doneText = tr("Search Complete");
+    command->m_request = [text](const SessionState& s) {
+        return RequestUrl::searchSongs(s.servername, s.authToken, text);
+    };
+    return command;
+}
+
+void SongListCommand::run() {
+    m_oldRows = m_list.takeRows();
+    if (!m_request) {
+        showStatus(m_doneText);
+        return finish();
+    }
+    showStatus(m_fetchingText);
+    await(std::make_unique<ServerCall>(m_server, m_request,
+                                       [this](XmlDocument& reply) {
+                                           m_rows = SongListModel::Rows();
+                                           m_isSongList = !ServerFailure::isErrorReply(reply);
+                                           if (!m_isSongList)
+                                               return;
+                                           m_outcome =
+                                               ReplyReader::songs(reply, m_withArtist, m_rows);
+                                           if (m_outcome == ReplyReader::Outcome::Complete)
+                                               reply.release();
+                                       }),
+          [this](const ServerCall& call) { onLoaded(call); });
+}
+
+void SongListCommand::restore() {
+    m_list.setRows(std::move(m_oldRows));
+}
+
+void SongListCommand::onLoaded(const ServerCall& call) {
+    if (!m_isSongList)
+        return fail(ServerFailure::message(call.reply()));
+    m_list.setRows(std::move(m_rows));
+    if (m_outcome != ReplyReader::Outcome::Complete)
+        return fail(ServerFailure::message(call.reply()));
+    showStatus(m_doneText);
+    finish();
+}

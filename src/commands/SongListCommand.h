@@ -1,0 +1,46 @@
+#pragma once
+
+#include "Command.h"
+#include "ReplyReader.h"
+#include "ServerCall.h"
+#include "SongListModel.h"
+
+#include <memory>
+
+class Library;
+class ServerSession;
+
+// Fills one of the library's song lists: the tracks of an artist or an album, or the songs a
+// search finds. The list is empty while the songs are fetched. It is filled up to its first
+// malformed song; a reply that is no song list at all (nothing loaded, or the server's refusal)
+// leaves it empty.
+class SongListCommand : public Command {
+    Q_OBJECT
+
+public:
+    // The tracks of a tree node ("artist<id>" or "album<id>").
+    static std::unique_ptr<SongListCommand> tracks(ServerSession& server, Library& library,
+                                                   const QString& nodeKey);
+    static std::unique_ptr<SongListCommand> search(ServerSession& server, Library& library,
+                                                   const QString& text);
+
+protected:
+    void run() override;
+    void restore() override;
+
+private:
+    SongListCommand(ServerSession& server, SongListModel& list, bool withArtist);
+    void onLoaded(const ServerCall& call);
+
+    ServerSession& m_server;
+    SongListModel& m_list;
+    bool m_withArtist = false;
+    ServerCall::Request m_request; // none for a node that has no tracks to fetch
+    QString m_fetchingText;
+    QString m_doneText;
+    SongListModel::Rows m_oldRows;
+    // Written by the reader, read once the call has finished.
+    bool m_isSongList = false;
+    ReplyReader::Outcome m_outcome = ReplyReader::Outcome::Complete;
+    SongListModel::Rows m_rows;
+};

@@ -1,0 +1,70 @@
+#pragma once
+
+#include "Handshake.h"
+#include "XmlDocument.h"
+
+#include <QObject>
+#include <QUrl>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+class HttpRequest;
+class ServerSession;
+struct SessionState;
+
+// One call to the server, running while the event loop does: start() returns at once and
+// finished() says when reply() is there. A sign-in call keeps the token it is given. A call that
+// sends the token and is told it lapsed (error 401) signs in again once, as the first sign-in
+// did, and is then repeated once; if that sign-in fails, the reply is the sign-in's. Dropping the
+// call, or cancel(), ends it: a reply already being read is read to its end, and the call then
+// counts as cancelled.
+class ServerCall : public QObject {
+    Q_OBJECT
+
+public:
+    // A request's URL, made from the session as it is when the request goes out.
+    using Request = std::function<QUrl(const SessionState&)>;
+    // What a request does when the server no longer accepts the token.
+    enum class OnLapse { SignInAgain, Fail };
+
+    ServerCall(ServerSession& session, const Handshake& signIn, QObject* parent = nullptr);
+    // `read` sees every reply loaded, a refusal too, on the worker thread that parsed it.
+    ServerCall(ServerSession& session, Request request, XmlDocument::Reader read = {},
+               OnLapse onLapse = OnLapse::SignInAgain, QObject* parent = nullptr);
+    ~ServerCall() override;
+
+    void start();
+    void cancel();
+
+    // Once finished.
+    const XmlDocument& reply() const { return m_reply; }
+    bool wasCancelled() const { return m_reply.wasCancelled(); }
+    // A sign-in, the call's own or a renewal, was refused or did not reach the server.
+    bool signInFailed() const { return m_signInFailed; }
+
+signals:
+    // "Signing in again...": a passing text, over once the command says something of its own.
+    void renewing(const QString& text);
+    void finished();
+
+private:
+    using Step = void (ServerCall::*)();
+
+    void fetch(const QUrl& url, const XmlDocument::Reader& read, Step then);
+    void onSignedIn();
+    void onLoaded();
+    void onRenewed();
+    bool keepToken();
+
+    ServerSession& m_session;
+    std::optional<Handshake> m_signIn;
+    Request m_request;
+    XmlDocument::Reader m_read;
+    OnLapse m_onLapse = OnLapse::SignInAgain;
+    bool m_signInFailed = false;
+    XmlDocument m_reply;
+    // Last: dropped first, so that a reading under way ends before the reply it writes to.
+    std::unique_ptr<HttpRequest> m_http;
+};
