@@ -19,8 +19,9 @@ std::shared_ptr<MediaItem> MediaPlayer::createItem(const QUrl& url) {
 }
 
 bool MediaPlayer::append(std::shared_ptr<MediaItem> item) {
-    if (!m_playlist.append(std::move(item)))
+    if (!m_mpv.append(item->url().toEncoded()))
         return false;
+    m_playlist.append(std::move(item));
     emit transportChanged();
     return true;
 }
@@ -31,8 +32,9 @@ void MediaPlayer::remove(const std::shared_ptr<MediaItem>& item) {
     const int index = m_playlist.indexOf(item);
     if (index < 0)
         return;
-    const bool wasCurrent = item == m_current;
-    m_playlist.remove(item);
+    const bool wasCurrent = item == currentItem();
+    m_mpv.remove(index);
+    m_playlist.remove(index);
     if (wasCurrent) {
         std::shared_ptr<MediaItem> successor = m_playlist.item(index);
         setCurrent(successor ? std::move(successor) : m_playlist.item(0));
@@ -41,16 +43,19 @@ void MediaPlayer::remove(const std::shared_ptr<MediaItem>& item) {
 }
 
 void MediaPlayer::clear() {
+    m_mpv.clear();
+    const bool hadCurrent = currentItem() != nullptr;
     m_playlist.clear();
-    setCurrent(nullptr);
+    if (hadCurrent)
+        emit currentItemChanged(nullptr);
     emit transportChanged();
 }
 
 void MediaPlayer::setCurrent(std::shared_ptr<MediaItem> item) {
-    if (item == m_current)
+    if (item == currentItem())
         return;
-    m_current = std::move(item);
-    emit currentItemChanged(m_current);
+    m_playlist.setCurrentItem(item);
+    emit currentItemChanged(std::move(item));
     emit transportChanged();
 }
 
@@ -81,6 +86,7 @@ void MediaPlayer::updateState() {
     if (state == m_state)
         return;
     m_state = state;
+    m_playlist.setPlaybackState(state);
     emit playbackStateChanged(state);
     emit transportChanged();
 }

@@ -1,17 +1,19 @@
 #pragma once
 
 #include "MediaItem.h"
-#include "MediaPlaylist.h"
 #include "MpvPlayer.h"
 #include "PlaybackState.h"
+#include "PlaylistModel.h"
 
 #include <QObject>
 
 #include <cstdint>
 #include <memory>
 
-// The embedded player: media items, the current playlist, transport controls, and a signal for
-// every change of the current item. Plays through libmpv; shows no dialogs of its own.
+// The embedded player: media items, the playlist it follows (libmpv's own list kept in step with
+// it, so that libmpv moves on to the next entry, and prefetches it, by itself), transport
+// controls, and a signal for every change of the current item. Plays through libmpv; shows no
+// dialogs of its own.
 //
 // The player keeps its own current entry, also while libmpv has none (after Stop, or after the
 // last entry has ended), so every command has an entry to act on. Next and Previous play the
@@ -25,14 +27,15 @@ public:
     explicit MediaPlayer(MpvPlayer::Options options, QObject* parent = nullptr);
 
     std::shared_ptr<MediaItem> createItem(const QUrl& url);
-    const MediaPlaylist& playlist() const { return m_playlist; }
+    PlaylistModel& playlist() { return m_playlist; }
+    const PlaylistModel& playlist() const { return m_playlist; }
     // False, and nothing added, when the engine refuses the item's address.
     bool append(std::shared_ptr<MediaItem> item);
     void remove(const std::shared_ptr<MediaItem>& item);
     void clear();
 
-    std::shared_ptr<MediaItem> currentItem() const { return m_current; }
-    int currentIndex() const { return m_playlist.indexOf(m_current); }
+    std::shared_ptr<MediaItem> currentItem() const { return m_playlist.currentItem(); }
+    int currentIndex() const { return m_playlist.currentIndex(); }
     MpvPlayer& engine() { return m_mpv; }
     const MpvPlayer& engine() const { return m_mpv; }
 
@@ -81,8 +84,7 @@ private:
     void startAt(int index);
 
     MpvPlayer m_mpv;
-    MediaPlaylist m_playlist{m_mpv};
-    std::shared_ptr<MediaItem> m_current;
+    PlaylistModel m_playlist;
     PlaybackState m_state = PlaybackState::Stopped;
     std::uint64_t m_nextSerial = 1;
     int m_volume = 50;    // as last asked for or reported

@@ -19,13 +19,17 @@ QString isolated(const QString& field) {
 } // namespace
 
 PlaylistController::PlaylistController(MediaPlayer& player, QObject* parent)
-    : QObject(parent), m_player(player), m_lines(player) {
+    : QObject(parent), m_player(player) {
     connect(&m_player, &MediaPlayer::currentItemChanged, this,
             &PlaylistController::showCurrentItem);
     connect(&m_player, &MediaPlayer::itemFailed, this,
             [this](const std::shared_ptr<MediaItem>& item) {
                 emit statusTextChanged(statusOfFailedItem(item->info(TitleInfo)));
             });
+}
+
+int PlaylistController::count() const {
+    return m_player.playlist().count();
 }
 
 QString PlaylistController::statusOfFailedItem(const QString& title) {
@@ -56,10 +60,7 @@ bool PlaylistController::add(const SongDetails& song, bool autoPlay) {
     item->setInfo(AlbumInfo, song.album);
     if (!m_player.append(std::move(item)))
         return false;
-    const int line = count();
-    m_lines.insertRows(line, 1);
-    m_lines.setData(m_lines.index(line), song.title);
-    emit selectRequested(line);
+    emit selectRequested(count() - 1);
     emit added();
     if (autoPlay && count() == 1)
         m_player.play();
@@ -76,13 +77,11 @@ void PlaylistController::deleteLine(int line) {
     if (line < 0 || line >= count())
         return;
     m_player.remove(m_player.playlist().item(line));
-    m_lines.removeRows(line, 1);
     // Repeated deletes walk down the list; deleting the last line leaves no selection.
     emit selectRequested(line < count() ? line : -1);
 }
 
 void PlaylistController::clear() {
     m_player.clear();
-    m_lines.setStringList({});
     setNowPlaying(QString());
 }

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "PlaylistLines.h"
 #include "SongDetails.h"
 
 #include <QObject>
@@ -12,16 +11,15 @@ class MediaItem;
 class MediaPlayer;
 struct SongDetails;
 
-// The playlist: a line per entry, and behind line i the player's item i. Every command changes
-// both halves together or neither. Selection changes come out as selectRequested().
+// What the user does with the playlist, by line (the player's playlist model holds the entries),
+// and the now-playing label's text. Selection changes come out as selectRequested().
 class PlaylistController : public QObject {
     Q_OBJECT
 
 public:
     explicit PlaylistController(MediaPlayer& player, QObject* parent = nullptr);
 
-    PlaylistLines* lines() { return &m_lines; }
-    int count() const { return m_lines.rowCount(); }
+    int count() const;
     QString nowPlaying() const { return m_nowPlaying; }
     // Appends the song and selects its line; with auto-play, starts playing when it is the only
     // one. False, and nothing changed, when the player refuses its stream address.
@@ -45,6 +43,5 @@ private:
     void showCurrentItem(const std::shared_ptr<MediaItem>& item);
 
     MediaPlayer& m_player;
-    PlaylistLines m_lines;
     QString m_nowPlaying;
 };

@@ -101,7 +101,7 @@ void MainWindow::createControls() {
 
     m_player = named(new PlayerControlBar(m_client), "WindowsMediaPlayer1");
     m_playlist = named(new QListView(m_client), "lstPlaylist");
-    m_playlist->setModel(m_app.playlist().lines());
+    m_playlist->setModel(&m_app.player().playlist());
     m_playlist->setUniformItemSizes(true);
     m_playlist->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_playlist->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -402,7 +402,7 @@ void MainWindow::selectPlaylistLine(int line) {
         m_playlist->selectionModel()->clear();
         return;
     }
-    m_playlist->setCurrentIndex(m_app.playlist().lines()->index(line));
+    m_playlist->setCurrentIndex(m_app.player().playlist().index(line));
 }
 
 void MainWindow::addSelectedSong(int index) {

@@ -19,7 +19,7 @@ protected:
         const QModelIndexList s = lines()->selectionModel()->selectedIndexes();
         return s.isEmpty() ? -1 : s.first().row();
     }
-    void select(int line) { lines()->setCurrentIndex(playlist().lines()->index(line)); }
+    void select(int line) { lines()->setCurrentIndex(player().playlist().index(line)); }
 
     bool waitForPlayback(QSignalSpy& started) {
         return !started.isEmpty() || started.wait(PlaybackWait);
@@ -42,7 +42,7 @@ TEST_F(Playlist, AutoPlayStartsTheFirstAddAndADoubleClickedLinePlays) {
     QTest::mouseClick(songs->viewport(), Qt::LeftButton, {}, noon);
     QTest::mouseDClick(songs->viewport(), Qt::LeftButton, {}, noon);
     settle();
-    ASSERT_EQ(playlist().lines()->stringList(), QStringList{"Noon"});
+    ASSERT_EQ(player().playlist().titles(), QStringList{"Noon"});
     EXPECT_EQ(server.requestsOf("song").back().parameters.at("filter"), "2");
     ASSERT_TRUE(waitForPlayback(started));
     EXPECT_EQ(nowPlaying(), (QStringList{"Noon", "The Quiet Ones", "Morning Light"}));
@@ -72,7 +72,7 @@ TEST_F(Playlist, AutoPlayStartsTheFirstAddAndADoubleClickedLinePlays) {
     EXPECT_FALSE(started.wait(500));
     EXPECT_TRUE(engine().isIdle());
     select(2);
-    const QPoint third = lines()->visualRect(playlist().lines()->index(2)).center();
+    const QPoint third = lines()->visualRect(player().playlist().index(2)).center();
     QTest::mouseClick(lines()->viewport(), Qt::LeftButton, {}, third);
     QTest::mouseDClick(lines()->viewport(), Qt::LeftButton, {}, third);
     ASSERT_TRUE(waitForPlayback(started));
@@ -83,7 +83,7 @@ TEST_F(Playlist, AutoPlayStartsTheFirstAddAndADoubleClickedLinePlays) {
 
 TEST_F(Playlist, DeletingKeepsBothHalvesInStepAndWalksTheSelection) {
     addAll({1, 2, 3, 4, 5});
-    auto titles = [&] { return playlist().lines()->stringList(); };
+    auto titles = [&] { return player().playlist().titles(); };
     QPushButton* remove = control<QPushButton>("cmdDeleteItem");
 
     select(1); // the line that moves up is selected

@@ -166,7 +166,7 @@ TEST_P(FaultMatrix, EndsIdleAndLosesNothing) {
     ASSERT_TRUE(dialogs.shown.empty());
     const QString token = app->session().authToken;
     const QStringList tree = treeTexts();
-    const QStringList playlist = app->playlist().lines()->stringList();
+    const QStringList playlist = app->player().playlist().titles();
 
     QStringList statuses;
     QObject::connect(&app->status(), &StatusText::textChanged, window.get(),
@@ -206,7 +206,7 @@ TEST_P(FaultMatrix, EndsIdleAndLosesNothing) {
     // Nothing lost.
     EXPECT_EQ(appData.settingsBytes(), settings);
     expectInStep();
-    QStringList lines = app->playlist().lines()->stringList();
+    QStringList lines = app->player().playlist().titles();
     if (action() == "song" && !fails()) {
         ASSERT_EQ(lines.size(), playlist.size() + 1);
         lines.removeLast();

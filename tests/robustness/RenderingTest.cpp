@@ -94,7 +94,7 @@ TEST_F(Rendering, SongTextsAreShownLiterallyInEveryPlace) {
     ASSERT_TRUE(ended.wait(5000));
     QCoreApplication::processEvents();
 
-    EXPECT_EQ(app->playlist().lines()->stringList(), QStringList{markup});
+    EXPECT_EQ(app->player().playlist().titles(), QStringList{markup});
     auto* label = control<QLabel>("lblNowPlaying");
     EXPECT_EQ(label->textFormat(), Qt::PlainText);
     EXPECT_TRUE(label->text().contains(markup));

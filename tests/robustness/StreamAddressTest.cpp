@@ -59,7 +59,7 @@ TEST_F(StreamAddresses, AnythingButHttpIsRefusedWhole) {
         EXPECT_EQ(dialogs.texts("critical"),
                   QStringList{"The server sent a stream address that is not http or https."})
             << address.toStdString();
-        EXPECT_EQ(app->playlist().lines()->stringList(), QStringList{"Dawn"});
+        EXPECT_EQ(app->player().playlist().titles(), QStringList{"Dawn"});
         EXPECT_EQ(app->player().playlist().count(), 1);
         EXPECT_EQ(engine().count(), 1);
     }
@@ -76,7 +76,7 @@ TEST_F(StreamAddresses, AnythingButHttpIsRefusedWhole) {
     app->playlist().jumpTo(1);
     EXPECT_TRUE(dialogs.shown.empty());
     EXPECT_TRUE(started.wait(5000));
-    EXPECT_EQ(app->playlist().lines()->stringList(), (QStringList{"Dawn", "Dusk"}));
+    EXPECT_EQ(app->player().playlist().titles(), (QStringList{"Dawn", "Dusk"}));
 }
 
 // The player's own doors, in case an address got past the check or a stream leads elsewhere.

@@ -152,13 +152,15 @@ protected:
         EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     }
 
-    // Line i of the playlist and item i of the player belong together, in libmpv's list too.
+    // The list view shows the playlist, and libmpv's own list holds its entries, in order.
     void expectInStep() {
-        const QStringList texts = app->playlist().lines()->stringList();
-        ASSERT_EQ(player().playlist().count(), texts.size());
-        ASSERT_EQ(engine().count(), texts.size());
-        for (int i = 0; i < texts.size(); ++i)
-            EXPECT_EQ(player().playlist().item(i)->info("SNR/Title"), texts[i]);
+        const PlaylistModel& playlist = player().playlist();
+        EXPECT_EQ(control<QListView>("lstPlaylist")->model(), &playlist);
+        ASSERT_EQ(engine().count(), playlist.count());
+        ASSERT_EQ(engine().property("playlist-count").toInt(), playlist.count());
+        for (int i = 0; i < playlist.count(); ++i)
+            EXPECT_EQ(engine().property(("playlist/" + std::to_string(i) + "/filename").c_str()),
+                      playlist.item(i)->url().toEncoded());
     }
 
     // Shows the window and waits until it has the keyboard.

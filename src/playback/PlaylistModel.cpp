@@ -1,0 +1,104 @@
+#include "PlaylistModel.h"
+
+#include <QFont>
+
+#include <algorithm>
+
+std::shared_ptr<MediaItem> PlaylistModel::item(int row) const {
+    if (row < 0 || row >= count())
+        return nullptr;
+    return m_items[static_cast<std::size_t>(row)];
+}
+
+int PlaylistModel::indexOf(const std::shared_ptr<MediaItem>& item) const {
+    if (!item)
+        return -1;
+    const auto found = std::find(m_items.begin(), m_items.end(), item);
+    return found == m_items.end() ? -1 : static_cast<int>(found - m_items.begin());
+}
+
+QStringList PlaylistModel::titles() const {
+    QStringList out;
+    for (const std::shared_ptr<MediaItem>& entry : m_items)
+        out << title(*entry);
+    return out;
+}
+
+QString PlaylistModel::title(const MediaItem& item) {
+    return item.info(QStringLiteral("SNR/Title"));
+}
+
+void PlaylistModel::append(std::shared_ptr<MediaItem> item) {
+    beginInsertRows(QModelIndex(), count(), count());
+    m_items.push_back(std::move(item));
+    endInsertRows();
+}
+
+void PlaylistModel::remove(int row) {
+    if (row < 0 || row >= count())
+        return;
+    beginRemoveRows(QModelIndex(), row, row);
+    m_items.erase(m_items.begin() + row);
+    endRemoveRows();
+}
+
+void PlaylistModel::clear() {
+    beginResetModel();
+    m_items.clear();
+    m_current.reset();
+    endResetModel();
+}
+
+void PlaylistModel::setCurrentItem(std::shared_ptr<MediaItem> item) {
+    if (item == m_current)
+        return;
+    const int was = currentIndex();
+    m_current = std::move(item);
+    currentLineChanged(was);
+    currentLineChanged(currentIndex());
+}
+
+void PlaylistModel::setPlaybackState(PlaybackState state) {
+    if (state == m_state)
+        return;
+    m_state = state;
+    currentLineChanged(currentIndex());
+}
+
+void PlaylistModel::currentLineChanged(int row) {
+    if (row >= 0)
+        emit dataChanged(index(row), index(row), {Qt::AccessibleTextRole, Qt::FontRole});
+}
+
+int PlaylistModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : count();
+}
+
+QVariant PlaylistModel::data(const QModelIndex& index, int role) const {
+    const std::shared_ptr<MediaItem> entry = index.isValid() ? item(index.row()) : nullptr;
+    if (!entry)
+        return {};
+    const bool current = entry == m_current;
+    switch (role) {
+    case Qt::DisplayRole:
+        return title(*entry);
+    case Qt::FontRole: {
+        if (!current)
+            return {};
+        QFont bold;
+        bold.setBold(true);
+        return bold;
+    }
+    case Qt::AccessibleTextRole: {
+        QString text =
+            title(*entry) + QStringLiteral(", ") + entry->info(QStringLiteral("SNR/Artist"));
+        if (current && m_state == PlaybackState::Playing)
+            text += tr(", playing");
+        else if (current && m_state == PlaybackState::Paused)
+            text += tr(", paused");
+        return text;
+    }
+    default:
+        return {};
+    }
+}
