@@ -1,23 +1,11 @@
 #pragma once
 
 #include "ControlLayout.h"
+#include "MainWindowControls.h"
 
 #include <QMainWindow>
 
-#include <array>
-
 class App;
-class QFrame;
-class QGroupBox;
-class QLabel;
-class QProgressBar;
-class QLineEdit;
-class QListView;
-class PlayerControlBar;
-class QPushButton;
-class SpokenLabel;
-class SectionTabBar;
-class QTreeView;
 class UserDialogs;
 
 // The main window: the Library menu, the catalogue tree, both song lists, the playlist and the
@@ -57,9 +45,7 @@ private:
     void connectRequestGate();
     void showTransferProgress();
     void connectLibrary();
-    void describeControls();
     void layOutControls();
-    void applyLayout();
     void showSongList(int previousTab);
     void showTracksOf(const QModelIndex& index);
     void search();
@@ -80,25 +66,7 @@ private:
     UserDialogs& m_dialogs;
     ControlLayout m_layout;
 
-    QWidget* m_client = nullptr;
-    PlayerControlBar* m_player = nullptr;
-    QListView* m_playlist = nullptr;
-    SpokenLabel* m_nowPlaying = nullptr;
-    QPushButton* m_deleteItem = nullptr;
-    QPushButton* m_clearPlaylist = nullptr;
-    QWidget* m_tabs = nullptr;
-    SectionTabBar* m_tabBar = nullptr;
-    std::array<QFrame*, 2> m_pages{};
-    QTreeView* m_tree = nullptr;
-    std::array<QListView*, 2> m_songs{};
-    QGroupBox* m_searchFrame = nullptr;
-    QLineEdit* m_searchText = nullptr;
-    QPushButton* m_searchButton = nullptr;
-    SpokenLabel* m_statusPanel1 = nullptr;
-    SpokenLabel* m_statusPanel2 = nullptr;
-    QLabel* m_transferText = nullptr;
-    QProgressBar* m_transferBar = nullptr;
-    QLabel* m_cancelHint = nullptr;
+    MainWindowControls m_ui;
     int m_currentTab = 0;
     bool m_busyPointer = false;
     bool m_shown = false;
