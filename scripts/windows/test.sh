@@ -36,7 +36,7 @@ for _ in $(seq 50); do [[ -s "$work/display" ]] && break; sleep 0.1; done
 export DISPLAY=":$(cat "$work/display")"
 
 ran=0 passed=0 failed=()
-for suite in net xml server settings library app shell dialogs playback windows; do
+for suite in net xml server settings library commands app shell dialogs playback windows; do
   log="$work/$suite.log"
   status=0
   QT_QPA_PLATFORM=offscreen timeout 900 wine "$out/tests/${suite}_tests.exe" >"$log" 2>&1 || status=$?

@@ -1,5 +1,10 @@
-#include "ClientFixture.h"
+#include "AppFixture.h"
+#include "MainWindow.h"
+#include "MprisClient.h"
 #include "MprisService.h"
+#include "PlayerKeys.h"
+#include "PrivateBus.h"
+#include "ScriptedDialogs.h"
 
 #include <QDBusArgument>
 #include <QDBusMessage>
@@ -9,7 +14,7 @@
 #include <QDBusVariant>
 #include <QDebug>
 #include <QSet>
-#include <QSlider>
+#include <QWidget>
 
 #include <cmath>
 #include <limits>
@@ -47,15 +52,23 @@ public slots:
     }
 };
 
-class Desktop : public ClientFixture {
+class Desktop : public AppFixture {
 protected:
     PrivateBus bus;
     std::unique_ptr<MprisClient> mpris;
 
     void SetUp() override { openOnBus(); }
 
+    // An application object on a private bus, once its start-up has joined the bus, and the
+    // desktop's media controls for it.
     void openOnBus() {
-        mpris = makeWindowOnBus(bus);
+        App::Options options;
+        options.bus = bus.connect("player");
+        makeApp(std::move(options));
+        pointAt(server.url());
+        QCoreApplication::sendPostedEvents(app.get(), QEvent::MetaCall);
+        mpris = std::make_unique<MprisClient>(bus.connect("desktop"),
+                                              app->findChild<MprisService*>()->serviceName());
         ASSERT_EQ(mpris->service(), "org.mpris.MediaPlayer2.sonaric_client");
         refresh();
     }
@@ -70,7 +83,7 @@ protected:
 };
 
 // Next, Previous, Play, Pause and Stop are driven through the bus by the transport table; here
-// the rest: the player's names, raising the window, what the bus says of the song (never the
+// the rest: the player's names, asking for the window, what the bus says of the song (never the
 // session token), volume and seeking. No notification service is on this bus: playback goes on
 // without one.
 TEST_F(Desktop, TheBusNamesRaisesAndDrivesTheRealPlayer) {
@@ -78,9 +91,9 @@ TEST_F(Desktop, TheBusNamesRaisesAndDrivesTheRealPlayer) {
     EXPECT_EQ(mpris->property(Root, "DesktopEntry").toString(), "sonaric-client");
     EXPECT_TRUE(mpris->property(Root, "CanRaise").toBool());
     EXPECT_FALSE(mpris->property(Root, "CanQuit").toBool());
-    window->showMinimized();
+    QSignalSpy raise(app.get(), &App::raiseRequested);
     mpris->call(Root, "Raise");
-    EXPECT_TRUE(eventually([&] { return !window->isMinimized(); }, 2000));
+    EXPECT_TRUE(eventually([&] { return raise.size() == 1; }, 2000));
     EXPECT_FALSE(mpris->property("CanPlay").toBool());
     EXPECT_FALSE(mpris->property("CanPause").toBool());
     addSong(1);
@@ -135,7 +148,7 @@ TEST_F(Desktop, TheBusNamesRaisesAndDrivesTheRealPlayer) {
     mpris->setProperty("Rate", 0.0);
     EXPECT_TRUE(eventually([&] { return mpris->property("PlaybackStatus") == "Paused"; }));
     EXPECT_EQ(mpris->property("Rate").toDouble(), 1.0);
-    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_TRUE(reports.isEmpty());
 
     // The stream address carries the session token; nothing on the bus may show it.
     const QString token = app->session().authToken;
@@ -202,8 +215,7 @@ TEST_F(Desktop, EverySeekIsAnnouncedWhereItLanded) {
     addSong(1);
     app->playlist().jumpTo(0);
     ASSERT_TRUE(eventually([&] { return player().canSeek() && player().duration() > 0; }));
-    auto* slider = window->findChild<QSlider*>("playerSeek");
-    slider->triggerAction(QAbstractSlider::SliderSingleStepAdd); // the slider's Right key
+    player().seekBy(PlayerKeys::SeekStepSeconds); // the Right key
     ASSERT_TRUE(eventually([&] { return mpris->seeks.size() == 1; }));
     EXPECT_NEAR(mpris->seeks[0] / 1e6, engine().position(), 0.3);
     EXPECT_GE(mpris->seeks[0], 5'000'000 - 500'000);
@@ -231,11 +243,11 @@ TEST_F(Desktop, EverySeekIsAnnouncedWhereItLanded) {
     EXPECT_NEAR(mpris->seeks.back(), 2'000'000, 300'000);
 }
 
-// A song that starts while the window is inactive is announced, in place of the one before; the
-// service is asked once what it shows. The summary is plain text to every service; the
+// A song that starts while no window of the program is active is announced, in place of the one
+// before; the service is asked once what it shows. The summary is plain text to every service; the
 // media-player metadata carries the server's texts exactly as sent. How the body is escaped is
 // the next test's.
-TEST_F(Desktop, ANewSongIsAnnouncedWhileTheWindowIsInactiveAndShownAsText) {
+TEST_F(Desktop, ANewSongIsAnnouncedWhileNoWindowIsActiveAndShownAsText) {
     FakeNotifications notifications;
     notifications.capabilities = {"body", "body-markup"};
     ASSERT_TRUE(offerNotifications(notifications));
@@ -258,7 +270,10 @@ TEST_F(Desktop, ANewSongIsAnnouncedWhileTheWindowIsInactiveAndShownAsText) {
     EXPECT_EQ(metadata.value("xesam:title").toString(), QString::fromStdString(markup));
     EXPECT_EQ(metadata.value("xesam:album").toString(), "<i>Album</i>");
 
-    ASSERT_TRUE(activate());
+    QWidget active;
+    active.show();
+    active.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&active));
     app->playlist().jumpTo(0);
     ASSERT_TRUE(eventually([&] { return engine().playlistPos() == 0; }));
     QTest::qWait(200);

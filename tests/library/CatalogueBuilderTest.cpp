@@ -1,6 +1,6 @@
 #include "CatalogueBuilder.h"
+#include "AppFixture.h"
 #include "CatalogueModel.h"
-#include "ClientFixture.h"
 #include "ReplyReader.h"
 #include "ReplyText.h"
 #include "XmlDocument.h"

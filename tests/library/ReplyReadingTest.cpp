@@ -1,49 +1,11 @@
 // Replies are parsed and read on a worker thread while the GUI thread goes on: the window keeps
-// painting, the user's way out still works, and the models change only on
-// the GUI thread, once, at the end (the models abort when filled from another thread).
+// painting, and the models change only on the GUI thread, once, at the end (the models abort when
+// filled from another thread). A cancel during the reading is the commands' test.
 #include "ClientFixture.h"
 
 namespace {
 
 using ReplyReading = ClientFixture;
-
-// Escape while a reply is being read (the transfer is over) throws away what was read; the token
-// stays the one the server handed out last.
-TEST_F(ReplyReading, ACancelDuringReadingPutsEverythingBack) {
-    const struct {
-        const char* name;
-        int replyToCancel; // counted from the command's first reply
-        std::function<void()> run;
-    } cases[] = {
-        {"refresh, artists", 2, [this] { refresh(); }},
-        {"refresh, albums", 3, [this] { refresh(); }},
-        {"track list", 1, [this] { showTracks("album11"); }},
-        {"search", 1, [this] { search("o"); }},
-    };
-    openLibrary();
-    showTracks("album10");
-    search("dawn");
-    const QStringList tree = treeTexts(), tracks = songLines(0), found = songLines(1);
-    for (const auto& c : cases) {
-        int replies = 0;
-        const QMetaObject::Connection cancelling =
-            QObject::connect(&app->http(), &HttpClient::replyReceived, window.get(), [&] {
-                if (++replies == c.replyToCancel)
-                    app->cancel();
-            });
-        c.run();
-        QObject::disconnect(cancelling);
-        EXPECT_EQ(replies, c.replyToCancel) << c.name;
-        EXPECT_TRUE(dialogs.shown.empty()) << c.name;
-        EXPECT_EQ(status(), "Cancelled") << c.name;
-        EXPECT_EQ(treeTexts(), tree) << c.name;
-        EXPECT_EQ(songLines(0), tracks) << c.name;
-        EXPECT_EQ(songLines(1), found) << c.name;
-        EXPECT_EQ(app->session().authToken, QString::fromStdString(server->currentToken()))
-            << c.name;
-        expectIdle();
-    }
-}
 
 // A long list is read while the GUI thread goes on: timers fire and the list view paints.
 TEST_F(ReplyReading, TheWindowPaintsWhileAReplyIsRead) {

@@ -1,19 +1,26 @@
 // The password never leaves the settings dialog: only its digest is kept and sent on, and the
 // token and passphrase are never shown to the user. The file is the owner's alone, as the
 // settings file's own tests show.
-#include "ClientFixture.h"
+#include "AppFixture.h"
+#include "ScriptedDialogs.h"
 #include "SettingsDialog.h"
+
+#include <QLineEdit>
+#include <QPushButton>
 
 namespace {
 
-using Credentials = ClientFixture;
+class Credentials : public AppFixture {
+protected:
+    ScriptedDialogs dialogs;
+};
 
 TEST_F(Credentials, ThePasswordAppearsNowhere) {
     const QString password = QStringLiteral("pässwörd-Secret-123");
     SonaricTestServer::Options options;
     options.password = password.toStdString();
     TestServer secretServer(Catalogue::demo(), options);
-    makeWindow();
+    makeApp();
     QtMessageHandler previous = qInstallMessageHandler(nullptr);
     static QStringList logged;
     logged.clear();
@@ -52,7 +59,7 @@ TEST_F(Credentials, ThePasswordAppearsNowhere) {
     QStringList shown = logged;
     for (const auto& s : dialogs.shown)
         shown << s.title << s.text;
-    shown << window->findChild<QLabel*>("StatusBarPanel1")->text();
+    shown << reports << status();
     for (const QString& text : shown) {
         EXPECT_FALSE(text.contains(password)) << text.toStdString();
         EXPECT_FALSE(text.contains(app->session().authToken)) << text.toStdString();

@@ -1,7 +1,7 @@
 // Every operation that talks to the server, against every way a server can fail it, broken or
-// hostile. Whatever happens, the user is told why, the window ends idle within bounded time and
+// hostile. Whatever happens, the user is told why, the program ends idle within bounded time and
 // memory, and nothing the user had is lost.
-#include "ClientFixture.h"
+#include "AppFixture.h"
 #include "MemoryUse.h"
 
 namespace {
@@ -45,12 +45,11 @@ void PrintTo(const Operation& op, std::ostream* os) {
     *os << op.name;
 }
 
-class FaultMatrix : public ClientFixture,
+class FaultMatrix : public AppFixture,
                     public ::testing::WithParamInterface<std::tuple<Operation, FaultCase>> {
 public:
-    using ClientFixture::app;
-    using ClientFixture::server;
-    using ClientFixture::window;
+    using AppFixture::app;
+    using AppFixture::server;
     std::unique_ptr<TestServer> other;
 
     const Operation& op() const { return std::get<0>(GetParam()); }
@@ -159,17 +158,17 @@ const FaultCase Cases[] = {
 TEST_P(FaultMatrix, EndsIdleAndLosesNothing) {
     appData.writeSettings(settingsText("0"));
     const QByteArray settings = appData.settingsBytes();
-    openLibrary(true);
+    openLibrary();
     showTracks("album10");
     addSong(1);
     addSong(2);
-    ASSERT_TRUE(dialogs.shown.empty());
+    ASSERT_TRUE(reports.isEmpty());
     const QString token = app->session().authToken;
     const QStringList tree = treeTexts();
     const QStringList playlist = app->player().playlist().titles();
 
     QStringList statuses;
-    QObject::connect(&app->status(), &StatusText::textChanged, window.get(),
+    QObject::connect(&app->status(), &StatusText::textChanged, app.get(),
                      [&](const QString& text) { statuses << text; });
     fault().arrange(*this);
     MemoryUse::resetPeak();
@@ -184,13 +183,12 @@ TEST_P(FaultMatrix, EndsIdleAndLosesNothing) {
     EXPECT_LT(grown, fault().underMiB);
 
     // What the user is told.
-    const QStringList messages = dialogs.texts("critical");
+    const QStringList messages = reports;
     if (fails()) {
         ASSERT_EQ(messages.size(), 1);
         EXPECT_TRUE(messages[0].contains(expectedMessage())) << messages[0].toStdString();
-        EXPECT_EQ(dialogs.shown[0].title, "Windows Sonaric Client");
-        // The pointer is back before the box waits for the user.
-        EXPECT_FALSE(dialogs.shown[0].busyPointer);
+        // The program is no longer busy when the report waits for the user.
+        EXPECT_FALSE(reportedWhileBusy[0]);
     } else {
         EXPECT_TRUE(messages.isEmpty()) << messages.join('|').toStdString();
     }
@@ -227,9 +225,9 @@ TEST_P(FaultMatrix, EndsIdleAndLosesNothing) {
     // And it answers the next command.
     server->clearOverrides();
     app->setServername(server.url());
-    dialogs.shown.clear();
+    reports.clear();
     search("dawn");
-    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_TRUE(reports.isEmpty());
     EXPECT_EQ(library().songs(1)->count(), 1);
 }
 

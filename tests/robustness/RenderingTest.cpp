@@ -28,7 +28,8 @@ protected:
     // A window whose message boxes are real ones, closed as soon as they appear.
     void openWithRealDialogs() {
         makeWindow({}, &realDialogs);
-        pointAt(server.url()).show();
+        pointAt(server.url());
+        window->show();
         refresh();
     }
 

@@ -1,7 +1,7 @@
 // Only http and https addresses reach the player. A hostile server (or anyone on a plain http
 // path) hands out stream addresses; none of them may open a local file, list a folder, or make
 // the player write anything.
-#include "ClientFixture.h"
+#include "AppFixture.h"
 #include "FileWatch.h"
 
 #include <QDir>
@@ -12,7 +12,7 @@ namespace {
 
 using Fault = SonaricTestServer::Fault;
 
-class StreamAddresses : public ClientFixture {
+class StreamAddresses : public AppFixture {
 protected:
     QTemporaryDir local;
     QString secret;
@@ -26,7 +26,7 @@ protected:
         file.close();
         openLibrary();
         addSong(1);
-        ASSERT_TRUE(dialogs.shown.empty());
+        ASSERT_TRUE(reports.isEmpty());
     }
 
     // What libmpv does, it does on its own thread: give it time to do the wrong thing.
@@ -53,10 +53,10 @@ TEST_F(StreamAddresses, AnythingButHttpIsRefusedWhole) {
     FileWatch secretWatch(secret);
     FileWatch folderWatch(local.path());
     for (const QString& address : addresses) {
-        dialogs.shown.clear();
+        reports.clear();
         server->setSongFields({address.toStdString(), {}, {}, {}});
         addSong(3);
-        EXPECT_EQ(dialogs.texts("critical"),
+        EXPECT_EQ(reports,
                   QStringList{"The server sent a stream address that is not http or https."})
             << address.toStdString();
         EXPECT_EQ(app->player().playlist().titles(), QStringList{"Dawn"});
@@ -69,12 +69,12 @@ TEST_F(StreamAddresses, AnythingButHttpIsRefusedWhole) {
     EXPECT_FALSE(folderWatch.hadCreations());
 
     // A scheme in capitals is still http, and the song plays.
-    dialogs.shown.clear();
+    reports.clear();
     server->setSongFields({streamOf(3).replace("http:", "HTTP:").toStdString(), {}, {}, {}});
     QSignalSpy started(&engine(), &MpvPlayer::playbackStarted);
     addSong(3);
     app->playlist().jumpTo(1);
-    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_TRUE(reports.isEmpty());
     EXPECT_TRUE(started.wait(5000));
     EXPECT_EQ(app->player().playlist().titles(), (QStringList{"Dawn", "Dusk"}));
 }

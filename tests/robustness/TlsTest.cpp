@@ -1,9 +1,9 @@
-#include "ClientFixture.h"
+#include "AppFixture.h"
 #include "TestCertificates.h"
 
 namespace {
 
-class Tls : public ClientFixture {
+class Tls : public AppFixture {
 protected:
     TestCertificates certificates;
     std::unique_ptr<TestServer> secure;
@@ -17,9 +17,9 @@ protected:
 
     void refreshFrom(const QString& url, bool playerTrusts = true) {
         tlsCaFile = playerTrusts ? certificates.path("ca.pem").toUtf8() : QByteArray();
-        makeWindow();
+        makeApp();
         pointAt(url);
-        dialogs.shown.clear();
+        reports.clear();
         refresh();
     }
 };
@@ -31,7 +31,7 @@ TEST_F(Tls, ATrustedServerSignsInAndPlaysWhereThePlayerTrustsItToo) {
     ASSERT_TRUE(secure->url().startsWith("https://"));
     for (bool playerTrusts : {true, false}) {
         refreshFrom(secure->url(), playerTrusts);
-        ASSERT_TRUE(dialogs.shown.empty()) << dialogs.shown[0].text.toStdString();
+        ASSERT_TRUE(reports.isEmpty()) << reports[0].toStdString();
         EXPECT_EQ(library().catalogue()->artistCount(), 8);
         secure->server().clearRequests();
         app->setAutoPlay(true);
@@ -90,7 +90,7 @@ TEST_F(Tls, CertificatesAndRedirectsAreCheckedBeforeTheSignIn) {
             plain->setFault(SonaricTestServer::Fault::Redirect);
         }
         refreshFrom(c.redirect == Redirect::ToHttps ? plain.url() : secure->url());
-        const QStringList messages = dialogs.texts("critical");
+        const QStringList messages = reports;
         ASSERT_EQ(messages.size(), c.said.isEmpty() ? 0 : 1) << c.name;
         for (const QString& part : c.said)
             EXPECT_TRUE(messages[0].contains(part, Qt::CaseInsensitive))
@@ -100,7 +100,7 @@ TEST_F(Tls, CertificatesAndRedirectsAreCheckedBeforeTheSignIn) {
         EXPECT_EQ(secure->requestsOf("handshake").size(), c.redirect == Redirect::None ? 0u : 1u)
             << c.name;
         EXPECT_TRUE(c.redirect == Redirect::ToHttps || plain.requestsOf("handshake").empty());
-        window.reset();
+        app.reset();
     }
 }
 

@@ -1,0 +1,125 @@
+// The commands against the application object and the test server: what a failed or cancelled
+// command leaves behind, and the renewal of a lapsed session.
+#include "AppFixture.h"
+
+namespace {
+
+using Fault = SonaricTestServer::Fault;
+using LibraryCommands = AppFixture;
+
+// A refresh that fails says why and empties the tree and both lists, apart from artists that were
+// read before the failure; a sign-in that failed keeps the old token. Only a refused token (401)
+// signs in again. The search button stays as the last good refresh left it.
+TEST_F(LibraryCommands, AFailedRefreshSaysWhyAndKeepsWhatItMay) {
+    const struct {
+        const char* name;
+        std::function<void()> arrange;
+        QString message;
+        int nodesLeft;
+        bool signedIn;
+    } cases[] = {
+        {"wrong password", [this] { app->setHashKey(Sha256().hex(QStringLiteral("wrong"))); },
+         "Error Authenticating[Sonaric Error: 401]", 0, false},
+        {"handshake of another kind",
+         [this] { server->setReply("handshake", "<html><body><p>Welcome</p></body></html>"); },
+         "The server's reply could not be read: it is not a reply this client understands.", 0,
+         false},
+        {"artists truncated", [this] { server->setFault(Fault::TruncatedBody, "artists"); },
+         failedBecause("The reply is not XML."), 0, true},
+        {"albums truncated", [this] { server->setFault(Fault::TruncatedBody, "albums"); },
+         failedBecause("The reply is not XML."), 8, true},
+    };
+    for (const auto& c : cases) {
+        server->clearOverrides();
+        openLibrary();
+        showTracks("album10");
+        search("dawn");
+        const QString token = app->session().authToken;
+        reports.clear();
+        server->clearRequests();
+        c.arrange();
+        refresh();
+        EXPECT_EQ(reports, QStringList{c.message}) << c.name;
+        EXPECT_EQ(status(), "Library refresh failed") << c.name;
+        EXPECT_EQ(treeTexts().size(), c.nodesLeft) << c.name;
+        EXPECT_EQ(library().artistCountText(), "7 artists") << c.name;
+        EXPECT_TRUE(songLines(0).isEmpty()) << c.name;
+        EXPECT_TRUE(songLines(1).isEmpty()) << c.name;
+        EXPECT_EQ(app->session().authToken == token, !c.signedIn) << c.name;
+        EXPECT_EQ(server.requestsOf("handshake").size(), 1u) << c.name;
+        EXPECT_TRUE(library().isSearchEnabled()) << c.name;
+        expectIdle();
+    }
+    openApp();
+    EXPECT_FALSE(library().isSearchEnabled());
+}
+
+// A lapsed session renewed is the fault matrix's; a renewal that fails is reported once, without a
+// loop.
+TEST_F(LibraryCommands, AFailedRenewalIsReportedOnceWithoutALoop) {
+    openLibrary();
+    const QString token = app->session().authToken;
+    server->expireSessions();
+    server->clearRequests();
+    app->setHashKey(Sha256().hex(QStringLiteral("changed on the server")));
+    search("dusk");
+    EXPECT_EQ(reports, QStringList{"Error Authenticating[Sonaric Error: 401]"});
+    EXPECT_EQ(server.requestsOf("handshake").size(), 1u);
+    EXPECT_EQ(server.requestsOf("search_songs").size(), 1u);
+    EXPECT_EQ(app->session().authToken, token);
+    EXPECT_EQ(status(), "");
+    // A repeated request the server still refuses is reported, and not repeated again.
+    reports.clear();
+    app->setHashKey(Sha256().hex(QStringLiteral("demo")));
+    server->setReply("search_songs", "<root><error code=\"401\">Session Expired</error></root>");
+    search("dusk");
+    EXPECT_EQ(reports, QStringList{"Session Expired[Sonaric Error: 401]"});
+    EXPECT_EQ(server.requestsOf("search_songs").size(), 3u);
+    // The refresh signs in itself: its own requests are not renewed.
+    reports.clear();
+    server->clearRequests();
+    server->setReply("artists", "<root><error code=\"401\">Session Expired</error></root>");
+    refresh();
+    EXPECT_EQ(reports, QStringList{"Session Expired[Sonaric Error: 401]"});
+    EXPECT_EQ(server.requestsOf("handshake").size(), 1u);
+}
+
+// Escape while a reply is being read (the transfer is over) throws away what was read; the token
+// stays the one the server handed out last.
+TEST_F(LibraryCommands, ACancelDuringReadingPutsEverythingBack) {
+    const struct {
+        const char* name;
+        int replyToCancel; // counted from the command's first reply
+        std::function<void()> run;
+    } cases[] = {
+        {"refresh, artists", 2, [this] { refresh(); }},
+        {"refresh, albums", 3, [this] { refresh(); }},
+        {"track list", 1, [this] { showTracks("album11"); }},
+        {"search", 1, [this] { search("o"); }},
+    };
+    openLibrary();
+    showTracks("album10");
+    search("dawn");
+    const QStringList tree = treeTexts(), tracks = songLines(0), found = songLines(1);
+    for (const auto& c : cases) {
+        int replies = 0;
+        const QMetaObject::Connection cancelling =
+            QObject::connect(&app->http(), &HttpClient::replyReceived, app.get(), [&] {
+                if (++replies == c.replyToCancel)
+                    app->cancel();
+            });
+        c.run();
+        QObject::disconnect(cancelling);
+        EXPECT_EQ(replies, c.replyToCancel) << c.name;
+        EXPECT_TRUE(reports.isEmpty()) << c.name;
+        EXPECT_EQ(status(), "Cancelled") << c.name;
+        EXPECT_EQ(treeTexts(), tree) << c.name;
+        EXPECT_EQ(songLines(0), tracks) << c.name;
+        EXPECT_EQ(songLines(1), found) << c.name;
+        EXPECT_EQ(app->session().authToken, QString::fromStdString(server->currentToken()))
+            << c.name;
+        expectIdle();
+    }
+}
+
+} // namespace

@@ -1,0 +1,165 @@
+#pragma once
+
+// Everything a test of the program without its window needs: the application object against a
+// fresh test server, with the settings in a temporary folder.
+#include "App.h"
+#include "Eventually.h"
+#include "HttpClient.h"
+#include "Library.h"
+#include "MediaPlayer.h"
+#include "PlaylistController.h"
+#include "QtPrinters.h"
+#include "Sha256.h"
+#include "TempAppData.h"
+#include "TestServer.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+
+// What the user is told when a request fails without a reply document: the fixed prompt, and the
+// reason on a line of its own.
+inline QString failedBecause(const QString& reason) {
+    return QStringLiteral("Unable to refresh library. Please check the server name, username and "
+                          "password are correct.\n") +
+           reason;
+}
+
+// A catalogue as "key=text" per node, each artist followed by its albums, indented.
+inline QStringList catalogueLines(const CatalogueModel& model) {
+    QStringList out;
+    for (int row = 0; row < model.rowCount(); ++row) {
+        const QModelIndex artist = model.index(row, 0);
+        out << artist.data(CatalogueModel::KeyRole).toString() + "=" + artist.data().toString();
+        for (int child = 0; child < model.rowCount(artist); ++child) {
+            const QModelIndex album = model.index(child, 0, artist);
+            out << "  " + album.data(CatalogueModel::KeyRole).toString() + "=" +
+                       album.data().toString();
+        }
+    }
+    return out;
+}
+
+// The application object against a fresh test server. It is destroyed before the server, so no
+// connection keeps the server waiting. The failures it reports are recorded, with whether it still
+// said it was busy when it reported them.
+class AppFixture : public ::testing::Test {
+protected:
+    AppFixture() = default;
+    explicit AppFixture(SonaricTestServer::Options options)
+        : server(Catalogue::demo(), std::move(options)) {}
+
+    TempAppData appData;
+    TestServer server;
+    std::unique_ptr<App> app;
+    QStringList reports;
+    std::vector<bool> reportedWhileBusy;
+    QByteArray tlsCaFile; // for https tests: the authority libmpv should trust
+
+    void TearDown() override { app.reset(); }
+
+    QByteArray settingsText(const QByteArray& autoRefresh, const QString& password = "demo",
+                            const QByteArray& autoPlay = "0") const {
+        QByteArray text = "<settings>\r\n<servername>" + server.url().toUtf8() +
+                          "</servername>\r\n<username>demo</username>\r\n<password>" +
+                          Sha256().hex(password).toUtf8() + "</password>\r\n";
+        if (!autoRefresh.isNull())
+            text += "<autorefresh>" + autoRefresh + "</autorefresh>\r\n";
+        return text + "<autoplay>" + autoPlay + "</autoplay>\r\n</settings>\r\n";
+    }
+
+    // A fresh application object that plays to no sound device.
+    App& makeApp(App::Options options = App::Options()) {
+        app.reset();
+        options.nullAudio = true;
+        if (options.tlsCaFile.isEmpty())
+            options.tlsCaFile = tlsCaFile;
+        app = std::make_unique<App>(std::move(options));
+        auto busy = std::make_shared<bool>(false);
+        QObject::connect(app.get(), &App::busyChanged, app.get(), [busy](bool b) { *busy = b; });
+        QObject::connect(app.get(), &App::failureReported, app.get(),
+                         [this, busy](const QString& message) {
+                             reports << message;
+                             reportedWhileBusy.push_back(*busy);
+                         });
+        return *app;
+    }
+
+    // The session's settings: user "demo" of the given server.
+    void pointAt(const QString& url, const QString& password = "demo") {
+        app->setServername(url);
+        app->setUsername("demo");
+        app->setHashKey(Sha256().hex(password));
+    }
+
+    // An application object whose session points at the server, signed in or not.
+    App& openApp(const QString& password = "demo") {
+        makeApp();
+        pointAt(server.url(), password);
+        app->http().setStallTimeout(std::chrono::milliseconds(2000));
+        return *app;
+    }
+
+    // An application object whose library has been refreshed.
+    App& openLibrary() {
+        openApp();
+        refresh();
+        return *app;
+    }
+
+    // Waits for the running command, if any, to end, its failure reported.
+    void settle() {
+        ASSERT_TRUE(eventually([this] { return !app->isBusy(); }, 20000));
+    }
+
+    // The commands as the user starts them, each waited for.
+    void refresh() { app->refreshLibrary(), settle(); }
+    void showTracks(const QString& key) { app->showTracks(key), settle(); }
+    void search(const QString& text) { app->search(text), settle(); }
+    void addSong(std::optional<std::int64_t> id) { app->addSong(id), settle(); }
+
+    QString status() const { return app->status().text(); }
+
+    // Nothing is waited on.
+    void expectIdle() {
+        EXPECT_FALSE(app->isBusy());
+        EXPECT_FALSE(app->http().isBusy());
+    }
+
+    // libmpv's own list holds the playlist's entries, in order.
+    void expectInStep() {
+        const PlaylistModel& playlist = player().playlist();
+        ASSERT_EQ(engine().count(), playlist.count());
+        ASSERT_EQ(engine().property("playlist-count").toInt(), playlist.count());
+        for (int i = 0; i < playlist.count(); ++i)
+            EXPECT_EQ(engine().property(("playlist/" + std::to_string(i) + "/filename").c_str()),
+                      playlist.item(i)->url().toEncoded());
+    }
+
+    Library& library() { return app->library(); }
+    MediaPlayer& player() { return app->player(); }
+    MpvPlayer& engine() { return player().engine(); }
+
+    QStringList treeTexts() { return catalogueLines(*library().catalogue()); }
+
+    // The lines of a song list (0: the node's tracks, 1: the search's), each with its id when
+    // asked: "text#id", or "text#none" where the id is no number.
+    QStringList songLines(int list, bool withIds = false) {
+        QStringList out;
+        for (int row = 0; row < library().songs(list)->count(); ++row) {
+            const SongListModel::Entry entry = library().songs(list)->entry(row);
+            out << entry.text + (!withIds   ? QString()
+                                 : entry.id ? "#" + QString::number(*entry.id)
+                                            : QString("#none"));
+        }
+        return out;
+    }
+};
