@@ -1,5 +1,6 @@
 // Feeds arbitrary bytes to every reader of server replies, as if each kind of reply had come
-// back with them, and to the catalogue model that shows the result.
+// back with them, and to the catalogue model that shows the result. The list replies are read as
+// they stream in, in pieces of sizes drawn from the input itself.
 #include "CatalogueBuilder.h"
 #include "CatalogueModel.h"
 #include "Handshake.h"
@@ -8,9 +9,12 @@
 #include "ServerFailure.h"
 #include "SongDetails.h"
 #include "XmlDocument.h"
+#include "XmlRecord.h"
+#include "XmlStream.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -34,6 +38,21 @@ void checkCut(std::string_view text) {
         __builtin_trap();
 }
 
+// The bytes through a stream reader, in pieces of 1 to 4096 bytes.
+void stream(std::string_view bytes, const XmlStream::ElementReader& read) {
+    XmlStream reader(read);
+    std::uint32_t random = 2166136261u;
+    for (const char c : bytes.substr(0, 64))
+        random = (random ^ static_cast<unsigned char>(c)) * 16777619u;
+    for (std::size_t at = 0; at < bytes.size();) {
+        random = random * 1664525u + 1013904223u;
+        const std::size_t piece = std::min<std::size_t>(1 + (random >> 20), bytes.size() - at);
+        reader.feed(bytes.data() + at, piece);
+        at += piece;
+    }
+    reader.finish();
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -53,15 +72,30 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     (void)SongDetails::read(reply);
     for (bool withArtist : {false, true}) {
         SongListModel::Rows rows;
-        (void)ReplyReader::songs(reply, withArtist, rows);
+        ReplyReader::Outcome outcome = ReplyReader::Outcome::Complete;
+        stream(bytes, [&](const XmlRecord& song) {
+            if (song.name() == "song" && outcome == ReplyReader::Outcome::Complete)
+                outcome = ReplyReader::addSong(song, withArtist, rows);
+        });
         for (const SongListModel::Rows::Row& row : rows.rows)
             if (std::size_t{row.textAt} + row.textSize > rows.text.size())
                 __builtin_trap();
     }
 
     CatalogueBuilder catalogue;
-    ReplyReader::addArtists(ReplyReader::artists(reply), catalogue);
-    ReplyReader::addAlbums(ReplyReader::albums(reply), catalogue);
+    stream(bytes, [&](const XmlRecord& artist) {
+        if (artist.name() == "artist")
+            ReplyReader::addArtist(artist, catalogue);
+    });
+    stream(bytes, [&](const XmlRecord& album) {
+        if (album.name() == "album")
+            ReplyReader::addAlbum(album, catalogue);
+    });
+    catalogue.dropAlbums();
+    stream(bytes, [&](const XmlRecord& album) {
+        if (album.name() == "album")
+            ReplyReader::addAlbum(album, catalogue);
+    });
     CatalogueModel model;
     model.setContents(catalogue.take());
     for (int row = 0; row < model.rowCount(); ++row) {

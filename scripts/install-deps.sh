@@ -11,6 +11,7 @@ packages=(
   qt6-translations-l10n
   libgl-dev
   libpugixml-dev
+  libexpat1-dev
   libmpv-dev
   libcpp-httplib-dev
   zlib1g-dev

@@ -89,7 +89,7 @@ prebuilt_present() {
 
 sdk_complete() {
   local name
-  for name in qt mpv pugixml googletest zlib httplib brotli zstd; do
+  for name in qt mpv pugixml expat googletest zlib httplib brotli zstd; do
     [[ -f "$sdk/.done-$name" ]] || return 1
   done
 }

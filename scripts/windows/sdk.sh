@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds what the Windows client needs into $SONARIC_WINDOWS_SDK (default
 # ~/.cache/sonaric-windows-sdk), each piece once, printing how long each took: Qt, libmpv with
-# ffmpeg, libass, freetype, fribidi and harfbuzz, pugixml, GoogleTest, and zlib, brotli and zstd
+# ffmpeg, libass, freetype, fribidi and harfbuzz, pugixml, expat, GoogleTest, and zlib, brotli and zstd
 # for the test server. All from Debian's source packages with mingw-w64 (posix threads); the
 # prebuilt Qt and libmpv in ../shared/windows-sdk are used instead where they are there.
 source "$(dirname "$0")/common.sh"
@@ -146,6 +146,8 @@ build_mpv() {
 piece qt build_qt
 piece mpv build_mpv
 piece pugixml cmake_piece pugixml -DBUILD_SHARED_LIBS=OFF -DPUGIXML_BUILD_TESTS=OFF
+piece expat cmake_piece expat -DEXPAT_SHARED_LIBS=OFF -DEXPAT_BUILD_TOOLS=OFF \
+  -DEXPAT_BUILD_EXAMPLES=OFF -DEXPAT_BUILD_TESTS=OFF -DEXPAT_BUILD_DOCS=OFF
 piece googletest cmake_piece googletest -DBUILD_SHARED_LIBS=OFF -DBUILD_GMOCK=OFF \
   -Dgtest_force_shared_crt=ON
 # Debian's zlib source leaves out the Windows resource file its CMake build wants.

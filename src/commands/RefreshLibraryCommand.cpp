@@ -7,6 +7,7 @@
 #include "ServerFailure.h"
 #include "ServerSession.h"
 #include "XmlDocument.h"
+#include "XmlRecord.h"
 
 RefreshLibraryCommand::RefreshLibraryCommand(ServerSession& server, Library& library,
                                              QObject* parent)
@@ -45,31 +46,39 @@ void RefreshLibraryCommand::onSignedIn(const ServerCall& call) {
     await(std::make_unique<ServerCall>(
               m_server,
               [](const SessionState& s) { return RequestUrl::artists(s.servername, s.authToken); },
-              [this](XmlDocument& reply) { m_read = readArtists(reply); },
+              ServerCall::Reader{{}, [this](const XmlRecord& artist) { readArtist(artist); }},
               ServerCall::OnLapse::Fail),
           [this](const ServerCall& call) { onArtists(call); });
 }
 
+bool RefreshLibraryCommand::readable(const ServerCall& call) {
+    const XmlDocument& reply = call.reply();
+    return reply.hasDocumentElement() && !ServerFailure::isErrorReply(reply);
+}
+
 void RefreshLibraryCommand::onArtists(const ServerCall& call) {
-    if (!m_read)
+    if (!readable(call))
+        return fail(ServerFailure::message(call.reply()), tr("Library refresh failed"));
+    m_library.setArtistCountText(QString::number(m_elements) + QLatin1String(" artists"));
+    if (m_malformed)
         return fail(ServerFailure::message(call.reply()), tr("Library refresh failed"));
     showStatus(tr("Fetching albums..."));
-    m_read = false;
+    m_elements = 0;
     await(std::make_unique<ServerCall>(
               m_server,
               [](const SessionState& s) { return RequestUrl::albums(s.servername, s.authToken); },
-              [this](XmlDocument& reply) {
-                  m_read = readAlbums(reply);
-                  if (m_read)
-                      m_contents = m_catalogue.take();
-              },
+              ServerCall::Reader{{}, [this](const XmlRecord& album) { readAlbum(album); }},
               ServerCall::OnLapse::Fail),
           [this](const ServerCall& call) { onAlbums(call); });
 }
 
+// The artists read stay in the tree when the albums fail; albums stay only up to a malformed one.
 void RefreshLibraryCommand::onAlbums(const ServerCall& call) {
-    m_library.catalogue()->setContents(m_contents ? std::move(*m_contents) : m_catalogue.take());
-    if (!m_read)
+    const bool readAll = readable(call);
+    if (!readAll)
+        m_catalogue.dropAlbums();
+    m_library.catalogue()->setContents(m_catalogue.take());
+    if (!readAll || m_malformed)
         return fail(ServerFailure::message(call.reply()), tr("Library refresh failed"));
     m_library.enableSearch();
     showStatus(tr("Library refreshed"));
@@ -77,30 +86,22 @@ void RefreshLibraryCommand::onAlbums(const ServerCall& call) {
 }
 
 // Elements without an id or a name, a second use of an id, and an artist claiming the id of
-// "Various" cannot become nodes with unique keys; they are left out and the refresh goes on. A
-// reply read whole is let go at once.
-bool RefreshLibraryCommand::readArtists(XmlDocument& reply) {
-    if (ServerFailure::isErrorReply(reply))
-        return false;
-    const ReplyReader::Elements artists = ReplyReader::artists(reply);
-    const QString count = QString::number(ReplyReader::count(artists)) + QLatin1String(" artists");
-    post([this, count] {
-        m_library.setArtistCountText(count);
-        showStatus(tr("Cataloguing artists..."));
-    });
-    if (ReplyReader::addArtists(artists, m_catalogue) != ReplyReader::Outcome::Complete)
-        return false;
-    reply.release();
-    return true;
+// "Various" cannot become nodes with unique keys; they are left out and the refresh goes on.
+void RefreshLibraryCommand::readArtist(const XmlRecord& element) {
+    if (element.name() != "artist")
+        return;
+    if (m_elements++ == 0)
+        post([this] { showStatus(tr("Cataloguing artists...")); });
+    if (!m_malformed)
+        m_malformed =
+            ReplyReader::addArtist(element, m_catalogue) != ReplyReader::Outcome::Complete;
 }
 
-bool RefreshLibraryCommand::readAlbums(XmlDocument& reply) {
-    if (ServerFailure::isErrorReply(reply))
-        return false;
-    post([this] { showStatus(tr("Cataloguing albums...")); });
-    if (ReplyReader::addAlbums(ReplyReader::albums(reply), m_catalogue) !=
-        ReplyReader::Outcome::Complete)
-        return false;
-    reply.release();
-    return true;
+void RefreshLibraryCommand::readAlbum(const XmlRecord& element) {
+    if (element.name() != "album")
+        return;
+    if (m_elements++ == 0)
+        post([this] { showStatus(tr("Cataloguing albums...")); });
+    if (!m_malformed)
+        m_malformed = ReplyReader::addAlbum(element, m_catalogue) != ReplyReader::Outcome::Complete;
 }

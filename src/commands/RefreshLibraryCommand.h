@@ -10,7 +10,7 @@
 class Library;
 class ServerCall;
 class ServerSession;
-class XmlDocument;
+class XmlRecord;
 
 // Signs in, then fetches the artists and the albums and builds the catalogue tree from them. The
 // tree is filled once, at the end: a failure after the artists still shows them.
@@ -28,9 +28,11 @@ private:
     void onSignedIn(const ServerCall& call);
     void onArtists(const ServerCall& call);
     void onAlbums(const ServerCall& call);
-    // Off the GUI thread.
-    bool readArtists(XmlDocument& reply);
-    bool readAlbums(XmlDocument& reply);
+    // Off the GUI thread, element by element as the replies arrive.
+    void readArtist(const XmlRecord& element);
+    void readAlbum(const XmlRecord& element);
+    // Whether the reply of the call counts; else the command fails.
+    bool readable(const ServerCall& call);
 
     ServerSession& m_server;
     Library& m_library;
@@ -42,6 +44,6 @@ private:
     QString m_oldArtistCountText;
     // Written by the readers, read once their call has finished.
     CatalogueBuilder m_catalogue;
-    std::optional<CatalogueModel::Contents> m_contents;
-    bool m_read = false;
+    std::size_t m_elements = 0;
+    bool m_malformed = false;
 };

@@ -5,6 +5,7 @@
 #include "ServerFailure.h"
 #include "ServerSession.h"
 #include "XmlDocument.h"
+#include "XmlRecord.h"
 
 namespace {
 constexpr char AlbumPrefix[] = "album";
@@ -54,17 +55,17 @@ void SongListCommand::run() {
         return finish();
     }
     showStatus(m_fetchingText);
-    await(std::make_unique<ServerCall>(m_server, m_request,
-                                       [this](XmlDocument& reply) {
-                                           m_rows = SongListModel::Rows();
-                                           m_isSongList = !ServerFailure::isErrorReply(reply);
-                                           if (!m_isSongList)
-                                               return;
-                                           m_outcome =
-                                               ReplyReader::songs(reply, m_withArtist, m_rows);
-                                           if (m_outcome == ReplyReader::Outcome::Complete)
-                                               reply.release();
-                                       }),
+    ServerCall::Reader reader;
+    // Each time the request goes out, the list starts afresh.
+    reader.begin = [this] {
+        m_rows = SongListModel::Rows();
+        m_outcome = ReplyReader::Outcome::Complete;
+    };
+    reader.element = [this](const XmlRecord& song) {
+        if (song.name() == "song" && m_outcome == ReplyReader::Outcome::Complete)
+            m_outcome = ReplyReader::addSong(song, m_withArtist, m_rows);
+    };
+    await(std::make_unique<ServerCall>(m_server, m_request, std::move(reader)),
           [this](const ServerCall& call) { onLoaded(call); });
 }
 
@@ -72,9 +73,12 @@ void SongListCommand::restore() {
     m_list.setRows(std::move(m_oldRows));
 }
 
+// A song list is filled up to its first malformed song; a reply that is no song list at all
+// (broken, or the server's refusal) leaves it empty.
 void SongListCommand::onLoaded(const ServerCall& call) {
-    if (!m_isSongList)
-        return fail(ServerFailure::message(call.reply()));
+    const XmlDocument& reply = call.reply();
+    if (!reply.hasDocumentElement() || ServerFailure::isErrorReply(reply))
+        return fail(ServerFailure::message(reply));
     m_list.setRows(std::move(m_rows));
     if (m_outcome != ReplyReader::Outcome::Complete)
         return fail(ServerFailure::message(call.reply()));

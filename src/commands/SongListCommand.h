@@ -40,7 +40,6 @@ private:
     QString m_doneText;
     SongListModel::Rows m_oldRows;
     // Written by the reader, read once the call has finished.
-    bool m_isSongList = false;
     ReplyReader::Outcome m_outcome = ReplyReader::Outcome::Complete;
     SongListModel::Rows m_rows;
 };

@@ -1,5 +1,7 @@
 #include "CatalogueBuilder.h"
 
+#include <algorithm>
+
 CatalogueBuilder::CatalogueBuilder() {
     // "Various" (id 0, no count) is always there, first.
     m_contents.text = "0Various";
@@ -40,6 +42,9 @@ CatalogueModel::Node CatalogueBuilder::makeNode(std::string_view id, std::string
 
 bool CatalogueBuilder::addArtist(std::string_view id, std::string_view name,
                                  std::string_view songs) {
+    // A reply read as it arrives does not say how long it is: room doubles as it fills.
+    if (m_contents.artists.size() == m_contents.artists.capacity())
+        reserveArtists(std::max<std::size_t>(m_contents.artists.size(), 1024));
     const std::size_t textSize = m_contents.text.size();
     m_contents.artists.push_back(makeNode(id, name, songs));
     if (m_artistIds.insert(static_cast<std::uint32_t>(m_contents.artists.size() - 1)))
@@ -52,6 +57,10 @@ bool CatalogueBuilder::addArtist(std::string_view id, std::string_view name,
 bool CatalogueBuilder::addAlbum(std::string_view id, std::string_view name, std::string_view tracks,
                                 std::optional<std::string_view> artistId) {
     const std::size_t textSize = m_contents.text.size();
+    if (m_albumNodes.empty())
+        m_textBeforeAlbums = textSize;
+    if (m_albumNodes.size() == m_albumNodes.capacity())
+        reserveAlbums(std::max<std::size_t>(2 * m_albumNodes.size(), 1024));
     const auto node = static_cast<std::uint32_t>(m_albumNodes.size());
     m_albumNodes.push_back(makeNode(id, name, tracks));
     if (!m_albumIds.insert(node)) {
@@ -62,6 +71,15 @@ bool CatalogueBuilder::addAlbum(std::string_view id, std::string_view name, std:
     const std::int64_t artist = artistId ? m_artistIds.find(*artistId) : -1;
     m_albums.push_back({artist < 0 ? 0 : static_cast<std::uint32_t>(artist), node});
     return true;
+}
+
+void CatalogueBuilder::dropAlbums() {
+    if (m_albumNodes.empty())
+        return;
+    m_contents.text.resize(m_textBeforeAlbums);
+    m_albums.clear();
+    m_albumNodes.clear();
+    m_albumIds = IdIndex<NodeId>{NodeId{this, &m_albumNodes}};
 }
 
 CatalogueModel::Contents CatalogueBuilder::take() {

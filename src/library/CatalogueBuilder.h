@@ -23,6 +23,9 @@ public:
     bool addAlbum(std::string_view id, std::string_view name, std::string_view tracks,
                   std::optional<std::string_view> artistId);
 
+    // Forgets every album added so far: a reply of albums that fails half way adds none.
+    void dropAlbums();
+
     void reserveArtists(std::size_t count);
     void reserveAlbums(std::size_t count);
     CatalogueModel::Contents take();
@@ -44,6 +47,7 @@ private:
     CatalogueModel::Contents m_contents;
     std::vector<PlacedAlbum> m_albums;
     std::vector<CatalogueModel::Node> m_albumNodes; // in reply order, for the id index
+    std::size_t m_textBeforeAlbums = 0;
     IdIndex<NodeId> m_artistIds{NodeId{this, &m_contents.artists}};
     IdIndex<NodeId> m_albumIds{NodeId{this, &m_albumNodes}};
 };

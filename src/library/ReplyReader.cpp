@@ -3,14 +3,13 @@
 #include "CatalogueBuilder.h"
 #include "NumberText.h"
 #include "ReplyText.h"
-#include "XmlDocument.h"
+#include "XmlRecord.h"
+
+#include <optional>
+#include <string>
 
 namespace {
 
-constexpr char RootElement[] = "root";
-constexpr char ArtistElement[] = "artist";
-constexpr char AlbumElement[] = "album";
-constexpr char SongElement[] = "song";
 constexpr char NameChild[] = "name";
 constexpr char SongsChild[] = "songs";
 constexpr char TracksChild[] = "tracks";
@@ -18,152 +17,65 @@ constexpr char ArtistChild[] = "artist";
 constexpr char TitleChild[] = "title";
 constexpr char IdAttribute[] = "id";
 
-// The element's text as UTF-8, cut to a readable length; the common single-text case costs no
-// copy.
-struct TextBuffer {
-    std::string whole;
-    std::string cut;
-};
-
-std::string_view textOf(pugi::xml_node node, TextBuffer& buffer) {
-    if (!node.first_child())
-        return ReplyText::bounded(XmlDocument::ownText(node), buffer.cut);
-    buffer.whole.clear();
-    XmlDocument::appendText(node, buffer.whole);
-    return ReplyText::bounded(buffer.whole, buffer.cut);
-}
-
-ReplyReader::Elements childrenOfRoot(const XmlDocument& reply, std::string_view name) {
-    pugi::xml_node root = reply.documentElement();
-    if (!ReplyReader::isNamed(root, RootElement))
-        root = pugi::xml_node();
-    return {root, name};
+// A child's text, cut to a readable length; none when there is no such child.
+std::string_view textOf(const XmlRecord::Child* child, std::string& cut) {
+    return child ? ReplyText::bounded(child->text, cut) : std::string_view();
 }
 
 } // namespace
 
-// The loop stops at the first difference, so a shorter name is never read past its end.
-bool ReplyReader::isNamed(pugi::xml_node node, std::string_view name) {
-    const char* own = node.name();
-    for (const char c : name)
-        if (*own++ != c)
-            return false;
-    return *own == '\0';
-}
-
-ReplyReader::Elements::iterator::iterator(pugi::xml_node node, std::string_view name)
-    : m_node(node), m_name(name) {
-    skipOthers();
-}
-
-ReplyReader::Elements::iterator& ReplyReader::Elements::iterator::operator++() {
-    m_node = m_node.next_sibling();
-    skipOthers();
-    return *this;
-}
-
-ReplyReader::Elements::iterator ReplyReader::Elements::iterator::operator++(int) {
-    iterator before = *this;
-    ++*this;
-    return before;
-}
-
-void ReplyReader::Elements::iterator::skipOthers() {
-    while (m_node && (!isNamed(m_node, m_name) || m_node.type() != pugi::node_element))
-        m_node = m_node.next_sibling();
-}
-
-ReplyReader::Elements ReplyReader::artists(const XmlDocument& reply) {
-    return childrenOfRoot(reply, ArtistElement);
-}
-
-ReplyReader::Elements ReplyReader::albums(const XmlDocument& reply) {
-    return childrenOfRoot(reply, AlbumElement);
-}
-
-std::size_t ReplyReader::count(const Elements& elements) {
-    return static_cast<std::size_t>(std::distance(elements.begin(), elements.end()));
-}
-
-ReplyReader::Outcome ReplyReader::addArtists(const Elements& artists, CatalogueBuilder& catalogue) {
-    catalogue.reserveArtists(count(artists));
-    TextBuffer name, songs;
-    for (const pugi::xml_node artist : artists) {
-        const pugi::xml_node nameNode = artist.child(NameChild);
-        const pugi::xml_attribute id = artist.attribute(IdAttribute);
-        if (!nameNode || !id)
-            continue;
-        if (!ReplyText::isAcceptableId(std::string_view(id.value())))
-            return Outcome::Malformed;
-        catalogue.addArtist(id.value(), textOf(nameNode, name),
-                            textOf(artist.child(SongsChild), songs));
-    }
+ReplyReader::Outcome ReplyReader::addArtist(const XmlRecord& artist, CatalogueBuilder& catalogue) {
+    const XmlRecord::Child* name = artist.child(NameChild);
+    const std::string* id = artist.attribute(IdAttribute);
+    if (!name || !id)
+        return Outcome::Complete;
+    if (!ReplyText::isAcceptableId(std::string_view(*id)))
+        return Outcome::Malformed;
+    std::string nameCut, songsCut;
+    catalogue.addArtist(*id, textOf(name, nameCut), textOf(artist.child(SongsChild), songsCut));
     return Outcome::Complete;
 }
 
-ReplyReader::Outcome ReplyReader::addAlbums(const Elements& albums, CatalogueBuilder& catalogue) {
-    catalogue.reserveAlbums(count(albums));
-    TextBuffer name, tracks;
-    for (const pugi::xml_node album : albums) {
-        const pugi::xml_attribute id = album.attribute(IdAttribute);
-        if (!id)
-            continue;
-        if (!ReplyText::isAcceptableId(std::string_view(id.value())))
-            return Outcome::Malformed;
-        // One pass over the children: the first of each name counts, as a lookup would find.
-        pugi::xml_node nameNode, tracksNode, artistNode;
-        for (pugi::xml_node child = album.first_child(); child; child = child.next_sibling()) {
-            if (!nameNode && isNamed(child, NameChild))
-                nameNode = child;
-            else if (!tracksNode && isNamed(child, TracksChild))
-                tracksNode = child;
-            else if (!artistNode && isNamed(child, ArtistChild))
-                artistNode = child;
-        }
-        if (!nameNode)
-            continue;
-        const pugi::xml_attribute artistId = artistNode.attribute(IdAttribute);
-        if (artistId && !ReplyText::isAcceptableId(std::string_view(artistId.value())))
-            return Outcome::Malformed;
-        catalogue.addAlbum(id.value(), textOf(nameNode, name), textOf(tracksNode, tracks),
-                           artistId ? std::optional<std::string_view>(artistId.value())
-                                    : std::nullopt);
-    }
+ReplyReader::Outcome ReplyReader::addAlbum(const XmlRecord& album, CatalogueBuilder& catalogue) {
+    const std::string* id = album.attribute(IdAttribute);
+    if (!id)
+        return Outcome::Complete;
+    if (!ReplyText::isAcceptableId(std::string_view(*id)))
+        return Outcome::Malformed;
+    const XmlRecord::Child* name = album.child(NameChild);
+    if (!name)
+        return Outcome::Complete;
+    const XmlRecord::Child* artist = album.child(ArtistChild);
+    const std::string* artistId = artist ? XmlRecord::attribute(*artist, IdAttribute) : nullptr;
+    if (artistId && !ReplyText::isAcceptableId(std::string_view(*artistId)))
+        return Outcome::Malformed;
+    std::string nameCut, tracksCut;
+    catalogue.addAlbum(*id, textOf(name, nameCut), textOf(album.child(TracksChild), tracksCut),
+                       artistId ? std::optional<std::string_view>(*artistId) : std::nullopt);
     return Outcome::Complete;
 }
 
-ReplyReader::Outcome ReplyReader::songs(const XmlDocument& reply, bool withArtist,
-                                        SongListModel::Rows& out) {
-    const Elements songs = childrenOfRoot(reply, SongElement);
-    const std::size_t expected = count(songs);
-    out.rows.reserve(out.rows.size() + expected);
-    out.text.reserve(out.text.size() + expected * (withArtist ? 32 : 16));
-    TextBuffer title, artist;
-    std::string line;
-    for (const pugi::xml_node song : songs) {
-        // One pass over the children: the first of each name counts, as a lookup would find.
-        pugi::xml_node titleNode, artistNode;
-        for (pugi::xml_node child = song.first_child(); child; child = child.next_sibling()) {
-            if (!titleNode && isNamed(child, TitleChild))
-                titleNode = child;
-            else if (!artistNode && isNamed(child, ArtistChild))
-                artistNode = child;
-        }
-        const pugi::xml_attribute id = song.attribute(IdAttribute);
-        if (!titleNode || !id || (withArtist && !artistNode) ||
-            !ReplyText::isAcceptableId(std::string_view(id.value())))
-            return Outcome::Malformed;
-        // A song whose id is no number is still listed; adding it says why it can't be.
-        const std::optional<std::int64_t> number =
-            NumberText::wholeNumber(std::string_view(id.value()));
-        if (!withArtist) {
-            out.add(textOf(titleNode, title), number);
-            continue;
-        }
-        line.assign(textOf(titleNode, title));
-        line += " - ";
-        line += textOf(artistNode, artist);
-        out.add(line, number);
+ReplyReader::Outcome ReplyReader::addSong(const XmlRecord& song, bool withArtist,
+                                          SongListModel::Rows& out) {
+    const XmlRecord::Child* title = song.child(TitleChild);
+    const XmlRecord::Child* artist = song.child(ArtistChild);
+    const std::string* id = song.attribute(IdAttribute);
+    if (!title || !id || (withArtist && !artist) ||
+        !ReplyText::isAcceptableId(std::string_view(*id)))
+        return Outcome::Malformed;
+    // A song whose id is no number is still listed; adding it says why it can't be.
+    const std::optional<std::int64_t> number = NumberText::wholeNumber(std::string_view(*id));
+    std::string titleCut;
+    if (!withArtist) {
+        out.add(textOf(title, titleCut), number);
+        return Outcome::Complete;
     }
+    std::string artistCut;
+    // Kept from song to song: a million lines make no million allocations.
+    thread_local std::string line;
+    line.assign(textOf(title, titleCut));
+    line += " - ";
+    line += textOf(artist, artistCut);
+    out.add(line, number);
     return Outcome::Complete;
 }

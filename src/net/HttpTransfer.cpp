@@ -191,14 +191,20 @@ void HttpTransfer::onMetaData() {
         end(FetchError::TooLarge, tooLargeReason());
     // An announced length (of the body as it will be read) gets its buffer at once, so the
     // body is never copied to join it. The pages are only taken as the bytes arrive.
-    else if (length.isValid() && !m_decoder && m_pieces.empty())
+    else if (length.isValid() && !m_decoder && m_pieces.empty() && !m_streaming)
         m_pieces.emplace_back().reserve(length.toLongLong());
 }
 
 // Read into the buffer sized for the announced length, or else kept as the pieces that arrived:
 // growing one buffer would copy it again and again, and for a moment hold it twice.
+void HttpTransfer::setPaused(bool paused) {
+    m_paused = paused;
+    if (!paused && m_reply)
+        onReadyRead();
+}
+
 void HttpTransfer::onReadyRead() {
-    if (m_ended)
+    if (m_ended || m_paused)
         return;
     const qint64 available = m_reply->bytesAvailable();
     if (m_decoder) {
@@ -211,7 +217,7 @@ void HttpTransfer::onReadyRead() {
                        tr("The reply could not be expanded within the client's limits."));
         m_size += expanded.size();
         if (!expanded.isEmpty())
-            m_pieces.push_back(std::move(expanded));
+            keep(std::move(expanded));
     } else if (m_pieces.size() == 1 &&
                m_pieces.front().capacity() - m_pieces.front().size() >= available) {
         QByteArray& whole = m_pieces.front();
@@ -222,10 +228,18 @@ void HttpTransfer::onReadyRead() {
     } else {
         QByteArray piece = m_reply->readAll();
         m_size += piece.size();
-        m_pieces.push_back(std::move(piece));
+        keep(std::move(piece));
     }
     if (m_size > m_limits.maxBytes)
         end(FetchError::TooLarge, tooLargeReason());
+}
+
+void HttpTransfer::keep(QByteArray piece) {
+    const int status = m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    if (m_streaming && status >= 200 && status < 300)
+        emit received(piece);
+    else
+        m_pieces.push_back(std::move(piece));
 }
 
 // Qt reports the length as known once the last byte is in; only an announced one counts.
@@ -284,6 +298,7 @@ HttpReply HttpTransfer::result() {
         result.reason = withoutQuery(m_reply->errorString(), m_url);
         return result;
     }
+    m_paused = false;
     onReadyRead();
     // A compressed stream that stops short of its end is as damaged as one that breaks.
     if (!m_ended && m_decoder && m_decoder->status() != ContentDecoder::Status::Ended)

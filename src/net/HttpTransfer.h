@@ -31,10 +31,18 @@ public:
 
     void start();
     void cancel();
+    // Hands the body of a successful reply out piece by piece, as received(), instead of keeping
+    // it for the result.
+    void setStreaming(bool streaming) { m_streaming = streaming; }
+    // While paused, nothing is taken from the reply: its buffer fills, and the server is held back
+    // by the connection itself.
+    void setPaused(bool paused);
     // Once finished: the reply, its body in the pieces that arrived.
     HttpReply takeResult() { return std::move(m_result); }
 
 signals:
+    // A piece of a successful reply's body, decoded, while streaming.
+    void received(const QByteArray& piece);
     // Bytes of the current reply as they arrive, and its announced length or -1.
     void progress(qint64 received, qint64 total);
     // Emitted once, from the event loop, never from within start() or cancel().
@@ -47,6 +55,8 @@ private:
     void end(FetchError error, const QString& reason);
     void onMetaData();
     void onReadyRead();
+    // Hands the piece on while streaming a successful reply; keeps it otherwise.
+    void keep(QByteArray piece);
     void onProgress(qint64 received);
     void onLowSpeedTick();
     HttpReply result();
@@ -67,6 +77,8 @@ private:
     qint64 m_receivedByReply = 0;
     std::unique_ptr<ContentDecoder> m_decoder; // while a compressed body arrives
     std::vector<QByteArray> m_pieces;
+    bool m_streaming = false;
+    bool m_paused = false;
     qint64 m_size = 0;
     int m_redirects = 0;
     QStringList m_certificateProblems;

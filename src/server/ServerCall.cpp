@@ -14,8 +14,8 @@ ServerCall::ServerCall(ServerSession& session, const Handshake& signIn, QObject*
     : QObject(parent), m_session(session), m_signIn(signIn) {
 }
 
-ServerCall::ServerCall(ServerSession& session, Request request, XmlDocument::Reader read,
-                       OnLapse onLapse, QObject* parent)
+ServerCall::ServerCall(ServerSession& session, Request request, Reader read, OnLapse onLapse,
+                       QObject* parent)
     : QObject(parent), m_session(session), m_request(std::move(request)), m_read(std::move(read)),
       m_onLapse(onLapse) {
 }
@@ -37,13 +37,26 @@ void ServerCall::cancel() {
 
 // The reply is parsed, and read, on the worker the request reads its body on; the GUI thread
 // touches it again only once the request has finished.
-void ServerCall::fetch(const QUrl& url, const XmlDocument::Reader& read, Step then) {
+void ServerCall::fetch(const QUrl& url, const Reader& read, Step then) {
     if (m_http)
         m_http.release()->deleteLater();
-    m_http = m_session.http().request(url, [this, read](QByteArray body) {
-        if (m_reply.loadBytes(std::move(body)) && read)
-            read(m_reply);
-    });
+    HttpRequest::Consumer consume;
+    if (read.element) {
+        if (read.begin)
+            read.begin();
+        auto stream = std::make_shared<XmlStream>(read.element);
+        consume.read = [stream](const QByteArray& piece) { stream->feed(piece); };
+        consume.end = [this, stream] {
+            if (stream->finish())
+                m_reply.loadStreamed(*stream);
+            else
+                m_reply.setFetchFailure(XmlStream::notXml(), false);
+        };
+    } else {
+        consume =
+            HttpRequest::whole([this](QByteArray body) { m_reply.loadBytes(std::move(body)); });
+    }
+    m_http = m_session.http().request(url, std::move(consume));
     connect(m_http.get(), &HttpRequest::finished, this, [this, then] {
         const HttpReply fetched = m_http->takeResult();
         if (!fetched.ok())

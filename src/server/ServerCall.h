@@ -2,6 +2,7 @@
 
 #include "Handshake.h"
 #include "XmlDocument.h"
+#include "XmlStream.h"
 
 #include <QObject>
 #include <QUrl>
@@ -28,10 +29,19 @@ public:
     using Request = std::function<QUrl(const SessionState&)>;
     // What a request does when the server no longer accepts the token.
     enum class OnLapse { SignInAgain, Fail };
+    // Reads a reply as it streams in. begin() runs on the GUI thread before each time the request
+    // goes out (a renewal repeats it); element() on the worker thread that parses the reply, for
+    // each child element of its document element "root", a refusal too. The reply itself then
+    // says whether what was read counts: a reply that turns out broken, or is the server's
+    // refusal, does not.
+    struct Reader {
+        std::function<void()> begin;
+        XmlStream::ElementReader element;
+    };
 
     ServerCall(ServerSession& session, const Handshake& signIn, QObject* parent = nullptr);
-    // `read` sees every reply loaded, a refusal too, on the worker thread that parsed it.
-    ServerCall(ServerSession& session, Request request, XmlDocument::Reader read = {},
+    // Without a reader the reply is loaded whole, for reading once the call has finished.
+    ServerCall(ServerSession& session, Request request, Reader read = {},
                OnLapse onLapse = OnLapse::SignInAgain, QObject* parent = nullptr);
     ~ServerCall() override;
 
@@ -52,7 +62,7 @@ signals:
 private:
     using Step = void (ServerCall::*)();
 
-    void fetch(const QUrl& url, const XmlDocument::Reader& read, Step then);
+    void fetch(const QUrl& url, const Reader& read, Step then);
     void onSignedIn();
     void onLoaded();
     void onRenewed();
@@ -61,7 +71,7 @@ private:
     ServerSession& m_session;
     std::optional<Handshake> m_signIn;
     Request m_request;
-    XmlDocument::Reader m_read;
+    Reader m_read;
     OnLapse m_onLapse = OnLapse::SignInAgain;
     bool m_signInFailed = false;
     XmlDocument m_reply;

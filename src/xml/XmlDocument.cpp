@@ -1,5 +1,7 @@
 #include "XmlDocument.h"
 
+#include "XmlStream.h"
+
 #include <QCoreApplication>
 
 #ifdef __GLIBC__
@@ -89,6 +91,21 @@ bool XmlDocument::loadBytes(QByteArray bytes) {
     }
     m_loaded = true;
     return true;
+}
+
+void XmlDocument::loadStreamed(const XmlStream& stream) {
+    m_cancelled = false;
+    m_failureReason.clear();
+    m_document.reset();
+    m_buffer.clear();
+    pugi::xml_node root = m_document.append_child(stream.documentElement().c_str());
+    if (const std::optional<XmlRecord>& error = stream.errorElement()) {
+        pugi::xml_node element = root.append_child(error->name().c_str());
+        for (const auto& [name, value] : error->attributes())
+            element.append_attribute(name.c_str()).set_value(value.c_str());
+        element.append_child(pugi::node_pcdata).set_value(error->text().c_str());
+    }
+    m_loaded = true;
 }
 
 pugi::xml_node XmlDocument::documentElement() const {

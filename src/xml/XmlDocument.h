@@ -5,7 +5,6 @@
 
 #include <pugixml.hpp>
 
-#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -13,11 +12,10 @@
 // One XML document: the settings file or one server reply. A failed load of any kind (transport
 // failure, not XML, more than one top-level element) leaves no document element
 // and a reason. DTDs are skipped, never fetched, and no entity beyond XML's own is expanded.
+class XmlStream;
+
 class XmlDocument {
 public:
-    // Reads a loaded reply on the worker thread that parsed it; see HttpRequest::Consumer.
-    using Reader = std::function<void(XmlDocument& reply)>;
-
     // The reply's bytes could not be fetched: no document, and the reason. A cancel is told apart,
     // since the user asked for it.
     void setFetchFailure(const QString& reason, bool cancelled);
@@ -25,6 +23,10 @@ public:
     void release();
     // Parses in place: the document keeps the bytes.
     bool loadBytes(QByteArray bytes);
+    // What a reply read as a stream leaves for the session and the failure report: its document
+    // element, and the server's error element when it sent one. The elements it streamed past
+    // were its reader's.
+    void loadStreamed(const XmlStream& stream);
 
     pugi::xml_node documentElement() const;
     bool hasDocumentElement() const { return static_cast<bool>(documentElement()); }

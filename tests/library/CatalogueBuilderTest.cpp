@@ -3,7 +3,8 @@
 #include "CatalogueModel.h"
 #include "ReplyReader.h"
 #include "ReplyText.h"
-#include "XmlDocument.h"
+#include "XmlRecord.h"
+#include "XmlStream.h"
 
 #include <QTextDocument>
 
@@ -11,14 +12,32 @@
 
 namespace {
 
+// Streams a reply through the reader in small pieces, as it would arrive.
+void stream(const QByteArray& xml, const XmlStream::ElementReader& read) {
+    XmlStream reply(read);
+    for (qsizetype at = 0; at < xml.size(); at += 7)
+        reply.feed(xml.mid(at, 7));
+    EXPECT_TRUE(reply.finish());
+}
+
+// The elements of that name a reply holds, read until one is malformed.
+ReplyReader::Outcome readEach(const QByteArray& xml, const char* name,
+                              const std::function<ReplyReader::Outcome(const XmlRecord&)>& read) {
+    ReplyReader::Outcome outcome = ReplyReader::Outcome::Complete;
+    stream(xml, [&](const XmlRecord& element) {
+        if (element.name() == name && outcome == ReplyReader::Outcome::Complete)
+            outcome = read(element);
+    });
+    return outcome;
+}
+
 // The catalogue that an artists reply and an albums reply make.
 void fill(CatalogueModel& model, const QByteArray& artists, const QByteArray& albums) {
-    XmlDocument artistsReply, albumsReply;
-    EXPECT_TRUE(artistsReply.loadBytes(artists));
-    EXPECT_TRUE(albumsReply.loadBytes(albums));
     CatalogueBuilder builder;
-    ReplyReader::addArtists(ReplyReader::artists(artistsReply), builder);
-    ReplyReader::addAlbums(ReplyReader::albums(albumsReply), builder);
+    readEach(artists, "artist",
+             [&](const XmlRecord& e) { return ReplyReader::addArtist(e, builder); });
+    readEach(albums, "album",
+             [&](const XmlRecord& e) { return ReplyReader::addAlbum(e, builder); });
     model.setContents(builder.take());
 }
 
@@ -100,9 +119,9 @@ TEST(CatalogueBuilder, BrokenElementsAreLeftOutAndOrphansGoUnderVarious) {
               (QStringList{"artist0=Various", "  album2=Orphan (2)", "  album3=No artist (3)",
                            "  album5=Various own (6)", "artist5=Five (1)", "  album1=Mine (1)",
                            "artist8=No count ()"}));
-    XmlDocument reply;
-    ASSERT_TRUE(reply.loadBytes(artists));
-    EXPECT_EQ(ReplyReader::count(ReplyReader::artists(reply)), 6u);
+    int count = 0;
+    stream(artists, [&](const XmlRecord& e) { count += e.name() == "artist" ? 1 : 0; });
+    EXPECT_EQ(count, 6);
     EXPECT_EQ(treeOf("<list><artist id='1'><name>A</name></artist></list>", "<root/>"),
               QStringList{"artist0=Various"});
 }
@@ -112,10 +131,10 @@ TEST(CatalogueBuilder, BrokenElementsAreLeftOutAndOrphansGoUnderVarious) {
 // is cut, never inside a character.
 TEST(ReplyReader, AMalformedEntryKeepsTheLinesBeforeItAndLongTextsAreCut) {
     const auto read = [](const QByteArray& xml, bool withArtist) {
-        XmlDocument reply;
-        EXPECT_TRUE(reply.loadBytes(xml));
         SongListModel::Rows rows;
-        const ReplyReader::Outcome outcome = ReplyReader::songs(reply, withArtist, rows);
+        const ReplyReader::Outcome outcome = readEach(xml, "song", [&](const XmlRecord& e) {
+            return ReplyReader::addSong(e, withArtist, rows);
+        });
         SongListModel model;
         model.setRows(std::move(rows));
         QStringList lines;
@@ -137,11 +156,10 @@ TEST(ReplyReader, AMalformedEntryKeepsTheLinesBeforeItAndLongTextsAreCut) {
                        "'><title>x</title></song></root>",
                    false),
               std::pair(Malformed, QStringList{QString(4095, 'n') + QChar(0x2026)}));
-    XmlDocument artists;
-    ASSERT_TRUE(
-        artists.loadBytes("<root><artist id='" + longId + "'><name>n</name></artist></root>"));
     CatalogueBuilder builder;
-    EXPECT_EQ(ReplyReader::addArtists(ReplyReader::artists(artists), builder), Malformed);
+    EXPECT_EQ(readEach("<root><artist id='" + longId + "'><name>n</name></artist></root>", "artist",
+                       [&](const XmlRecord& e) { return ReplyReader::addArtist(e, builder); }),
+              Malformed);
     EXPECT_EQ(treeOf("<root><artist id='1'><name>" + huge +
                          "</name><songs>2</songs></artist>"
                          "</root>",

@@ -217,8 +217,10 @@ int main(int argc, char* argv[]) {
         });
     }
 
-    // The million-song search last, with its own peak.
-    double hugeAfterLastByte = 0, hugeGap = 0, hugePeak = 0, hugeShown = 0;
+    // The million-song search last, with its own peak: end to end (the request sent to the list
+    // filled) beside its floor, the same GET and a bare parse of the same bytes.
+    double hugeAfterLastByte = 0, hugeGap = 0, hugePeak = 0, hugeShown = 0, hugeEndToEnd = 0,
+           hugeFloor = 0;
     int hugeLines = 0;
     {
         App app;
@@ -232,16 +234,37 @@ int main(int argc, char* argv[]) {
         qint64 lastByte = 0;
         QObject::connect(&app.http(), &HttpClient::replyReceived, &window,
                          [&] { lastByte = clock.nsecsElapsed(); });
+        constexpr int rounds = 3;
+        std::vector<double> endToEnd, afterLastByte, gapsMs;
         resetPeak();
-        clock.start();
-        gaps.start();
-        runCommand(app, [&] { app.search("Song"); });
-        QApplication::processEvents(); // the list's first paint
-        hugeAfterLastByte = static_cast<double>(clock.nsecsElapsed() - lastByte) / 1e6;
-        hugeGap = gaps.stop();
+        for (int round = 0; round < rounds; ++round) {
+            clock.start();
+            gaps.start();
+            runCommand(app, [&] { app.search("Song"); });
+            endToEnd.push_back(static_cast<double>(clock.nsecsElapsed()) / 1e6);
+            QApplication::processEvents(); // the list's first paint
+            afterLastByte.push_back(static_cast<double>(clock.nsecsElapsed() - lastByte) / 1e6);
+            gapsMs.push_back(gaps.stop());
+        }
+        hugeEndToEnd = median(endToEnd);
+        hugeAfterLastByte = median(afterLastByte);
+        hugeGap = *std::max_element(gapsMs.begin(), gapsMs.end());
         hugeLines = app.library().songs(1)->count();
         hugePeak = statusMb("VmHWM:");
         hugeShown = statusMb("VmRSS:");
+        const QUrl url(huge.url() + "/server/xml.server.php?action=search_songs&filter=Song&auth=" +
+                       app.session().authToken);
+        std::vector<double> floors;
+        for (int round = 0; round < rounds; ++round) {
+            QElapsedTimer t;
+            t.start();
+            HttpReply reply = fetch(app.http(), url);
+            QByteArray body = reply.takeBody();
+            pugi::xml_document doc;
+            doc.load_buffer_inplace(body.data(), static_cast<std::size_t>(body.size()));
+            floors.push_back(static_cast<double>(t.nsecsElapsed()) / 1e6);
+        }
+        hugeFloor = median(floors);
     }
 
     char what[80];
@@ -254,18 +277,21 @@ int main(int argc, char* argv[]) {
     benchRow("  albums: fetch + parse", fetchAlbums, "ms", "");
     benchRow("  albums: tree", treeAlbums, "ms", "");
     benchRow("refresh floor (same GETs + bare parse)", floorMs, "ms", "");
-    benchRow("refresh / floor", endToEnd / floorMs, "x", "<= 1.5");
-    benchRow("  longest GUI-thread gap", refreshGap, "ms", "<= 100 ms");
+    benchRow("refresh / floor", endToEnd / floorMs, "x", "<= 1.2");
+    benchRow("  longest GUI-thread gap", refreshGap, "ms", "<= 50 ms");
     benchRow("peak RSS of the client", refreshPeak, "MB", "<= 200 MB");
     std::snprintf(what, sizeof what, "track list of %d songs, after the reply", trackLines);
     benchRow(what, std::max(0.0, trackMs - trackGetMs), "ms", "<= 100 ms");
-    benchRow("  longest GUI-thread gap", trackGap, "ms", "<= 100 ms");
+    benchRow("  longest GUI-thread gap", trackGap, "ms", "<= 50 ms");
     std::snprintf(what, sizeof what, "search of %d songs, after the reply", searchLines);
     benchRow(what, std::max(0.0, searchMs - searchGetMs), "ms", "<= 100 ms");
-    std::snprintf(what, sizeof what, "search of %d songs, last byte to filled list", hugeLines);
-    benchRow(what, hugeAfterLastByte, "ms", "<= 1000 ms");
-    benchRow("  longest GUI-thread gap", hugeGap, "ms", "<= 100 ms");
-    benchRow("  peak RSS", hugePeak, "MB", "<= 600 MB");
+    std::snprintf(what, sizeof what, "search of %d songs, end to end", hugeLines);
+    benchRow(what, hugeEndToEnd, "ms", "");
+    benchRow("  floor (same GET + bare parse)", hugeFloor, "ms", "");
+    benchRow("  end to end / floor", hugeEndToEnd / hugeFloor, "x", "<= 1.3");
+    benchRow("  last byte to filled list", hugeAfterLastByte, "ms", "<= 1000 ms");
+    benchRow("  longest GUI-thread gap", hugeGap, "ms", "<= 50 ms");
+    benchRow("  peak RSS", hugePeak, "MB", "<= 270 MB");
     benchRow("  RSS while the list is shown", hugeShown, "MB", "<= 300 MB");
     return 0;
 }
