@@ -7,6 +7,29 @@ namespace {
 using Fault = SonaricTestServer::Fault;
 using LibraryCommands = AppFixture;
 
+// One command at a time: the program is busy from a refresh's start to its end, across its three
+// requests (one busy span, not three), and a search asked for meanwhile is dropped, not queued.
+TEST_F(LibraryCommands, OneRunsAtATimeAndTheProgramIsBusyForItsWholeLife) {
+    openApp();
+    QSignalSpy busy(app.get(), &App::busyChanged);
+    QStringList requestsWhileBusy;
+    QObject::connect(&app->http(), &HttpClient::busyChanged, app.get(), [&](bool requesting) {
+        if (requesting)
+            requestsWhileBusy << (app->isBusy() ? "busy" : "idle");
+    });
+    app->refreshLibrary();
+    app->search("dawn");
+    settle();
+    EXPECT_EQ(busy.size(), 2);
+    EXPECT_EQ(busy.value(0).value(0).toBool(), true);
+    EXPECT_EQ(busy.value(1).value(0).toBool(), false);
+    EXPECT_EQ(requestsWhileBusy, QStringList(3, "busy"));
+    EXPECT_TRUE(server.requestsOf("search_songs").empty());
+    EXPECT_EQ(status(), "Library refreshed");
+    search("dawn");
+    EXPECT_EQ(songLines(1), QStringList{"Dawn - The Quiet Ones"});
+}
+
 // A refresh that fails says why and empties the tree and both lists, apart from artists that were
 // read before the failure; a sign-in that failed keeps the old token. Only a refused token (401)
 // signs in again. The search button stays as the last good refresh left it.
