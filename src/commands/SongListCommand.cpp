@@ -18,8 +18,8 @@ SongListCommand::SongListCommand(ServerSession& server, SongListModel& list, boo
 
 std::unique_ptr<SongListCommand> SongListCommand::tracks(ServerSession& server, Library& library,
                                                          const QString& nodeKey) {
-    std::unique_ptr<SongListCommand> command(
-        new SongListCommand(server, *library.songs(Library::LibraryList), false));
+    auto command =
+        std::make_unique<SongListCommand>(server, *library.songs(Library::LibraryList), false);
     if (nodeKey.startsWith(QLatin1String(AlbumPrefix))) {
         command->m_fetchingText = tr("Fetching album tracks...");
         command->m_request =
@@ -38,8 +38,8 @@ std::unique_ptr<SongListCommand> SongListCommand::tracks(ServerSession& server, 
 
 std::unique_ptr<SongListCommand> SongListCommand::search(ServerSession& server, Library& library,
                                                          const QString& text) {
-    std::unique_ptr<SongListCommand> command(
-        new SongListCommand(server, *library.songs(Library::SearchList), true));
+    auto command =
+        std::make_unique<SongListCommand>(server, *library.songs(Library::SearchList), true);
     command->m_fetchingText = tr("Searching...");
     command->m_doneText = tr("Search Complete");
     command->m_request = [text](const SessionState& s) {

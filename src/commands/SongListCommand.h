@@ -18,6 +18,10 @@ class SongListCommand : public Command {
     Q_OBJECT
 
 public:
+    // Fills the list from a request the factories below give it; one without a request only
+    // empties the list.
+    SongListCommand(ServerSession& server, SongListModel& list, bool withArtist);
+
     // The tracks of a tree node ("artist<id>" or "album<id>").
     static std::unique_ptr<SongListCommand> tracks(ServerSession& server, Library& library,
                                                    const QString& nodeKey);
@@ -29,7 +33,6 @@ protected:
     void restore() override;
 
 private:
-    SongListCommand(ServerSession& server, SongListModel& list, bool withArtist);
     void onLoaded(const ServerCall& call);
 
     ServerSession& m_server;
