@@ -21,7 +21,6 @@ public:
     using QObject::QObject;
     ~Command() override;
 
-    State state() const { return m_state; }
     bool isRunning() const { return m_state == State::Running; }
 
     void start();

@@ -36,7 +36,6 @@ public:
     // After the last piece: true when the pieces made one well-formed document.
     bool finish();
 
-    bool hasFailed() const { return m_failed; }
     static QString notXml();
     // Empty until the document element has started.
     const std::string& documentElement() const { return m_documentElement; }
