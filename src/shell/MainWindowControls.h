@@ -22,7 +22,7 @@ class SpokenLabel;
 struct MainWindowControls {
     void create(QMainWindow& window);
     void describe(QMainWindow& window);
-    // The specified geometry, in pixels; at a font larger than the controls were laid out for,
+    // The layout's geometry, in pixels; at a font larger than the controls were laid out for,
     // a control grows to what its text needs and what lies below it moves down, so no caption
     // is cut.
     void place(const ControlLayout& layout, double twipsPerPixel);
