@@ -38,7 +38,7 @@ void RefreshLibraryCommand::restore() {
 
 void RefreshLibraryCommand::onSignedIn(const ServerCall& call) {
     if (call.signInFailed())
-        return fail(ServerFailure::message(call.reply()), tr("Library refresh failed"));
+        return failWith(call);
     // The old token may be no longer valid once the server has handed out this one.
     m_oldToken.reset();
     showStatus(tr("Fetching artist list..."));
@@ -51,17 +51,16 @@ void RefreshLibraryCommand::onSignedIn(const ServerCall& call) {
           [this](const ServerCall& call) { onArtists(call); });
 }
 
-bool RefreshLibraryCommand::readable(const ServerCall& call) {
-    const XmlDocument& reply = call.reply();
-    return reply.hasDocumentElement() && !ServerFailure::isErrorReply(reply);
+void RefreshLibraryCommand::failWith(const ServerCall& call) {
+    fail(ServerFailure::message(call.reply()), tr("Library refresh failed"));
 }
 
 void RefreshLibraryCommand::onArtists(const ServerCall& call) {
-    if (!readable(call))
-        return fail(ServerFailure::message(call.reply()), tr("Library refresh failed"));
+    if (!call.isAnswer())
+        return failWith(call);
     m_library.setArtistCountText(QString::number(m_elements) + QLatin1String(" artists"));
     if (m_malformed)
-        return fail(ServerFailure::message(call.reply()), tr("Library refresh failed"));
+        return failWith(call);
     showStatus(tr("Fetching albums..."));
     m_elements = 0;
     await(std::make_unique<ServerCall>(
@@ -74,12 +73,12 @@ void RefreshLibraryCommand::onArtists(const ServerCall& call) {
 
 // The artists read stay in the tree when the albums fail; albums stay only up to a malformed one.
 void RefreshLibraryCommand::onAlbums(const ServerCall& call) {
-    const bool readAll = readable(call);
+    const bool readAll = call.isAnswer();
     if (!readAll)
         m_catalogue.dropAlbums();
     m_library.catalogue()->setContents(m_catalogue.take());
     if (!readAll || m_malformed)
-        return fail(ServerFailure::message(call.reply()), tr("Library refresh failed"));
+        return failWith(call);
     m_library.enableSearch();
     showStatus(tr("Library refreshed"));
     finish();

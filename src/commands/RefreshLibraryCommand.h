@@ -31,8 +31,8 @@ private:
     // Off the GUI thread, element by element as the replies arrive.
     void readArtist(const XmlRecord& element);
     void readAlbum(const XmlRecord& element);
-    // Whether the reply of the call counts; else the command fails.
-    bool readable(const ServerCall& call);
+    // Reports why the call's reply cannot be read, and ends the refresh.
+    void failWith(const ServerCall& call);
 
     ServerSession& m_server;
     Library& m_library;

@@ -76,9 +76,8 @@ void SongListCommand::restore() {
 // A song list is filled up to its first malformed song; a reply that is no song list at all
 // (broken, or the server's refusal) leaves it empty.
 void SongListCommand::onLoaded(const ServerCall& call) {
-    const XmlDocument& reply = call.reply();
-    if (!reply.hasDocumentElement() || ServerFailure::isErrorReply(reply))
-        return fail(ServerFailure::message(reply));
+    if (!call.isAnswer())
+        return fail(ServerFailure::message(call.reply()));
     m_list.setRows(std::move(m_rows));
     if (m_outcome != ReplyReader::Outcome::Complete)
         return fail(ServerFailure::message(call.reply()));

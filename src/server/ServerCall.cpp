@@ -66,6 +66,10 @@ void ServerCall::fetch(const QUrl& url, const Reader& read, Step then) {
     m_http->start();
 }
 
+bool ServerCall::isAnswer() const {
+    return m_reply.hasDocumentElement() && !ServerFailure::isErrorReply(m_reply);
+}
+
 bool ServerCall::keepToken() {
     const std::optional<QString> token = Handshake::token(m_reply);
     m_signInFailed = !token;

@@ -51,6 +51,8 @@ public:
     // Once finished.
     const XmlDocument& reply() const { return m_reply; }
     bool wasCancelled() const { return m_reply.wasCancelled(); }
+    // The reply came whole and is not the server's refusal: what its reader read counts.
+    bool isAnswer() const;
     // A sign-in, the call's own or a renewal, was refused or did not reach the server.
     bool signInFailed() const { return m_signInFailed; }
 
