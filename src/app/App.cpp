@@ -1,6 +1,7 @@
 #include "App.h"
 
 #include "AddSongCommand.h"
+#include "AddSongsCommand.h"
 #include "CommandRunner.h"
 #include "HttpClient.h"
 #include "Library.h"
@@ -99,6 +100,17 @@ void App::search(const QString& text) {
 
 void App::addSong(std::optional<std::int64_t> songId) {
     m_commands->run(std::make_unique<AddSongCommand>(*m_server, *m_playlist, songId));
+}
+
+void App::addSongs(const std::vector<std::optional<std::int64_t>>& songIds) {
+    if (songIds.size() == 1)
+        return addSong(songIds.front());
+    if (!songIds.empty())
+        m_commands->run(std::make_unique<AddSongsCommand>(*m_server, *m_playlist, songIds));
+}
+
+void App::addTracksOf(const QString& nodeKey) {
+    m_commands->run(AddSongsCommand::tracksOf(*m_server, *m_library, *m_playlist, nodeKey));
 }
 
 bool App::isBusy() const {

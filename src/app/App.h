@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <vector>
 
 class CommandRunner;
 class HttpClient;
@@ -75,6 +76,10 @@ public:
     void search(const QString& text);
     // A song of one of the lists; no id when the server listed it with none that is usable.
     void addSong(std::optional<std::int64_t> songId);
+    // Songs of one of the lists, in list order; one alone is added as addSong() adds it.
+    void addSongs(const std::vector<std::optional<std::int64_t>>& songIds);
+    // All the tracks of a tree node, listed first as showTracks() lists them.
+    void addTracksOf(const QString& nodeKey);
 
     HttpClient& http() {
         return *m_http;

@@ -17,6 +17,12 @@ void Command::cancel() {
         return;
     // Waits for a reading under way, which writes to what restore() gives back.
     m_call.reset();
+    if (m_step) {
+        m_step->disconnect(this);
+        m_step->cancel();
+        // It may be cancelling itself, from its own signal.
+        m_step.release()->deleteLater();
+    }
     restore();
     m_state = State::Cancelled;
     emit passingStatusTextChanged(tr("Cancelled"));
@@ -52,6 +58,19 @@ void Command::await(std::unique_ptr<ServerCall> call, std::function<void(const S
         then(*m_call);
     });
     m_call->start();
+}
+
+void Command::await(std::unique_ptr<Command> step, std::function<void()> then) {
+    if (m_step)
+        m_step.release()->deleteLater();
+    m_step = std::move(step);
+    Command* running = m_step.get();
+    connect(running, &Command::statusTextChanged, this, &Command::showStatus);
+    connect(running, &Command::passingStatusTextChanged, this, &Command::passingStatusTextChanged);
+    connect(running, &Command::failed, this, &Command::fail);
+    connect(running, &Command::cancelled, this, &Command::cancel);
+    connect(running, &Command::finished, this, [this, then = std::move(then)] { then(); });
+    running->start();
 }
 
 void Command::finish() {

@@ -10,8 +10,9 @@ class ServerCall;
 
 // Something the user asked for that waits for the server. start() returns at once; the command
 // then says what it does, and ends exactly once: finished(), failed() or cancelled(). cancel() is
-// its one way to end early: at once, leaving everything as it was before start(), the call under
-// way dropped with whatever it had read. A command is dropped only once it has ended.
+// its one way to end early: at once, leaving everything as it was before start() (or as restore()
+// says), the call or step under way dropped with whatever it had read. A command is dropped only
+// once it has ended.
 class Command : public QObject {
     Q_OBJECT
 
@@ -48,10 +49,14 @@ protected:
     void post(std::function<void()> action);
     // Starts the call as the command's current one, and `then` once it has finished.
     void await(std::unique_ptr<ServerCall> call, std::function<void(const ServerCall&)> then);
+    // Runs another command as a step of this one: it says what it does through this one, its
+    // failure or cancel is this one's, and `then` runs once it has finished.
+    void await(std::unique_ptr<Command> step, std::function<void()> then);
     void finish();
     void fail(const QString& message, const QString& statusText = QString());
 
 private:
     std::unique_ptr<ServerCall> m_call;
+    std::unique_ptr<Command> m_step;
     State m_state = State::Ready;
 };

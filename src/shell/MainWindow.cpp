@@ -94,8 +94,14 @@ void MainWindow::createControls() {
     for (int i = 0; i < 2; ++i) {
         m_ui.songs[static_cast<std::size_t>(i)]->setModel(m_app.library().songs(i));
         connect(m_ui.songs[static_cast<std::size_t>(i)], &QListView::doubleClicked, this,
-                [this, i] { addSelectedSong(i); });
+                [this, i] { addSelectedSongs(i); });
+        connect(m_ui.addSongs[static_cast<std::size_t>(i)], &QAction::triggered, this,
+                [this, i] { addSelectedSongs(i); });
     }
+    connect(m_ui.addTracks, &QAction::triggered, this, [this] {
+        if (const QModelIndex node = m_ui.tree->currentIndex(); node.isValid())
+            m_app.addTracksOf(node.data(CatalogueModel::KeyRole).toString());
+    });
     connect(m_ui.tabBar, &QTabBar::currentChanged, this, &MainWindow::showTab);
     connect(m_ui.tree, &QTreeView::clicked, this, &MainWindow::showTracksOf);
     connect(m_ui.searchButton, &QPushButton::clicked, this, &MainWindow::search);
@@ -181,8 +187,8 @@ void MainWindow::connectPlayback() {
             connect(shortcut, &QShortcut::activated, this, action);
         }
     };
-    onEnter(m_ui.songs[0], [this] { addSelectedSong(0); });
-    onEnter(m_ui.songs[1], [this] { addSelectedSong(1); });
+    onEnter(m_ui.songs[0], [this] { addSelectedSongs(0); });
+    onEnter(m_ui.songs[1], [this] { addSelectedSongs(1); });
     onEnter(m_ui.playlist, [this] { playSelected(); });
     auto* find = new QShortcut(QKeySequence::Find, this);
     connect(find, &QShortcut::activated, this, [this] {
@@ -260,13 +266,18 @@ void MainWindow::selectPlaylistLine(int line) {
     m_ui.playlist->setCurrentIndex(m_app.player().playlist().index(line));
 }
 
-void MainWindow::addSelectedSong(int index) {
+// In list order, whatever order they were selected in.
+void MainWindow::addSelectedSongs(int index) {
     QListView* list = m_ui.songs[static_cast<std::size_t>(index)];
-    const QModelIndexList selected = list->selectionModel()->selectedIndexes();
-    if (selected.isEmpty())
-        return;
-    const QVariant id = selected.first().data(SongListModel::IdRole);
-    m_app.addSong(id.isValid() ? std::optional(id.toLongLong()) : std::nullopt);
+    QModelIndexList selected = list->selectionModel()->selectedIndexes();
+    std::sort(selected.begin(), selected.end(),
+              [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
+    std::vector<std::optional<std::int64_t>> ids;
+    for (const QModelIndex& song : selected) {
+        const QVariant id = song.data(SongListModel::IdRole);
+        ids.push_back(id.isValid() ? std::optional(id.toLongLong()) : std::nullopt);
+    }
+    m_app.addSongs(ids);
 }
 
 void MainWindow::playSelected() {

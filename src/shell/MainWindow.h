@@ -49,7 +49,7 @@ private:
     void showSongList(int previousTab);
     void showTracksOf(const QModelIndex& index);
     void search();
-    void addSelectedSong(int index);
+    void addSelectedSongs(int index);
     void playSelected();
     void deleteSelected();
     void clearPlaylist();

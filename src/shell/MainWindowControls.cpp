@@ -3,9 +3,11 @@
 #include "ControlLayout.h"
 #include "PlayerControlBar.h"
 #include "SectionTabBar.h"
+#include "SongListView.h"
 #include "SpokenLabel.h"
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QCoreApplication>
 #include <QFrame>
 #include <QGroupBox>
@@ -94,13 +96,25 @@ void MainWindowControls::create(QMainWindow& window) {
     tree->setHeaderHidden(true);
     tree->setUniformRowHeights(true);
     tree->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    addTracks = named(new QAction(tr("Add to Playlist"), tree), "mnuAddTracks");
+    addTracks->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)});
+    addTracks->setShortcutContext(Qt::WidgetShortcut);
+    tree->addAction(addTracks);
+    tree->setContextMenuPolicy(Qt::ActionsContextMenu);
 
     for (int i = 0; i < 2; ++i) {
-        auto* list = new QListView(pages[static_cast<std::size_t>(i)]);
+        auto* list = new SongListView(pages[static_cast<std::size_t>(i)]);
         list->setObjectName(QStringLiteral("lstSongs%1").arg(i));
         list->setUniformItemSizes(true);
         list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+        list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+        QAction* add = new QAction(tr("Add to Playlist"), list);
+        add->setObjectName(QStringLiteral("mnuAddSongs%1").arg(i));
+        list->addAction(add);
+        list->setContextMenuPolicy(Qt::ActionsContextMenu);
         songs[static_cast<std::size_t>(i)] = list;
+        addSongs[static_cast<std::size_t>(i)] = add;
     }
     songs[1]->setVisible(false);
 
@@ -158,11 +172,13 @@ void MainWindowControls::describe(QMainWindow& window) {
         {clearPlaylist, QT_TR_NOOP("Clear Playlist"), QT_TR_NOOP("Empties the playlist")},
         {tabBar, QT_TR_NOOP("Library and search"), QT_TR_NOOP("Chooses the page below")},
         {tree, QT_TR_NOOP("Library"),
-         QT_TR_NOOP("Artists and their albums; choose one to list its songs")},
+         QT_TR_NOOP("Artists and their albums; choose one to list its songs, Ctrl+Enter adds "
+                    "them all to the playlist")},
         {songs[0], QT_TR_NOOP("Library songs"),
-         QT_TR_NOOP("Songs of the chosen artist or album; Enter adds one to the playlist")},
+         QT_TR_NOOP("Songs of the chosen artist or album; Enter adds the selected ones to the "
+                    "playlist")},
         {songs[1], QT_TR_NOOP("Search results"),
-         QT_TR_NOOP("Songs found; Enter adds one to the playlist")},
+         QT_TR_NOOP("Songs found; Enter adds the selected ones to the playlist")},
         {searchFrame, QT_TR_NOOP("Basic Search"), QT_TR_NOOP("Search for songs by text")},
         {searchText, QT_TR_NOOP("Search text"),
          QT_TR_NOOP("Text to look for in titles, artists and albums")},

@@ -3,6 +3,7 @@
 #include <array>
 
 class ControlLayout;
+class QAction;
 class PlayerControlBar;
 class QFrame;
 class QGroupBox;
@@ -38,6 +39,9 @@ struct MainWindowControls {
     std::array<QFrame*, 2> pages{};
     QTreeView* tree = nullptr;
     std::array<QListView*, 2> songs{};
+    // Their context menus' "Add to Playlist": the selected songs, the current node's tracks.
+    std::array<QAction*, 2> addSongs{};
+    QAction* addTracks = nullptr;
     QGroupBox* searchFrame = nullptr;
     QLineEdit* searchText = nullptr;
     QPushButton* searchButton = nullptr;

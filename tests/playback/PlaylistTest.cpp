@@ -1,5 +1,7 @@
 #include "ClientFixture.h"
 
+#include <QTreeView>
+
 namespace {
 
 using Fault = SonaricTestServer::Fault;
@@ -79,6 +81,58 @@ TEST_F(Playlist, AutoPlayStartsTheFirstAddAndADoubleClickedLinePlays) {
     EXPECT_EQ(engine().playlistPos(), 2);
     EXPECT_EQ(nowPlaying().value(0), "Dusk");
     EXPECT_EQ(selectedLine(), 2);
+}
+
+// Several songs are selected as in any list (Shift and Ctrl with clicks or arrows, Ctrl+A) and
+// added in list order by Enter, a double-click on one of them or the context menu; Ctrl+Enter or
+// the context menu on a tree node adds all its tracks.
+TEST_F(Playlist, SeveralSongsAreAddedInOneGesture) {
+    showTracks("album10");
+    QListView* songs = control<QListView>("lstSongs0");
+    songs->setFocus();
+    auto line = [&](int row) { return songs->visualRect(songs->model()->index(row, 0)).center(); };
+    auto titles = [&] { return player().playlist().titles(); };
+    QTest::mouseClick(songs->viewport(), Qt::LeftButton, {}, line(0));
+    QTest::mouseClick(songs->viewport(), Qt::LeftButton, Qt::ShiftModifier, line(2));
+    QTest::keyClick(songs, Qt::Key_Return);
+    settle();
+    EXPECT_EQ(titles(), (QStringList{"Dawn", "Noon", "Dusk"}));
+    EXPECT_EQ(server.requestsOf("song").size(), 3u);
+
+    playlist().clear();
+    QTest::mouseClick(songs->viewport(), Qt::LeftButton, {}, line(2));
+    QTest::mouseClick(songs->viewport(), Qt::LeftButton, Qt::ControlModifier, line(0));
+    songs->actions().value(0)->trigger();
+    settle();
+    EXPECT_EQ(songs->actions().value(0)->objectName(), "mnuAddSongs0");
+    EXPECT_EQ(titles(), (QStringList{"Dawn", "Dusk"}));
+
+    playlist().clear();
+    QTest::mouseClick(songs->viewport(), Qt::LeftButton, {}, line(0));
+    QTest::keyClick(songs, Qt::Key_Down, Qt::ShiftModifier);
+    // A double-click as the platform sends it: a click, then a double-click.
+    QTest::mouseClick(songs->viewport(), Qt::LeftButton, {}, line(1));
+    QTest::mouseDClick(songs->viewport(), Qt::LeftButton, {}, line(1));
+    settle();
+    EXPECT_EQ(titles(), (QStringList{"Dawn", "Noon"}));
+
+    playlist().clear();
+    QTest::keyClick(songs, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(songs, Qt::Key_Enter);
+    settle();
+    EXPECT_EQ(titles(), (QStringList{"Dawn", "Noon", "Dusk"}));
+
+    playlist().clear();
+    QTreeView* tree = control<QTreeView>("tvMusic");
+    tree->setFocus();
+    tree->setCurrentIndex(library().catalogue()->index(1, 0)); // The Quiet Ones
+    QTest::keyClick(tree, Qt::Key_Return, Qt::ControlModifier);
+    settle();
+    EXPECT_EQ(titles(), (QStringList{"Dawn", "Noon", "Dusk"}));
+    EXPECT_EQ(status(), "Added 3 songs");
+    EXPECT_EQ(tree->actions().value(0)->objectName(), "mnuAddTracks");
+    EXPECT_EQ(tree->contextMenuPolicy(), Qt::ActionsContextMenu);
+    EXPECT_TRUE(dialogs.shown.empty());
 }
 
 TEST_F(Playlist, DeletingKeepsBothHalvesInStepAndWalksTheSelection) {
