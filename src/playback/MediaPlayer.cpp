@@ -22,6 +22,7 @@ bool MediaPlayer::append(std::shared_ptr<MediaItem> item) {
     if (!m_mpv.append(item->url().toEncoded()))
         return false;
     m_playlist.append(std::move(item));
+    updateFollower();
     emit transportChanged();
     return true;
 }
@@ -35,10 +36,22 @@ void MediaPlayer::remove(const std::shared_ptr<MediaItem>& item) {
     const bool wasCurrent = item == currentItem();
     m_mpv.remove(index);
     m_playlist.remove(index);
+    m_order.forget(item);
     if (wasCurrent) {
         std::shared_ptr<MediaItem> successor = m_playlist.item(index);
         setCurrent(successor ? std::move(successor) : m_playlist.item(0));
     }
+    updateFollower();
+    emit transportChanged();
+}
+
+void MediaPlayer::move(int from, int to) {
+    const int count = m_playlist.count();
+    if (from < 0 || from >= count || to < 0 || to >= count || from == to)
+        return;
+    m_mpv.move(from, to);
+    m_playlist.move(from, to);
+    updateFollower();
     emit transportChanged();
 }
 
@@ -46,8 +59,31 @@ void MediaPlayer::clear() {
     m_mpv.clear();
     const bool hadCurrent = currentItem() != nullptr;
     m_playlist.clear();
+    m_order.restart();
+    m_follower.reset();
     if (hadCurrent)
         emit currentItemChanged(nullptr);
+    emit transportChanged();
+}
+
+void MediaPlayer::setRepeat(RepeatMode repeat) {
+    if (repeat == m_order.repeat())
+        return;
+    m_order.setRepeat(repeat);
+    m_mpv.setRepeat(repeat);
+    updateFollower();
+    emit repeatChanged(repeat);
+    emit transportChanged();
+}
+
+// The entry playing counts as played in the new order.
+void MediaPlayer::setShuffled(bool shuffled) {
+    if (shuffled == m_order.isShuffled())
+        return;
+    m_order.setShuffled(shuffled);
+    m_order.enter(currentItem());
+    updateFollower();
+    emit shuffledChanged(shuffled);
     emit transportChanged();
 }
 
@@ -55,8 +91,16 @@ void MediaPlayer::setCurrent(std::shared_ptr<MediaItem> item) {
     if (item == currentItem())
         return;
     m_playlist.setCurrentItem(item);
+    m_order.enter(item);
+    updateFollower();
     emit currentItemChanged(std::move(item));
     emit transportChanged();
+}
+
+void MediaPlayer::updateFollower() {
+    const std::shared_ptr<MediaItem> current = currentItem();
+    m_follower = current ? m_order.after(m_playlist, current) : nullptr;
+    m_mpv.setFollower(m_playlist.indexOf(current), m_playlist.indexOf(m_follower));
 }
 
 // libmpv reports -1 between entries, after a stop and after the last entry; the player's own
@@ -69,12 +113,14 @@ void MediaPlayer::onPlaylistPos(int index) {
 void MediaPlayer::onEntryEnded(int index, MpvPlayer::EndReason reason) {
     if (reason == MpvPlayer::EndReason::Stopped)
         return;
-    if (reason == MpvPlayer::EndReason::Failed)
-        if (std::shared_ptr<MediaItem> item = m_playlist.item(index))
-            emit itemFailed(item);
+    const std::shared_ptr<MediaItem> item = m_playlist.item(index);
+    if (reason == MpvPlayer::EndReason::Failed && item)
+        emit itemFailed(item);
     // libmpv has run out of entries: the list starts again from the top on the next Play.
-    if (index >= 0 && index == m_playlist.count() - 1)
+    if (item && item == currentItem() && !m_follower) {
+        m_order.restart();
         setCurrent(m_playlist.item(0));
+    }
 }
 
 void MediaPlayer::updateState() {
@@ -92,12 +138,11 @@ void MediaPlayer::updateState() {
 }
 
 bool MediaPlayer::canGoNext() const {
-    const int index = currentIndex();
-    return index >= 0 && index + 1 < m_playlist.count();
+    return m_follower != nullptr;
 }
 
 bool MediaPlayer::canGoPrevious() const {
-    return currentIndex() > 0;
+    return m_order.before(m_playlist, currentItem()) != nullptr;
 }
 
 bool MediaPlayer::canSeek() const {
@@ -145,13 +190,11 @@ void MediaPlayer::stop() {
 }
 
 void MediaPlayer::previous() {
-    if (canGoPrevious())
-        startAt(currentIndex() - 1);
+    startAt(m_playlist.indexOf(m_order.before(m_playlist, currentItem())));
 }
 
 void MediaPlayer::next() {
-    if (canGoNext())
-        startAt(currentIndex() + 1);
+    startAt(m_playlist.indexOf(m_follower));
 }
 
 void MediaPlayer::seek(double seconds) {

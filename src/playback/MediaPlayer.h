@@ -2,8 +2,10 @@
 
 #include "MediaItem.h"
 #include "MpvPlayer.h"
+#include "PlayOrder.h"
 #include "PlaybackState.h"
 #include "PlaylistModel.h"
+#include "RepeatMode.h"
 
 #include <QObject>
 
@@ -16,10 +18,11 @@
 // dialogs of its own.
 //
 // The player keeps its own current entry, also while libmpv has none (after Stop, or after the
-// last entry has ended), so every command has an entry to act on. Next and Previous play the
-// neighbouring entry from any state and do nothing at the ends of the list. When the last entry
-// ends, the player is stopped with the first entry current. The playback state is always the
-// one libmpv reports, never the one last asked for.
+// last entry has ended), so every command has an entry to act on; it stays current wherever it
+// moves in the list. Next and Previous play the entry after or before it in the play order (see
+// PlayOrder) from any state, and do nothing where that order ends. When the list has run out,
+// the player is stopped with the first entry current. The playback state is always the one libmpv
+// reports, never the one last asked for. Repeat and shuffle start off, and last for the run.
 class MediaPlayer : public QObject {
     Q_OBJECT
 
@@ -32,10 +35,19 @@ public:
     // False, and nothing added, when the engine refuses the item's address.
     bool append(std::shared_ptr<MediaItem> item);
     void remove(const std::shared_ptr<MediaItem>& item);
+    // The entry at `from` goes to `to`, the others closing up around it.
+    void move(int from, int to);
     void clear();
+
+    RepeatMode repeat() const { return m_order.repeat(); }
+    void setRepeat(RepeatMode repeat);
+    bool isShuffled() const { return m_order.isShuffled(); }
+    void setShuffled(bool shuffled);
 
     std::shared_ptr<MediaItem> currentItem() const { return m_playlist.currentItem(); }
     int currentIndex() const { return m_playlist.currentIndex(); }
+    // What Next plays, and libmpv once the current entry ends; none where the order ends.
+    std::shared_ptr<MediaItem> nextItem() const { return m_follower; }
     MpvPlayer& engine() { return m_mpv; }
     const MpvPlayer& engine() const { return m_mpv; }
 
@@ -67,6 +79,8 @@ public:
 
 signals:
     void currentItemChanged(std::shared_ptr<MediaItem> item);
+    void repeatChanged(RepeatMode repeat);
+    void shuffledChanged(bool shuffled);
     // An entry's stream could not be played; the player has moved on.
     void itemFailed(std::shared_ptr<MediaItem> item);
     void playbackStateChanged(PlaybackState state);
@@ -82,9 +96,13 @@ private:
     void updateState();
     void setCurrent(std::shared_ptr<MediaItem> item);
     void startAt(int index);
+    // What plays after the current entry, told to libmpv as well.
+    void updateFollower();
 
     MpvPlayer m_mpv;
     PlaylistModel m_playlist;
+    PlayOrder m_order;
+    std::shared_ptr<MediaItem> m_follower;
     PlaybackState m_state = PlaybackState::Stopped;
     std::uint64_t m_nextSerial = 1;
     int m_volume = 50;    // as last asked for or reported

@@ -4,22 +4,15 @@
 
 #include <QMetaObject>
 
+#include <algorithm>
+
 #include <mpv/client.h>
 
 namespace {
 
 constexpr char AllowedProtocols[] = "http,https,tcp,tls";
 
-enum Observed : std::uint64_t {
-    PlaylistPos = 1,
-    Pause,
-    IdleActive,
-    TimePos,
-    Duration,
-    Volume,
-    Mute,
-    Seekable
-};
+enum Observed : std::uint64_t { Pause = 1, IdleActive, TimePos, Duration, Volume, Mute, Seekable };
 
 } // namespace
 
@@ -117,7 +110,6 @@ MpvPlayer::MpvPlayer(Options options, QObject* parent) : QObject(parent), m_hand
         m_handle.reset();
         return;
     }
-    mpv_observe_property(mpv, PlaylistPos, "playlist-pos", MPV_FORMAT_INT64);
     mpv_observe_property(mpv, Pause, "pause", MPV_FORMAT_FLAG);
     mpv_observe_property(mpv, IdleActive, "idle-active", MPV_FORMAT_FLAG);
     mpv_observe_property(mpv, TimePos, "time-pos", MPV_FORMAT_DOUBLE);
@@ -151,10 +143,29 @@ void MpvPlayer::drainEvents() {
 }
 
 int MpvPlayer::indexOfEntry(std::int64_t entryId) const {
-    for (std::size_t i = 0; i < m_entryIds.size(); ++i)
-        if (m_entryIds[i] == entryId)
-            return static_cast<int>(i);
-    return -1;
+    return indexIn(m_entryIds, entryId);
+}
+
+int MpvPlayer::indexIn(const std::vector<std::int64_t>& ids, std::int64_t entryId) {
+    const auto found = std::find(ids.begin(), ids.end(), entryId);
+    return found == ids.end() ? -1 : static_cast<int>(found - ids.begin());
+}
+
+int MpvPlayer::engineIndex(int index) const {
+    if (index < 0 || index >= count())
+        return -1;
+    return indexIn(m_engineOrder, m_entryIds[static_cast<std::size_t>(index)]);
+}
+
+int MpvPlayer::playlistPos() const {
+    return m_playingId < 0 ? -1 : indexOfEntry(m_playingId);
+}
+
+QByteArray MpvPlayer::entryProperty(int index, const char* name) const {
+    const int at = engineIndex(index);
+    if (at < 0)
+        return {};
+    return property(("playlist/" + QByteArray::number(at) + "/" + name).constData());
 }
 
 void MpvPlayer::handle(const mpv_event& event) {
@@ -163,11 +174,6 @@ void MpvPlayer::handle(const mpv_event& event) {
         const auto* property = static_cast<const mpv_event_property*>(event.data);
         const bool known = property->format != MPV_FORMAT_NONE && property->data;
         switch (event.reply_userdata) {
-        case PlaylistPos:
-            m_playlistPos =
-                known ? static_cast<int>(*static_cast<std::int64_t*>(property->data)) : -1;
-            emit playlistPosChanged(m_playlistPos);
-            break;
         case Pause:
             m_paused = known && *static_cast<int*>(property->data);
             emit pausedChanged(m_paused);
@@ -209,6 +215,12 @@ void MpvPlayer::handle(const mpv_event& event) {
     case MPV_EVENT_START_FILE:
         m_started = false;
         m_seeking = false;
+        m_playingId = static_cast<const mpv_event_start_file*>(event.data)->playlist_entry_id;
+        // Each start is reported, also of entries asked for before the last one: those are over.
+        if (m_requestedId >= 0 && m_playingId != m_requestedId)
+            break;
+        m_requestedId = -1;
+        emit playlistPosChanged(playlistPos());
         break;
     case MPV_EVENT_SEEK:
         m_seeking = m_seekAsked;
@@ -217,7 +229,7 @@ void MpvPlayer::handle(const mpv_event& event) {
     case MPV_EVENT_PLAYBACK_RESTART:
         if (!m_started) {
             m_started = true;
-            emit playbackStarted(m_playlistPos);
+            emit playbackStarted(playlistPos());
         }
         if (m_seeking) {
             m_seeking = false;
@@ -234,6 +246,10 @@ void MpvPlayer::handle(const mpv_event& event) {
             reason = EndReason::Finished;
         else if (end->reason == MPV_END_FILE_REASON_ERROR)
             reason = EndReason::Failed;
+        if (end->playlist_entry_id == m_playingId) {
+            m_playingId = -1;
+            emit playlistPosChanged(-1);
+        }
         emit entryEnded(indexOfEntry(end->playlist_entry_id), reason);
         break;
     }
@@ -268,23 +284,67 @@ bool MpvPlayer::append(const QByteArray& url) {
         qWarning("refused to play a stream address that is not http or https");
         return false;
     }
-    if (!m_handle) {
-        m_entryIds.push_back(-1);
-        return true;
+    std::int64_t id = m_lastOwnId--;
+    if (m_handle) {
+        command({"loadfile", url, "append"});
+        const QByteArray property = "playlist/" + QByteArray::number(count()) + "/id";
+        mpv_get_property(m_handle.get(), property.constData(), MPV_FORMAT_INT64, &id);
     }
-    command({"loadfile", url, "append"});
-    std::int64_t id = -1;
-    const QByteArray property = "playlist/" + QByteArray::number(count()) + "/id";
-    mpv_get_property(m_handle.get(), property.constData(), MPV_FORMAT_INT64, &id);
     m_entryIds.push_back(id);
+    m_engineOrder.push_back(id);
     return true;
 }
 
 void MpvPlayer::remove(int index) {
-    if (index < 0 || index >= count())
+    const int at = engineIndex(index);
+    if (at < 0)
         return;
-    command({"playlist-remove", QByteArray::number(index)});
+    command({"playlist-remove", QByteArray::number(at)});
+    if (m_engineOrder[static_cast<std::size_t>(at)] == m_requestedId)
+        m_requestedId = -1;
+    m_engineOrder.erase(m_engineOrder.begin() + at);
     m_entryIds.erase(m_entryIds.begin() + index);
+}
+
+void MpvPlayer::move(int from, int to) {
+    if (from < 0 || from >= count() || to < 0 || to >= count() || from == to)
+        return;
+    const std::int64_t id = m_entryIds[static_cast<std::size_t>(from)];
+    m_entryIds.erase(m_entryIds.begin() + from);
+    m_entryIds.insert(m_entryIds.begin() + to, id);
+}
+
+// libmpv's "playlist-move" puts an entry before another one, or last when there is none.
+void MpvPlayer::setFollower(int index, int follower) {
+    const int at = engineIndex(index);
+    if (at < 0 || follower == index)
+        return;
+    const auto current = m_engineOrder.begin() + at;
+    if (follower < 0) {
+        if (at + 1 == count())
+            return;
+        command({"playlist-move", QByteArray::number(at), QByteArray::number(count())});
+        std::rotate(current, current + 1, m_engineOrder.end());
+        return;
+    }
+    const int from = engineIndex(follower);
+    if (from < 0 || from == at + 1)
+        return;
+    command({"playlist-move", QByteArray::number(from), QByteArray::number(at + 1)});
+    const std::int64_t id = m_engineOrder[static_cast<std::size_t>(from)];
+    m_engineOrder.erase(m_engineOrder.begin() + from);
+    m_engineOrder.insert(m_engineOrder.begin() +
+                             indexIn(m_engineOrder, m_entryIds[static_cast<std::size_t>(index)]) +
+                             1,
+                         id);
+}
+
+void MpvPlayer::setRepeat(RepeatMode repeat) {
+    if (!m_handle)
+        return;
+    mpv_set_property_string(m_handle.get(), "loop-file", repeat == RepeatMode::One ? "inf" : "no");
+    mpv_set_property_string(m_handle.get(), "loop-playlist",
+                            repeat == RepeatMode::All ? "inf" : "no");
 }
 
 void MpvPlayer::clear() {
@@ -292,12 +352,16 @@ void MpvPlayer::clear() {
     command({"stop"});
     m_active = false;
     m_entryIds.clear();
+    m_engineOrder.clear();
+    m_requestedId = -1;
 }
 
 void MpvPlayer::playIndex(int index) {
-    if (index < 0 || index >= count())
+    const int at = engineIndex(index);
+    if (at < 0)
         return;
-    command({"playlist-play-index", QByteArray::number(index)});
+    command({"playlist-play-index", QByteArray::number(at)});
+    m_requestedId = m_engineOrder[static_cast<std::size_t>(at)];
     m_active = true;
     setFlag("pause", false);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "RepeatMode.h"
+
 #include <QByteArray>
 #include <QObject>
 
@@ -13,6 +15,10 @@ struct mpv_event;
 
 // Owns one libmpv instance and its playlist. libmpv's own thread only wakes us up; its events are
 // read on the GUI thread and come out as typed signals. No other file talks to libmpv.
+//
+// Entries are known by their index in our playlist's order. libmpv's own list holds the same
+// entries, in the order they will play: the entry after the one playing is the one libmpv moves
+// on to by itself (and fetches ahead of time, for a seamless change), whichever it is in ours.
 class MpvPlayer : public QObject {
     Q_OBJECT
 
@@ -35,6 +41,12 @@ public:
     // Only http and https addresses are taken; false for any other.
     bool append(const QByteArray& url);
     void remove(int index);
+    // Our order only: what plays next is setFollower()'s to say.
+    void move(int from, int to);
+    // The entry libmpv plays once the one at `index` has ended; none (-1) to stop after it.
+    void setFollower(int index, int follower);
+    // Loops the entry playing (One) or libmpv's list (All), which holds a lone entry's repeat.
+    void setRepeat(RepeatMode repeat);
     void clear();
     void playIndex(int index);
     void stopKeepingPlaylist();
@@ -44,7 +56,10 @@ public:
     void setMuted(bool muted);
 
     int count() const { return static_cast<int>(m_entryIds.size()); }
-    int playlistPos() const { return m_playlistPos; }
+    // The index of the entry libmpv is on, -1 for none.
+    int playlistPos() const;
+    // A libmpv property of the entry at this index ("filename").
+    QByteArray entryProperty(int index, const char* name) const;
     bool isPaused() const { return m_paused; }
     bool isIdle() const { return m_idle; }
     bool isSeekable() const { return m_seekable; }
@@ -85,10 +100,16 @@ private:
     bool setOptionMap(const char* name,
                       std::initializer_list<std::pair<const char*, const char*>> values);
     int indexOfEntry(std::int64_t entryId) const;
+    static int indexIn(const std::vector<std::int64_t>& ids, std::int64_t entryId);
+    // Where our entry at `index` is in libmpv's list.
+    int engineIndex(int index) const;
 
     std::unique_ptr<mpv_handle, Destroy> m_handle;
-    std::vector<std::int64_t> m_entryIds; // libmpv's ids of our entries, in playlist order
-    int m_playlistPos = -1;
+    std::vector<std::int64_t> m_entryIds;    // libmpv's ids of our entries, in our order
+    std::vector<std::int64_t> m_engineOrder; // the same, in libmpv's order
+    std::int64_t m_playingId = -1;
+    std::int64_t m_requestedId = -1; // asked to play, not yet started
+    std::int64_t m_lastOwnId = -2;   // ids for entries without libmpv, which never match its own
     bool m_paused = false;
     bool m_idle = true;
     double m_position = 0;

@@ -42,6 +42,17 @@ void PlaylistModel::remove(int row) {
     endRemoveRows();
 }
 
+void PlaylistModel::move(int from, int to) {
+    if (from < 0 || from >= count() || to < 0 || to >= count() || from == to)
+        return;
+    // Qt counts the destination before the move: one further down when moving down.
+    beginMoveRows(QModelIndex(), from, from, QModelIndex(), to > from ? to + 1 : to);
+    std::shared_ptr<MediaItem> entry = std::move(m_items[static_cast<std::size_t>(from)]);
+    m_items.erase(m_items.begin() + from);
+    m_items.insert(m_items.begin() + to, std::move(entry));
+    endMoveRows();
+}
+
 void PlaylistModel::clear() {
     beginResetModel();
     m_items.clear();

@@ -31,6 +31,7 @@ public:
 
     void append(std::shared_ptr<MediaItem> item);
     void remove(int row);
+    void move(int from, int to);
     void clear();
     void setCurrentItem(std::shared_ptr<MediaItem> item);
     // What the current entry's line says of it.

@@ -134,14 +134,30 @@ protected:
         EXPECT_FALSE(app->http().isBusy());
     }
 
-    // libmpv's own list holds the playlist's entries, in order.
+    // libmpv's own list holds the playlist's entries, each once; and where one plays, the one
+    // libmpv moves on to is the one the player says comes next.
     void expectInStep() {
         const PlaylistModel& playlist = player().playlist();
         ASSERT_EQ(engine().count(), playlist.count());
         ASSERT_EQ(engine().property("playlist-count").toInt(), playlist.count());
-        for (int i = 0; i < playlist.count(); ++i)
-            EXPECT_EQ(engine().property(("playlist/" + std::to_string(i) + "/filename").c_str()),
-                      playlist.item(i)->url().toEncoded());
+        QStringList held, listed;
+        QByteArrayList heldIds;
+        for (int i = 0; i < playlist.count(); ++i) {
+            EXPECT_EQ(engine().entryProperty(i, "filename"), playlist.item(i)->url().toEncoded());
+            const std::string entry = "playlist/" + std::to_string(i);
+            held << engine().property((entry + "/filename").c_str());
+            heldIds << engine().property((entry + "/id").c_str());
+            listed << playlist.item(i)->url().toString();
+        }
+        held.sort();
+        listed.sort();
+        EXPECT_EQ(held, listed);
+        const std::shared_ptr<MediaItem> next = player().nextItem();
+        if (next && next != player().currentItem()) {
+            const qsizetype at =
+                heldIds.indexOf(engine().entryProperty(player().currentIndex(), "id"));
+            EXPECT_EQ(heldIds.value(at + 1), engine().entryProperty(playlist.indexOf(next), "id"));
+        }
     }
 
     Library& library() { return app->library(); }
