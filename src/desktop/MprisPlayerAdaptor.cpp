@@ -67,6 +67,25 @@ void MprisPlayerAdaptor::Play() {
     m_service->player().play();
 }
 
+QString MprisPlayerAdaptor::LoopStatus() const {
+    return MprisService::loopStatus(m_service->player().repeat());
+}
+
+// Anything but the interface's three names is ignored.
+void MprisPlayerAdaptor::setLoopStatus(const QString& status) {
+    for (RepeatMode repeat : {RepeatMode::Off, RepeatMode::All, RepeatMode::One})
+        if (status == MprisService::loopStatus(repeat))
+            m_service->player().setRepeat(repeat);
+}
+
+bool MprisPlayerAdaptor::Shuffle() const {
+    return m_service->player().isShuffled();
+}
+
+void MprisPlayerAdaptor::setShuffle(bool shuffle) {
+    m_service->player().setShuffled(shuffle);
+}
+
 // Only the normal rate is offered; 0.0 is to be taken as Pause, as the interface says.
 void MprisPlayerAdaptor::setRate(double rate) {
     if (rate == 0.0)

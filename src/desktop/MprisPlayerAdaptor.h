@@ -6,7 +6,8 @@
 
 class MprisService;
 
-// org.mpris.MediaPlayer2.Player: transport, position, volume and the current song's metadata.
+// org.mpris.MediaPlayer2.Player: transport, position, volume, repeat and shuffle, and the current
+// song's metadata.
 class MprisPlayerAdaptor : public QDBusAbstractAdaptor {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.mpris.MediaPlayer2.Player")
@@ -23,6 +24,8 @@ class MprisPlayerAdaptor : public QDBusAbstractAdaptor {
     Q_PROPERTY(bool CanPause READ CanPause)
     Q_PROPERTY(bool CanSeek READ CanSeek)
     Q_PROPERTY(bool CanControl READ CanControl)
+    Q_PROPERTY(QString LoopStatus READ LoopStatus WRITE setLoopStatus)
+    Q_PROPERTY(bool Shuffle READ Shuffle WRITE setShuffle)
 
 public:
     explicit MprisPlayerAdaptor(MprisService* service);
@@ -40,6 +43,10 @@ public:
     bool CanPause() const;
     bool CanSeek() const;
     bool CanControl() const { return true; }
+    QString LoopStatus() const;
+    void setLoopStatus(const QString& status);
+    bool Shuffle() const;
+    void setShuffle(bool shuffle);
 
 public slots:
     void Next();

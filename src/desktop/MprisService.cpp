@@ -27,6 +27,8 @@ MprisService::MprisService(MediaPlayer& player, QObject* parent)
     connect(&m_player, &MediaPlayer::playbackStateChanged, this, &MprisService::publishChanges);
     connect(&m_player, &MediaPlayer::currentItemChanged, this, &MprisService::publishChanges);
     connect(&m_player, &MediaPlayer::transportChanged, this, &MprisService::publishChanges);
+    connect(&m_player, &MediaPlayer::repeatChanged, this, &MprisService::publishChanges);
+    connect(&m_player, &MediaPlayer::shuffledChanged, this, &MprisService::publishChanges);
     connect(&m_player.engine(), &MpvPlayer::durationChanged, this, &MprisService::publishChanges);
     connect(&m_player.engine(), &MpvPlayer::volumeChanged, this, &MprisService::publishChanges);
     connect(&m_player, &MediaPlayer::seeked, this, [this] { emit seeked(positionMicroseconds()); });
@@ -65,6 +67,18 @@ QString MprisService::playbackStatus() const {
         break;
     }
     return QStringLiteral("Stopped");
+}
+
+QString MprisService::loopStatus(RepeatMode repeat) {
+    switch (repeat) {
+    case RepeatMode::All:
+        return QStringLiteral("Playlist");
+    case RepeatMode::One:
+        return QStringLiteral("Track");
+    case RepeatMode::Off:
+        break;
+    }
+    return QStringLiteral("None");
 }
 
 // The stream address is left out on purpose: it carries the session token, and anything on the
@@ -108,6 +122,8 @@ QVariantMap MprisService::changingProperties() const {
         {QStringLiteral("CanPlay"), canPlay},
         {QStringLiteral("CanPause"), canPlay},
         {QStringLiteral("CanSeek"), m_player.canSeek()},
+        {QStringLiteral("LoopStatus"), loopStatus(m_player.repeat())},
+        {QStringLiteral("Shuffle"), m_player.isShuffled()},
     };
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "RepeatMode.h"
+
 #include <QDBusConnection>
 #include <QObject>
 #include <QVariantMap>
@@ -27,6 +29,8 @@ public:
 
     MediaPlayer& player() { return m_player; }
     QString playbackStatus() const;
+    // MPRIS's name of a repeat mode: "None", "Playlist" or "Track".
+    static QString loopStatus(RepeatMode repeat);
     QVariantMap metadata() const;
     qint64 positionMicroseconds() const;
     qint64 lengthMicroseconds() const;

@@ -76,6 +76,18 @@ void MediaPlayer::setRepeat(RepeatMode repeat) {
     emit transportChanged();
 }
 
+void MediaPlayer::stepRepeat() {
+    switch (repeat()) {
+    case RepeatMode::Off:
+        return setRepeat(RepeatMode::All);
+    case RepeatMode::All:
+        return setRepeat(RepeatMode::One);
+    case RepeatMode::One:
+        break;
+    }
+    setRepeat(RepeatMode::Off);
+}
+
 // The entry playing counts as played in the new order.
 void MediaPlayer::setShuffled(bool shuffled) {
     if (shuffled == m_order.isShuffled())

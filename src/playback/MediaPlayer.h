@@ -41,8 +41,11 @@ public:
 
     RepeatMode repeat() const { return m_order.repeat(); }
     void setRepeat(RepeatMode repeat);
+    // Off, All, One and round again.
+    void stepRepeat();
     bool isShuffled() const { return m_order.isShuffled(); }
     void setShuffled(bool shuffled);
+    void toggleShuffled() { setShuffled(!isShuffled()); }
 
     std::shared_ptr<MediaItem> currentItem() const { return m_playlist.currentItem(); }
     int currentIndex() const { return m_playlist.currentIndex(); }

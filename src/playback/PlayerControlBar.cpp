@@ -4,6 +4,7 @@
 #include "PositionSlider.h"
 #include "SpokenLabel.h"
 
+#include <QActionGroup>
 #include <QContextMenuEvent>
 #include <QHBoxLayout>
 #include <QMenu>
@@ -50,6 +51,37 @@ PlayerControlBar::PlayerControlBar(QWidget* parent) : QWidget(parent) {
     m_total->setAccessibleDescription(tr("Length of the current song"));
     m_elapsed->showText(timeText(0));
     m_total->showText(timeText(0));
+
+    // Checked as the player says, never by the click itself.
+    auto* repeats = new QActionGroup(this);
+    const char* repeatNames[] = {QT_TR_NOOP("Repeat Off"), QT_TR_NOOP("Repeat All"),
+                                 QT_TR_NOOP("Repeat One")};
+    const char* repeatObjects[] = {"mnuRepeatOff", "mnuRepeatAll", "mnuRepeatOne"};
+    for (std::size_t i = 0; i < m_repeat.size(); ++i) {
+        QAction* item = repeats->addAction(tr(repeatNames[i]));
+        item->setObjectName(QLatin1String(repeatObjects[i]));
+        item->setCheckable(true);
+        item->setToolTip(tr("%1 switches between Repeat Off, All and One")
+                             .arg(PlayerKeys::repeat().toString(QKeySequence::NativeText)));
+        connect(item, &QAction::triggered, this, [this, i] {
+            setRepeat(m_shownRepeat);
+            emit repeatRequested(static_cast<RepeatMode>(i));
+        });
+        m_repeat[i] = item;
+    }
+    m_repeat[0]->setChecked(true);
+    m_shuffle = new QAction(tr("Shuffle"), this);
+    m_shuffle->setObjectName(QStringLiteral("mnuShuffle"));
+    m_shuffle->setCheckable(true);
+    m_shuffle->setToolTip(
+        tr("Shuffle (%1)").arg(PlayerKeys::shuffle().toString(QKeySequence::NativeText)));
+    connect(m_shuffle, &QAction::triggered, this, [this](bool checked) {
+        m_shuffle->setChecked(!checked);
+        emit shuffleRequested(checked);
+    });
+    setToolTip(tr("Right-click for repeat (%1) and shuffle (%2)")
+                   .arg(PlayerKeys::repeat().toString(QKeySequence::NativeText),
+                        PlayerKeys::shuffle().toString(QKeySequence::NativeText)));
 
     m_mute = button("playerMute", nullptr);
     m_mute->setCheckable(true);
@@ -204,19 +236,38 @@ void PlayerControlBar::setAvailable(bool canPlay, bool canGoPrevious, bool canGo
     m_seek->setEnabled(canSeek);
 }
 
-void PlayerControlBar::contextMenuEvent(QContextMenuEvent* event) {
-    QMenu menu(this);
-    menu.addAction(m_playing ? tr("Pause") : tr("Play"), this,
-                   &PlayerControlBar::playPauseRequested)
+void PlayerControlBar::setRepeat(RepeatMode repeat) {
+    m_shownRepeat = repeat;
+    m_repeat[static_cast<std::size_t>(repeat)]->setChecked(true);
+}
+
+void PlayerControlBar::setShuffled(bool shuffled) {
+    m_shuffle->setChecked(shuffled);
+}
+
+QMenu* PlayerControlBar::createContextMenu() {
+    auto* menu = new QMenu(this);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->setToolTipsVisible(true);
+    menu->addAction(m_playing ? tr("Pause") : tr("Play"), this,
+                    &PlayerControlBar::playPauseRequested)
         ->setEnabled(m_playPause->isEnabled());
-    menu.addAction(tr("Stop"), this, &PlayerControlBar::stopRequested);
-    menu.addSeparator();
-    menu.addAction(tr("Previous"), this, &PlayerControlBar::previousRequested)
+    menu->addAction(tr("Stop"), this, &PlayerControlBar::stopRequested);
+    menu->addSeparator();
+    menu->addAction(tr("Previous"), this, &PlayerControlBar::previousRequested)
         ->setEnabled(m_previous->isEnabled());
-    menu.addAction(tr("Next"), this, &PlayerControlBar::nextRequested)
+    menu->addAction(tr("Next"), this, &PlayerControlBar::nextRequested)
         ->setEnabled(m_next->isEnabled());
-    menu.addSeparator();
-    menu.addAction(m_muted ? tr("Unmute") : tr("Mute"), this,
-                   [this] { emit muteRequested(!m_muted); });
-    menu.exec(event->globalPos());
+    menu->addSeparator();
+    menu->addActions({m_repeat[0], m_repeat[1], m_repeat[2]});
+    menu->addSeparator();
+    menu->addAction(m_shuffle);
+    menu->addSeparator();
+    menu->addAction(m_muted ? tr("Unmute") : tr("Mute"), this,
+                    [this] { emit muteRequested(!m_muted); });
+    return menu;
+}
+
+void PlayerControlBar::contextMenuEvent(QContextMenuEvent* event) {
+    createContextMenu()->popup(event->globalPos());
 }

@@ -1,17 +1,22 @@
 #pragma once
 
+#include "RepeatMode.h"
 #include "TransportIcons.h"
 
 #include <QWidget>
 
+#include <array>
+
 class PositionSlider;
+class QAction;
 class QMenu;
 class QSlider;
 class QToolButton;
 class SpokenLabel;
 
 // The player's control bar: previous, play/pause, stop, next, a seek slider with elapsed and
-// total time, volume and mute. It only says what the user asks for and shows what it is told.
+// total time, volume and mute, and a context menu with the transport, repeat and shuffle. It only
+// says what the user asks for and shows what it is told.
 class PlayerControlBar : public QWidget {
     Q_OBJECT
 
@@ -25,6 +30,11 @@ public:
     void setMuted(bool muted);
     // Which commands would do something now; the others are shown disabled.
     void setAvailable(bool canPlay, bool canGoPrevious, bool canGoNext, bool canSeek);
+    void setRepeat(RepeatMode repeat);
+    void setShuffled(bool shuffled);
+
+    // The context menu as it would open now; it deletes itself once closed.
+    QMenu* createContextMenu();
 
     QString elapsedText() const;
     QString totalText() const;
@@ -40,6 +50,8 @@ signals:
     void seekByRequested(double seconds);
     void volumeRequested(int volume);
     void muteRequested(bool muted);
+    void repeatRequested(RepeatMode repeat);
+    void shuffleRequested(bool shuffled);
 
 protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
@@ -60,6 +72,9 @@ private:
     QSlider* m_volume = nullptr;
     SpokenLabel* m_elapsed = nullptr;
     SpokenLabel* m_total = nullptr;
+    std::array<QAction*, 3> m_repeat{}; // in RepeatMode's order
+    QAction* m_shuffle = nullptr;
+    RepeatMode m_shownRepeat = RepeatMode::Off;
     bool m_playing = false;
     bool m_muted = false;
 };

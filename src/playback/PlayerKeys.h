@@ -31,6 +31,13 @@ inline QKeySequence volumeDown() {
 inline QKeySequence mute() {
     return QKeySequence(Qt::CTRL | Qt::Key_M);
 }
+// Repeat goes Off, All, One and round again.
+inline QKeySequence repeat() {
+    return QKeySequence(Qt::CTRL | Qt::Key_T);
+}
+inline QKeySequence shuffle() {
+    return QKeySequence(Qt::CTRL | Qt::Key_H);
+}
 constexpr double SeekStepSeconds = 5;
 constexpr double SeekPageSeconds = 30;
 constexpr int VolumeStep = 5;

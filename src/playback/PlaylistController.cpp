@@ -81,6 +81,13 @@ void PlaylistController::deleteLine(int line) {
     emit selectRequested(line < count() ? line : -1);
 }
 
+void PlaylistController::moveLine(int line, int to) {
+    if (line < 0 || line >= count() || to < 0 || to >= count())
+        return;
+    m_player.move(line, to);
+    emit selectRequested(to);
+}
+
 void PlaylistController::clear() {
     m_player.clear();
     setNowPlaying(QString());

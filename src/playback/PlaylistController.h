@@ -27,6 +27,8 @@ public:
     // The commands take the selected line, -1 for none.
     void jumpTo(int line);
     void deleteLine(int line);
+    // The line goes to `to`, and stays selected there.
+    void moveLine(int line, int to);
     void clear();
 
     static QString statusOfFailedItem(const QString& title);

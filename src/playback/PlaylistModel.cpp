@@ -1,6 +1,8 @@
 #include "PlaylistModel.h"
 
+#include <QCoreApplication>
 #include <QFont>
+#include <QMimeData>
 
 #include <algorithm>
 
@@ -112,4 +114,32 @@ QVariant PlaylistModel::data(const QModelIndex& index, int role) const {
     default:
         return {};
     }
+}
+
+Qt::ItemFlags PlaylistModel::flags(const QModelIndex& index) const {
+    if (!index.isValid())
+        return Qt::ItemIsDropEnabled;
+    return QAbstractListModel::flags(index) | Qt::ItemIsDragEnabled;
+}
+
+QMimeData* PlaylistModel::mimeData(const QModelIndexList& indexes) const {
+    if (indexes.size() != 1 || !indexes.first().isValid())
+        return nullptr;
+    auto* data = new QMimeData;
+    data->setData(QString::fromLatin1(LineMimeType),
+                  QByteArray::number(QCoreApplication::applicationPid()) + ' ' +
+                      QByteArray::number(indexes.first().row()));
+    return data;
+}
+
+// "<process> <row>": a line dragged from another program's list is none of ours.
+int PlaylistModel::draggedRow(const QMimeData* data) const {
+    if (!data)
+        return -1;
+    const QList<QByteArray> parts = data->data(QString::fromLatin1(LineMimeType)).split(' ');
+    bool ok = parts.size() == 2;
+    if (!ok || parts[0].toLongLong(&ok) != QCoreApplication::applicationPid() || !ok)
+        return -1;
+    const int row = parts[1].toInt(&ok);
+    return ok && row >= 0 && row < count() ? row : -1;
 }

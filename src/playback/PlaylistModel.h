@@ -39,6 +39,16 @@ public:
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role) const override;
+    // A line may be dragged to another place in the list: the drag carries its row, and nothing
+    // else; the list view asks the player to move it.
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    Qt::DropActions supportedDropActions() const override { return Qt::MoveAction; }
+    QStringList mimeTypes() const override { return {QString::fromLatin1(LineMimeType)}; }
+    QMimeData* mimeData(const QModelIndexList& indexes) const override;
+    // The dragged row, -1 for anything else.
+    int draggedRow(const QMimeData* data) const;
+
+    static constexpr char LineMimeType[] = "application/x-sonaric-playlist-line";
 
     static QString title(const MediaItem& item);
 

@@ -8,6 +8,7 @@
 #include "PlayerControlBar.h"
 #include "PlayerKeys.h"
 #include "PlaylistController.h"
+#include "PlaylistView.h"
 #include "RequestInputGate.h"
 #include "SectionTabBar.h"
 #include "SonaricVersion.h"
@@ -149,6 +150,7 @@ void MainWindow::connectLibrary() {
 void MainWindow::connectPlayback() {
     PlaylistController* playlist = &m_app.playlist();
     connect(m_ui.playlist, &QListView::doubleClicked, this, &MainWindow::playSelected);
+    connect(m_ui.playlist, &PlaylistView::moveRequested, playlist, &PlaylistController::moveLine);
     connect(m_ui.deleteItem, &QPushButton::clicked, this, &MainWindow::deleteSelected);
     connect(m_ui.clearPlaylist, &QPushButton::clicked, this, &MainWindow::clearPlaylist);
     connect(playlist, &PlaylistController::selectRequested, this, &MainWindow::selectPlaylistLine);
@@ -164,6 +166,10 @@ void MainWindow::connectPlayback() {
     connect(m_ui.player, &PlayerControlBar::seekByRequested, player, &MediaPlayer::seekBy);
     connect(m_ui.player, &PlayerControlBar::volumeRequested, player, &MediaPlayer::setVolume);
     connect(m_ui.player, &PlayerControlBar::muteRequested, player, &MediaPlayer::setMuted);
+    connect(m_ui.player, &PlayerControlBar::repeatRequested, player, &MediaPlayer::setRepeat);
+    connect(m_ui.player, &PlayerControlBar::shuffleRequested, player, &MediaPlayer::setShuffled);
+    connect(player, &MediaPlayer::repeatChanged, m_ui.player, &PlayerControlBar::setRepeat);
+    connect(player, &MediaPlayer::shuffledChanged, m_ui.player, &PlayerControlBar::setShuffled);
     connect(player, &MediaPlayer::playbackStateChanged, m_ui.player, [this](PlaybackState state) {
         m_ui.player->setPlaying(state == PlaybackState::Playing);
     });
@@ -210,6 +216,14 @@ void MainWindow::connectPlayback() {
     auto* remove = new QShortcut(QKeySequence::Delete, m_ui.playlist);
     remove->setContext(Qt::WidgetShortcut);
     connect(remove, &QShortcut::activated, this, &MainWindow::deleteSelected);
+    for (auto [key, by] : {std::pair{Qt::Key_Up, -1}, std::pair{Qt::Key_Down, 1}}) {
+        auto* move = new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | key), m_ui.playlist);
+        move->setContext(Qt::WidgetShortcut);
+        connect(move, &QShortcut::activated, this, [this, by] {
+            const int line = playlistSelection();
+            m_app.playlist().moveLine(line, line + by);
+        });
+    }
 }
 
 // The player's keys work anywhere in the window; a focused text box keeps the keys it edits with
@@ -228,6 +242,8 @@ void MainWindow::connectPlayerKeys() {
     bind(PlayerKeys::volumeUp(), [player] { player->changeVolume(PlayerKeys::VolumeStep); });
     bind(PlayerKeys::volumeDown(), [player] { player->changeVolume(-PlayerKeys::VolumeStep); });
     bind(PlayerKeys::mute(), [player] { player->toggleMuted(); });
+    bind(PlayerKeys::repeat(), [player] { player->stepRepeat(); });
+    bind(PlayerKeys::shuffle(), [player] { player->toggleShuffled(); });
     // A keyboard's media keys, pressed while the window has the focus.
     bind(QKeySequence(Qt::Key_MediaTogglePlayPause), [player] { player->togglePause(); });
     bind(QKeySequence(Qt::Key_MediaPlay), [player] { player->play(); });

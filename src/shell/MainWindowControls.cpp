@@ -2,6 +2,7 @@
 
 #include "ControlLayout.h"
 #include "PlayerControlBar.h"
+#include "PlaylistView.h"
 #include "SectionTabBar.h"
 #include "SongListView.h"
 #include "SpokenLabel.h"
@@ -54,7 +55,7 @@ void MainWindowControls::create(QMainWindow& window) {
     window.setCentralWidget(client);
 
     player = named(new PlayerControlBar(client), "WindowsMediaPlayer1");
-    playlist = named(new QListView(client), "lstPlaylist");
+    playlist = named(new PlaylistView(client), "lstPlaylist");
     playlist->setUniformItemSizes(true);
     playlist->setEditTriggers(QAbstractItemView::NoEditTriggers);
     playlist->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -166,7 +167,8 @@ void MainWindowControls::describe(QMainWindow& window) {
         {nowPlaying, nullptr, QT_TR_NOOP("Title, artist and album of the current song")},
         {player, QT_TR_NOOP("Player"), QT_TR_NOOP("Controls of the playing song")},
         {playlist, QT_TR_NOOP("Playlist"),
-         QT_TR_NOOP("Songs to play; Enter plays the selected one, Delete removes it")},
+         QT_TR_NOOP("Songs to play; Enter plays the selected one, Delete removes it, "
+                    "Ctrl+Shift+Up and Ctrl+Shift+Down move it")},
         {deleteItem, QT_TR_NOOP("Delete Item"),
          QT_TR_NOOP("Removes the selected song from the playlist")},
         {clearPlaylist, QT_TR_NOOP("Clear Playlist"), QT_TR_NOOP("Empties the playlist")},

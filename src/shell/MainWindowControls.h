@@ -5,6 +5,7 @@
 class ControlLayout;
 class QAction;
 class PlayerControlBar;
+class PlaylistView;
 class QFrame;
 class QGroupBox;
 class QLabel;
@@ -30,7 +31,7 @@ struct MainWindowControls {
 
     QWidget* client = nullptr;
     PlayerControlBar* player = nullptr;
-    QListView* playlist = nullptr;
+    PlaylistView* playlist = nullptr;
     SpokenLabel* nowPlaying = nullptr;
     QPushButton* deleteItem = nullptr;
     QPushButton* clearPlaylist = nullptr;

@@ -172,6 +172,53 @@ TEST_F(Desktop, TheBusNamesRaisesAndDrivesTheRealPlayer) {
     EXPECT_FALSE(properties.value("Metadata").toMap().contains("xesam:url"));
 }
 
+// LoopStatus and Shuffle set from the bus change the player, and the player's own changes are
+// announced; names the interface does not know change nothing. CanGoNext and CanGoPrevious follow
+// the order: a moved entry, the list repeated.
+TEST_F(Desktop, RepeatAndShuffleAreTheBussToSetAndFollowThePlayer) {
+    EXPECT_EQ(mpris->property("LoopStatus"), "None");
+    EXPECT_EQ(mpris->property("Shuffle"), false);
+    const struct {
+        QString set;
+        RepeatMode repeat;
+    } loops[] = {{"Track", RepeatMode::One},
+                 {"Playlist", RepeatMode::All},
+                 {"Sometimes", RepeatMode::All},
+                 {"None", RepeatMode::Off}};
+    for (const auto& loop : loops) {
+        mpris->setProperty("LoopStatus", loop.set);
+        EXPECT_TRUE(eventually([&] { return player().repeat() == loop.repeat; }))
+            << loop.set.toStdString();
+    }
+    mpris->setProperty("Shuffle", true);
+    EXPECT_TRUE(eventually([&] { return player().isShuffled(); }));
+    EXPECT_EQ(mpris->property("Shuffle"), true);
+
+    mpris->changes.clear();
+    player().setShuffled(false);
+    player().setRepeat(RepeatMode::One);
+    ASSERT_TRUE(eventually([&] { return mpris->property("LoopStatus") == "Track"; }));
+    QVariantMap announced;
+    for (const QVariantMap& change : mpris->changes)
+        announced.insert(change);
+    EXPECT_EQ(announced.value("LoopStatus"), "Track");
+    EXPECT_EQ(announced.value("Shuffle"), false);
+
+    player().setRepeat(RepeatMode::Off);
+    addSong(1);
+    addSong(2);
+    app->playlist().jumpTo(1);
+    EXPECT_TRUE(eventually([&] {
+        return mpris->property("CanGoPrevious") == true && mpris->property("CanGoNext") == false;
+    }));
+    player().move(1, 0);
+    EXPECT_TRUE(eventually([&] {
+        return mpris->property("CanGoPrevious") == false && mpris->property("CanGoNext") == true;
+    }));
+    player().setRepeat(RepeatMode::All);
+    EXPECT_TRUE(eventually([&] { return mpris->property("CanGoPrevious") == true; }));
+}
+
 // The track id names the playlist entry for the whole run: a new entry never takes the id of
 // one that has gone, even where memory is reused.
 TEST_F(Desktop, TrackIdsAreNeverReused) {

@@ -1,5 +1,10 @@
 #include "ClientFixture.h"
 
+#include "PlayerControlBar.h"
+#include "PlaylistView.h"
+
+#include <QMenu>
+#include <QMimeData>
 #include <QTabBar>
 #include <QTreeView>
 
@@ -178,6 +183,85 @@ TEST_F(PlayerKeys, CommandsAndFocusedControlsHaveTheirKeys) {
         settle();
         EXPECT_EQ(tracks->model()->rowCount(), c.songs) << c.node.toStdString();
     }
+}
+
+} // namespace
+
+namespace {
+
+// The playlist's order changes by keys and by dragging a line; the playing song stays current.
+// Repeat and shuffle are the player's context menu items and have keys, all showing the state
+// the player is in, however it got there.
+TEST_F(PlayerKeys, TheOrderRepeatAndShuffleAreTheUsersToChange) {
+    auto* playlist = window->findChild<PlaylistView*>("lstPlaylist");
+    auto titles = [&] { return player().playlist().titles(); };
+    playlist->setFocus();
+    playlist->setCurrentIndex(playlist->model()->index(1, 0)); // Noon, playing
+    press(playlist, Qt::Key_Up, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(titles(), (QStringList{"Noon", "Dawn", "Dusk"}));
+    press(playlist, Qt::Key_Up, Qt::ControlModifier | Qt::ShiftModifier); // already first
+    press(playlist, Qt::Key_Down, Qt::ControlModifier | Qt::ShiftModifier);
+    press(playlist, Qt::Key_Down, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(titles(), (QStringList{"Dawn", "Dusk", "Noon"}));
+    EXPECT_EQ(playlist->currentIndex().row(), 2);
+    EXPECT_EQ(player().currentIndex(), 2);
+    EXPECT_EQ(player().playbackState(), PlaybackState::Playing);
+
+    // Dragging Dawn onto the lower half of Noon puts it last. A line of another program's list
+    // moves nothing here.
+    auto drop = [&](const QMimeData* data, int onto, double where) {
+        const QRect line = playlist->visualRect(playlist->model()->index(onto, 0));
+        const QPoint at(line.center().x(), line.top() + int(line.height() * where));
+        QDragEnterEvent enter(at, Qt::MoveAction, data, Qt::LeftButton, {});
+        QApplication::sendEvent(playlist->viewport(), &enter);
+        QDragMoveEvent move(at, Qt::MoveAction, data, Qt::LeftButton, {});
+        QApplication::sendEvent(playlist->viewport(), &move);
+        QDropEvent dropped(at, Qt::MoveAction, data, Qt::LeftButton, {});
+        QApplication::sendEvent(playlist->viewport(), &dropped);
+    };
+    auto dragged = [&](int row) {
+        return std::unique_ptr<QMimeData>(
+            playlist->model()->mimeData({playlist->model()->index(row, 0)}));
+    };
+    drop(dragged(0).get(), 2, 0.75);
+    EXPECT_EQ(titles(), (QStringList{"Dusk", "Noon", "Dawn"}));
+    drop(dragged(2).get(), 0, 0.25);
+    EXPECT_EQ(titles(), (QStringList{"Dawn", "Dusk", "Noon"}));
+    EXPECT_EQ(player().currentIndex(), 2);
+    QMimeData foreign;
+    foreign.setData(PlaylistModel::LineMimeType,
+                    QByteArray::number(QCoreApplication::applicationPid() + 1) + " 0");
+    drop(&foreign, 2, 0.75);
+    EXPECT_EQ(titles(), (QStringList{"Dawn", "Dusk", "Noon"}));
+    expectInStep();
+
+    auto* bar = window->findChild<PlayerControlBar*>("WindowsMediaPlayer1");
+    auto checked = [&] {
+        QStringList out;
+        QMenu* menu = bar->createContextMenu();
+        for (QAction* item : menu->actions())
+            if (item->isChecked())
+                out << item->text();
+        delete menu;
+        return out;
+    };
+    EXPECT_EQ(checked(), QStringList{"Repeat Off"});
+    for (const char* expected : {"Repeat All", "Repeat One", "Repeat Off"}) {
+        press(playlist, Qt::Key_T, Qt::ControlModifier);
+        EXPECT_EQ(checked(), QStringList{expected});
+    }
+    press(playlist, Qt::Key_H, Qt::ControlModifier);
+    EXPECT_TRUE(player().isShuffled());
+    EXPECT_EQ(checked(), (QStringList{"Repeat Off", "Shuffle"}));
+    bar->findChild<QAction*>("mnuRepeatOne")->trigger();
+    bar->findChild<QAction*>("mnuShuffle")->trigger();
+    EXPECT_EQ(player().repeat(), RepeatMode::One);
+    EXPECT_FALSE(player().isShuffled());
+    EXPECT_EQ(checked(), QStringList{"Repeat One"});
+    player().setRepeat(RepeatMode::All); // as the desktop's media controls would
+    EXPECT_EQ(checked(), QStringList{"Repeat All"});
+    EXPECT_TRUE(bar->toolTip().contains("Ctrl+T") && bar->toolTip().contains("Ctrl+H"));
+    EXPECT_TRUE(bar->findChild<QAction*>("mnuShuffle")->toolTip().contains("Ctrl+H"));
 }
 
 } // namespace
