@@ -16,10 +16,15 @@
 #include "TransferProgress.h"
 #include "UserDialogs.h"
 
+#ifdef Q_OS_WIN
+#include "WindowsMediaControls.h"
+#endif
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -207,6 +212,9 @@ void MainWindow::connectPlayback() {
     connect(refresh, &QShortcut::activated, &m_app, &App::refreshLibrary);
 
     connectPlayerKeys();
+#ifdef Q_OS_WIN
+    m_mediaControls = new WindowsMediaControls(m_app.player(), this);
+#endif
     // Enter or Space on a tree node lists its tracks, as a click does; a Space typed within a
     // name being looked for stays part of it.
     auto* treeKeys = new FocusKeys(m_ui.tree, {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Space},
@@ -326,6 +334,12 @@ bool MainWindow::start() {
 }
 
 void MainWindow::showEvent(QShowEvent* event) {
+#ifdef Q_OS_WIN
+    // The taskbar's thumbnail buttons need the window's own handle, which only Windows' own
+    // platform gives.
+    if (!m_shown && QGuiApplication::platformName() == QLatin1String("windows"))
+        m_mediaControls->attach(winId());
+#endif
     m_shown = true;
     QMainWindow::showEvent(event);
 }

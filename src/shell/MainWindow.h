@@ -7,6 +7,7 @@
 
 class App;
 class UserDialogs;
+class WindowsMediaControls;
 
 // The main window: the Library menu, the catalogue tree, both song lists, the playlist and the
 // player area, showing what the application object says and forwarding what the user asks.
@@ -70,4 +71,5 @@ private:
     int m_currentTab = 0;
     bool m_busyPointer = false;
     bool m_shown = false;
+    WindowsMediaControls* m_mediaControls = nullptr; // Windows only
 };
