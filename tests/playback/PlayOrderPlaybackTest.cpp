@@ -68,6 +68,27 @@ TEST_F(PlayerOrder, MovingTheCurrentEntryKeepsItPlayingAndChangesWhatComesNext) 
     EXPECT_EQ(current(), "Rock & Roll #1");
 }
 
+// Entries asked for one after another quicker than libmpv starts them: the last one asked for is
+// current, and stays current, also when playback stops before it starts.
+TEST_F(PlayerOrder, QuickStepsEndOnTheLastAskedFor) {
+    QStringList currents;
+    QObject::connect(&player(), &MediaPlayer::currentItemChanged, app.get(),
+                     [&](const std::shared_ptr<MediaItem>& item) {
+                         currents << (item ? PlaylistModel::title(*item) : QString());
+                     });
+    app->playlist().jumpTo(2);
+    app->playlist().jumpTo(1);
+    app->playlist().jumpTo(3);
+    player().stop();
+    QTest::qWait(800);
+    EXPECT_EQ(currents, (QStringList{"Dusk", "Noon", "Rock & Roll #1"}));
+    app->playlist().jumpTo(1);
+    app->playlist().jumpTo(0);
+    ASSERT_TRUE(playing(0));
+    QTest::qWait(300);
+    EXPECT_EQ(currents.mid(3), (QStringList{"Noon", "Dawn"}));
+}
+
 // Repeat One plays the same entry again; repeat All goes from the last entry to the first, where
 // without it the player stops on the first.
 TEST_F(PlayerOrder, RepeatOneReplaysAndRepeatAllWraps) {

@@ -227,6 +227,10 @@ TEST_F(PlayerKeys, TheOrderRepeatAndShuffleAreTheUsersToChange) {
     EXPECT_EQ(titles(), (QStringList{"Dusk", "Noon", "Dawn"}));
     drop(dragged(2).get(), 0, 0.25);
     EXPECT_EQ(titles(), (QStringList{"Dawn", "Dusk", "Noon"}));
+    drop(dragged(0).get(), 1, 0.75);
+    EXPECT_EQ(titles(), (QStringList{"Dusk", "Dawn", "Noon"}));
+    drop(dragged(1).get(), 0, 0.25);
+    EXPECT_EQ(titles(), (QStringList{"Dawn", "Dusk", "Noon"}));
     EXPECT_EQ(player().currentIndex(), 2);
     QMimeData foreign;
     foreign.setData(PlaylistModel::LineMimeType,
