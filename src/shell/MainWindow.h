@@ -71,5 +71,7 @@ private:
     int m_currentTab = 0;
     bool m_busyPointer = false;
     bool m_shown = false;
-    WindowsMediaControls* m_mediaControls = nullptr; // Windows only
+#ifdef Q_OS_WIN
+    WindowsMediaControls* m_mediaControls = nullptr;
+#endif
 };

@@ -242,11 +242,10 @@ TEST_F(PlayerKeys, TheOrderRepeatAndShuffleAreTheUsersToChange) {
     auto* bar = window->findChild<PlayerControlBar*>("WindowsMediaPlayer1");
     auto checked = [&] {
         QStringList out;
-        QMenu* menu = bar->createContextMenu();
+        const std::unique_ptr<QMenu> menu(bar->createContextMenu());
         for (QAction* item : menu->actions())
             if (item->isChecked())
                 out << item->text();
-        delete menu;
         return out;
     };
     EXPECT_EQ(checked(), QStringList{"Repeat Off"});
