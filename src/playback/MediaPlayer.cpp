@@ -40,8 +40,9 @@ void MediaPlayer::remove(const std::shared_ptr<MediaItem>& item) {
     if (wasCurrent) {
         std::shared_ptr<MediaItem> successor = m_playlist.item(index);
         setCurrent(successor ? std::move(successor) : m_playlist.item(0));
+    } else {
+        updateFollower();
     }
-    updateFollower();
     emit transportChanged();
 }
 
