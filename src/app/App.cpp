@@ -50,6 +50,10 @@ App::App(Options options, QObject* parent)
     connect(m_playlist.get(), &PlaylistController::statusTextChanged, &m_status, &StatusText::show);
     connect(m_playlist.get(), &PlaylistController::added, &m_status, &StatusText::endPassing);
 
+    connect(m_commands.get(), &CommandRunner::busyChanged, &m_status, [this](bool busy) {
+        if (busy)
+            m_status.commandStarted();
+    });
     connect(m_commands.get(), &CommandRunner::busyChanged, this, &App::busyChanged);
     connect(m_commands.get(), &CommandRunner::failureReported, this, &App::failureReported);
     connect(m_commands.get(), &CommandRunner::ended, this, &App::commandEnded);

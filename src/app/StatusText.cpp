@@ -10,7 +10,12 @@ void StatusText::showPassing(const QString& text) {
 
 void StatusText::endPassing() {
     if (m_passing)
-        set(QString(), false);
+        set(m_standing, false);
+}
+
+void StatusText::commandStarted() {
+    if (!m_passing)
+        m_standing = m_text;
 }
 
 void StatusText::set(const QString& text, bool passing) {

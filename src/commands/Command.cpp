@@ -2,6 +2,8 @@
 
 #include "ServerCall.h"
 
+#include <QCoreApplication>
+
 Command::~Command() = default;
 
 void Command::start() {
@@ -15,7 +17,7 @@ void Command::start() {
 void Command::cancel() {
     if (m_state != State::Running)
         return;
-    // Waits for a reading under way, which writes to what restore() gives back.
+    // A reading under way stops on its worker; what it writes to is its own.
     m_call.reset();
     if (m_step) {
         m_step->disconnect(this);
@@ -34,11 +36,23 @@ void Command::showStatus(const QString& text) {
         emit statusTextChanged(text);
 }
 
-void Command::post(std::function<void()> action) {
+Command::Poster Command::poster() const {
+    Poster poster;
+    poster.m_command = m_self;
+    return poster;
+}
+
+// Queued on the application object, which outlives every command: whether the command is still
+// there is told on the GUI thread, where it goes.
+void Command::Poster::operator()(std::function<void()> action) const {
+    QCoreApplication* application = QCoreApplication::instance();
+    if (!application)
+        return;
     QMetaObject::invokeMethod(
-        this,
-        [this, action = std::move(action)] {
-            if (isRunning())
+        application,
+        [command = m_command, action = std::move(action)] {
+            const std::shared_ptr<Command* const> alive = command.lock();
+            if (alive && (*alive)->isRunning())
                 action();
         },
         Qt::QueuedConnection);

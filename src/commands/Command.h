@@ -45,8 +45,17 @@ protected:
     // Says what the command does; nothing once it has ended, so that a text a reader posted
     // before a cancel never shows after it.
     void showStatus(const QString& text);
-    // Runs `action` on the GUI thread, unless the command has ended by then: for readers.
-    void post(std::function<void()> action);
+    // Runs an action on the GUI thread, unless the command has ended or gone by then: for readers
+    // on a worker, which may outlive the command, so they hold a poster and not the command.
+    class Poster {
+    public:
+        void operator()(std::function<void()> action) const;
+
+    private:
+        friend class Command;
+        std::weak_ptr<Command* const> m_command;
+    };
+    Poster poster() const;
     // Starts the call as the command's current one, and `then` once it has finished.
     void await(std::unique_ptr<ServerCall> call, std::function<void(const ServerCall&)> then);
     // Runs another command as a step of this one: it says what it does through this one, its
@@ -59,4 +68,5 @@ private:
     std::unique_ptr<ServerCall> m_call;
     std::unique_ptr<Command> m_step;
     State m_state = State::Ready;
+    std::shared_ptr<Command* const> m_self = std::make_shared<Command* const>(this);
 };

@@ -46,7 +46,9 @@ void RefreshLibraryCommand::onSignedIn(const ServerCall& call) {
     await(std::make_unique<ServerCall>(
               m_server,
               [](const SessionState& s) { return RequestUrl::artists(s.servername, s.authToken); },
-              ServerCall::Reader{{}, [this](const XmlRecord& artist) { readArtist(artist); }},
+              [this] {
+                  return listReader("artist", tr("Cataloguing artists..."), &ReplyReader::addArtist);
+              },
               ServerCall::OnLapse::Fail),
           [this](const ServerCall& call) { onArtists(call); });
 }
@@ -58,15 +60,21 @@ void RefreshLibraryCommand::failWith(const ServerCall& call) {
 void RefreshLibraryCommand::onArtists(const ServerCall& call) {
     if (!call.isAnswer())
         return failWith(call);
-    m_library.setArtistCountText(QString::number(m_elements) + QLatin1String(" artists"));
-    if (m_malformed)
+    // Said even of a list with nothing in it, whose reader never had a record to say it for.
+    if (!std::exchange(m_cataloguing, false))
+        showStatus(tr("Cataloguing artists..."));
+    m_library.setArtistCountText(QString::number(m_reading->elements) +
+                                 QLatin1String(" artists"));
+    if (m_reading->malformed)
         return failWith(call);
     showStatus(tr("Fetching albums..."));
-    m_elements = 0;
+    m_reading->elements = 0;
     await(std::make_unique<ServerCall>(
               m_server,
               [](const SessionState& s) { return RequestUrl::albums(s.servername, s.authToken); },
-              ServerCall::Reader{{}, [this](const XmlRecord& album) { readAlbum(album); }},
+              [this] {
+                  return listReader("album", tr("Cataloguing albums..."), &ReplyReader::addAlbum);
+              },
               ServerCall::OnLapse::Fail),
           [this](const ServerCall& call) { onAlbums(call); });
 }
@@ -74,10 +82,12 @@ void RefreshLibraryCommand::onArtists(const ServerCall& call) {
 // The artists read stay in the tree when the albums fail; albums stay only up to a malformed one.
 void RefreshLibraryCommand::onAlbums(const ServerCall& call) {
     const bool readAll = call.isAnswer();
+    if (readAll && !std::exchange(m_cataloguing, false))
+        showStatus(tr("Cataloguing albums..."));
     if (!readAll)
-        m_catalogue.dropAlbums();
-    m_library.catalogue()->setContents(m_catalogue.take());
-    if (!readAll || m_malformed)
+        m_reading->catalogue.dropAlbums();
+    m_library.catalogue()->setContents(m_reading->catalogue.take());
+    if (!readAll || m_reading->malformed)
         return failWith(call);
     m_library.enableSearch();
     showStatus(tr("Library refreshed"));
@@ -85,22 +95,21 @@ void RefreshLibraryCommand::onAlbums(const ServerCall& call) {
 }
 
 // Elements without an id or a name, a second use of an id, and an artist claiming the id of
-// "Various" cannot become nodes with unique keys; they are left out and the refresh goes on.
-void RefreshLibraryCommand::readArtist(const XmlRecord& element) {
-    if (element.name() != "artist")
-        return;
-    if (m_elements++ == 0)
-        post([this] { showStatus(tr("Cataloguing artists...")); });
-    if (!m_malformed)
-        m_malformed =
-            ReplyReader::addArtist(element, m_catalogue) != ReplyReader::Outcome::Complete;
-}
-
-void RefreshLibraryCommand::readAlbum(const XmlRecord& element) {
-    if (element.name() != "album")
-        return;
-    if (m_elements++ == 0)
-        post([this] { showStatus(tr("Cataloguing albums...")); });
-    if (!m_malformed)
-        m_malformed = ReplyReader::addAlbum(element, m_catalogue) != ReplyReader::Outcome::Complete;
+// "Various" cannot become nodes with unique keys; they are left out and the refresh goes on. The
+// command itself is touched only on the GUI thread, by what the reader posts.
+XmlStream::ElementReader RefreshLibraryCommand::listReader(std::string elementName,
+                                                           QString cataloguingText, Add add) {
+    return [this, reading = m_reading, post = poster(), elementName = std::move(elementName),
+            text = std::move(cataloguingText), add](const XmlRecord& element) {
+        if (element.name() != elementName)
+            return;
+        if (reading->elements++ == 0)
+            post([this, text] {
+                m_cataloguing = true;
+                showStatus(text);
+            });
+        if (!reading->malformed)
+            reading->malformed =
+                add(element, reading->catalogue) != ReplyReader::Outcome::Complete;
+    };
 }

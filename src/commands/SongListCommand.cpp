@@ -55,15 +55,13 @@ void SongListCommand::run() {
         return finish();
     }
     showStatus(m_fetchingText);
-    ServerCall::Reader reader;
     // Each time the request goes out, the list starts afresh.
-    reader.begin = [this] {
-        m_rows = SongListModel::Rows();
-        m_outcome = ReplyReader::Outcome::Complete;
-    };
-    reader.element = [this](const XmlRecord& song) {
-        if (song.name() == "song" && m_outcome == ReplyReader::Outcome::Complete)
-            m_outcome = ReplyReader::addSong(song, m_withArtist, m_rows);
+    ServerCall::Reader reader = [this]() -> XmlStream::ElementReader {
+        m_reading = std::make_shared<Reading>();
+        return [reading = m_reading, withArtist = m_withArtist](const XmlRecord& song) {
+            if (song.name() == "song" && reading->outcome == ReplyReader::Outcome::Complete)
+                reading->outcome = ReplyReader::addSong(song, withArtist, reading->rows);
+        };
     };
     await(std::make_unique<ServerCall>(m_server, m_request, std::move(reader)),
           [this](const ServerCall& call) { onLoaded(call); });
@@ -78,8 +76,8 @@ void SongListCommand::restore() {
 void SongListCommand::onLoaded(const ServerCall& call) {
     if (!call.isAnswer())
         return fail(ServerFailure::message(call.reply()));
-    m_list.setRows(std::move(m_rows));
-    if (m_outcome != ReplyReader::Outcome::Complete)
+    m_list.setRows(std::move(m_reading->rows));
+    if (m_reading->outcome != ReplyReader::Outcome::Complete)
         return fail(ServerFailure::message(call.reply()));
     showStatus(m_doneText);
     finish();

@@ -42,7 +42,11 @@ private:
     QString m_fetchingText;
     QString m_doneText;
     SongListModel::Rows m_oldRows;
-    // Written by the reader, read once the call has finished.
-    ReplyReader::Outcome m_outcome = ReplyReader::Outcome::Complete;
-    SongListModel::Rows m_rows;
+    // What the reader of the latest request writes, on its worker; read once the call has
+    // finished well.
+    struct Reading {
+        ReplyReader::Outcome outcome = ReplyReader::Outcome::Complete;
+        SongListModel::Rows rows;
+    };
+    std::shared_ptr<Reading> m_reading;
 };

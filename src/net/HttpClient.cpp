@@ -7,10 +7,13 @@ HttpClient::HttpClient(QObject* parent) : QObject(parent) {
 
 HttpClient::~HttpClient() = default;
 
-std::unique_ptr<HttpRequest> HttpClient::request(const QUrl& url, Consumer consume) {
+std::unique_ptr<HttpRequest> HttpClient::request(const QUrl& url, Consumer consume,
+                                                ReplySize size) {
+    const qint64 maxBytes = size == ReplySize::Small
+                                ? std::min(m_maxReplyBytes, HttpLimits::MaxSmallReplyBytes)
+                                : m_maxReplyBytes;
     auto request = std::make_unique<HttpRequest>(
-        m_manager, url, HttpLimits{m_stallTimeout, HttpLimits::MaxReplyBytes, m_lowSpeed},
-        std::move(consume));
+        m_manager, url, HttpLimits{m_stallTimeout, maxBytes, m_lowSpeed}, std::move(consume));
     HttpRequest* started = request.get();
     connect(started, &HttpRequest::started, this, [this, started] { setRunning(started, true); });
     connect(started, &HttpRequest::finished, this, [this, started] { setRunning(started, false); });

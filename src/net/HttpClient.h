@@ -21,6 +21,8 @@ public:
         HttpLimits::DefaultStallTimeout;
     using LowSpeedLimit = HttpLimits::LowSpeed;
     using Consumer = HttpRequest::Consumer;
+    // A list of any length, or a reply that is small by nature.
+    enum class ReplySize { List, Small };
 
     explicit HttpClient(QObject* parent = nullptr);
     ~HttpClient() override;
@@ -29,13 +31,17 @@ public:
     void setStallTimeout(std::chrono::milliseconds timeout) { m_stallTimeout = timeout; }
     LowSpeedLimit lowSpeedLimit() const { return m_lowSpeed; }
     void setLowSpeedLimit(LowSpeedLimit limit) { m_lowSpeed = limit; }
+    qint64 maxReplyBytes() const { return m_maxReplyBytes; }
+    // A small reply is held to the smaller of this and HttpLimits::MaxSmallReplyBytes.
+    void setMaxReplyBytes(qint64 bytes) { m_maxReplyBytes = bytes; }
 
     // A request that has been started and has not finished or been dropped.
     bool isBusy() const { return !m_running.empty(); }
 
     // A GET of the URL, not started yet; `consume` reads its body on a worker thread. Dropping
     // the request cancels it.
-    std::unique_ptr<HttpRequest> request(const QUrl& url, Consumer consume = {});
+    std::unique_ptr<HttpRequest> request(const QUrl& url, Consumer consume = {},
+                                         ReplySize size = ReplySize::List);
 
 signals:
     void busyChanged(bool busy);
@@ -50,5 +56,6 @@ private:
     QNetworkAccessManager m_manager;
     std::chrono::milliseconds m_stallTimeout = DefaultStallTimeout;
     LowSpeedLimit m_lowSpeed;
+    qint64 m_maxReplyBytes = HttpLimits::MaxReplyBytes;
     std::vector<const QObject*> m_running;
 };

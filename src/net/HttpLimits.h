@@ -13,6 +13,8 @@
 struct HttpLimits {
     static constexpr std::chrono::milliseconds DefaultStallTimeout{30000};
     static constexpr qint64 MaxReplyBytes = 256LL * 1024 * 1024;
+    // A reply that is small by nature (a sign-in, one song) is held whole and read at its end.
+    static constexpr qint64 MaxSmallReplyBytes = 1024 * 1024;
     static constexpr int MaxRedirects = 5;
 
     // Less than `bytes` arriving within any `window` ends the request, as curl's low-speed limit.

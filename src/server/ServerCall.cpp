@@ -35,43 +35,69 @@ void ServerCall::cancel() {
         m_http->cancel();
 }
 
-// The reply is parsed, and read, on the worker the request reads its body on; the GUI thread
-// touches it again only once the request has finished.
+namespace {
+
+// What a reading leaves, on the worker the request reads its body on. The call looks at it only
+// once its request has finished well, when the worker is done with it; a reading that is dropped
+// keeps it to itself until it stops.
+struct Reading {
+    explicit Reading(XmlStream::ElementReader read) : stream(std::move(read)) {}
+    XmlStream stream;
+    QByteArray body; // a small reply's, read whole at its end
+    XmlDocument document;
+};
+
+} // namespace
+
+// The reply is parsed, and read, on the worker the request reads its body on. A small reply goes
+// through the stream reader too, for the same refusals, before it is loaded whole.
 void ServerCall::fetch(const QUrl& url, const Reader& read, Step then) {
     if (m_http)
         m_http.release()->deleteLater();
+    const bool whole = !read;
+    auto reading = std::make_shared<Reading>(whole ? XmlStream::ElementReader() : read());
     HttpRequest::Consumer consume;
-    if (read.element) {
-        if (read.begin)
-            read.begin();
-        auto stream = std::make_shared<XmlStream>(read.element);
-        consume.read = [stream](const QByteArray& piece) { stream->feed(piece); };
-        consume.end = [this, stream] {
-            if (stream->finish())
-                m_reply.loadStreamed(*stream);
-            else
-                m_reply.setFetchFailure(XmlStream::notXml(), false);
-        };
-    } else {
-        consume =
-            HttpRequest::whole([this](QByteArray body) { m_reply.loadBytes(std::move(body)); });
-    }
-    m_http = m_session.http().request(url, std::move(consume));
-    connect(m_http.get(), &HttpRequest::finished, this, [this, then] {
+    consume.read = [reading, whole](const QByteArray& piece) {
+        if (whole)
+            reading->body += piece;
+        return reading->stream.feed(piece);
+    };
+    consume.end = [reading, whole] {
+        if (!reading->stream.finish())
+            reading->document.setFetchFailure(reading->stream.refusalMessage(), false);
+        else if (whole)
+            reading->document.loadBytes(std::exchange(reading->body, QByteArray()));
+        else
+            reading->document.loadStreamed(reading->stream);
+    };
+    m_http = m_session.http().request(url, std::move(consume),
+                                      whole ? HttpClient::ReplySize::Small
+                                            : HttpClient::ReplySize::List);
+    connect(m_http.get(), &HttpRequest::finished, this, [this, then, reading] {
         const HttpReply fetched = m_http->takeResult();
-        if (!fetched.ok())
-            m_reply.setFetchFailure(fetched.reason, fetched.error == FetchError::Cancelled);
+        if (fetched.ok()) {
+            m_reply = std::shared_ptr<XmlDocument>(reading, &reading->document);
+        } else {
+            auto failed = std::make_shared<XmlDocument>();
+            // A refusal is the reader's to explain; the worker has stopped writing the stream's
+            // verdict by the time the request ends.
+            failed->setFetchFailure(fetched.error == FetchError::Refused
+                                        ? reading->stream.refusalMessage()
+                                        : fetched.reason,
+                                    fetched.error == FetchError::Cancelled);
+            m_reply = std::move(failed);
+        }
         (this->*then)();
     });
     m_http->start();
 }
 
 bool ServerCall::isAnswer() const {
-    return m_reply.hasDocumentElement() && !ServerFailure::isErrorReply(m_reply);
+    return m_reply->hasDocumentElement() && !ServerFailure::isErrorReply(*m_reply);
 }
 
 bool ServerCall::keepToken() {
-    const std::optional<QString> token = Handshake::token(m_reply);
+    const std::optional<QString> token = Handshake::token(*m_reply);
     m_signInFailed = !token;
     if (token)
         m_session.state().authToken = *token;
@@ -85,7 +111,7 @@ void ServerCall::onSignedIn() {
 
 void ServerCall::onLoaded() {
     if (m_onLapse == OnLapse::Fail ||
-        ServerFailure::errorCode(m_reply) != QLatin1String(TokenRefused)) {
+        ServerFailure::errorCode(*m_reply) != QLatin1String(TokenRefused)) {
         emit finished();
         return;
     }

@@ -19,8 +19,8 @@ struct SessionState;
 // finished() says when reply() is there. A sign-in call keeps the token it is given. A call that
 // sends the token and is told it lapsed (error 401) signs in again once, as the first sign-in
 // did, and is then repeated once; if that sign-in fails, the reply is the sign-in's. Dropping the
-// call, or cancel(), ends it: a reply already being read is read to its end, and the call then
-// counts as cancelled.
+// call, or cancel(), ends it at once: a reading under way stops on its worker, unwaited for, and
+// the call counts as cancelled.
 class ServerCall : public QObject {
     Q_OBJECT
 
@@ -29,15 +29,13 @@ public:
     using Request = std::function<QUrl(const SessionState&)>;
     // What a request does when the server no longer accepts the token.
     enum class OnLapse { SignInAgain, Fail };
-    // Reads a reply as it streams in. begin() runs on the GUI thread before each time the request
-    // goes out (a renewal repeats it); element() on the worker thread that parses the reply, for
-    // each child element of its document element "root", a refusal too. The reply itself then
-    // says whether what was read counts: a reply that turns out broken, or is the server's
-    // refusal, does not.
-    struct Reader {
-        std::function<void()> begin;
-        XmlStream::ElementReader element;
-    };
+    // Reads a reply as it streams in: makes, on the GUI thread, the element reader of each reply
+    // (a renewal repeats the request, and gets a fresh one). The element reader runs on the worker
+    // thread that parses the reply, for each child element of its document element "root", a
+    // refusal too; it may go on after the call is gone, so it writes only to what it owns. The
+    // reply itself then says whether what was read counts: a reply that turns out broken, or is
+    // the server's refusal, does not.
+    using Reader = std::function<XmlStream::ElementReader()>;
 
     ServerCall(ServerSession& session, const Handshake& signIn, QObject* parent = nullptr);
     // Without a reader the reply is loaded whole, for reading once the call has finished.
@@ -49,8 +47,8 @@ public:
     void cancel();
 
     // Once finished.
-    const XmlDocument& reply() const { return m_reply; }
-    bool wasCancelled() const { return m_reply.wasCancelled(); }
+    const XmlDocument& reply() const { return *m_reply; }
+    bool wasCancelled() const { return m_reply->wasCancelled(); }
     // The reply came whole and is not the server's refusal: what its reader read counts.
     bool isAnswer() const;
     // A sign-in, the call's own or a renewal, was refused or did not reach the server.
@@ -76,7 +74,6 @@ private:
     Reader m_read;
     OnLapse m_onLapse = OnLapse::SignInAgain;
     bool m_signInFailed = false;
-    XmlDocument m_reply;
-    // Last: dropped first, so that a reading under way ends before the reply it writes to.
+    std::shared_ptr<const XmlDocument> m_reply = std::make_shared<XmlDocument>();
     std::unique_ptr<HttpRequest> m_http;
 };

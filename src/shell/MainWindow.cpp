@@ -356,8 +356,10 @@ void MainWindow::askToExit() {
         m_dialogs.quit();
 }
 
+// A key on a tree with no current node (after a refresh) asks nothing.
 void MainWindow::showTracksOf(const QModelIndex& index) {
-    m_app.showTracks(index.data(CatalogueModel::KeyRole).toString());
+    if (index.isValid())
+        m_app.showTracks(index.data(CatalogueModel::KeyRole).toString());
 }
 
 void MainWindow::search() {

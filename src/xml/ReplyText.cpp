@@ -1,6 +1,10 @@
 #include "ReplyText.h"
 
 #include "XmlDocument.h"
+#include "XmlRecord.h"
+
+// A text the stream reader kept only in part is still longer than any the client takes.
+static_assert(XmlRecord::MaxTextBytes >= 4 * (ReplyText::MaxLength + 1));
 
 namespace {
 

@@ -10,8 +10,13 @@
 // them, in order; deeper elements only add to the texts). Its own whole text is gathered only
 // where someone reads it: for the server's error element. Texts are UTF-8. Reused from element
 // to element, so that reading a long reply allocates next to nothing.
+//
+// Texts and attribute values are kept up to MaxTextBytes: enough to tell that a text is longer
+// than any a reader takes (four bytes a character at most), never a reply's megabytes.
 class XmlRecord {
 public:
+    static constexpr std::size_t MaxTextBytes = 4 * (4096 + 1);
+
     using Attributes = std::vector<std::pair<std::string, std::string>>;
     struct Child {
         std::string name;
@@ -22,6 +27,7 @@ public:
 
     const std::string& name() const { return m_name; }
     const std::string& text() const { return m_text; }
+    std::size_t childCount() const { return m_childCount; }
     Attributes attributes() const {
         return Attributes(m_attributes.begin(), m_attributes.begin() + long(m_attributeCount));
     }
@@ -55,7 +61,11 @@ public:
         child.text.clear();
         return child;
     }
-    void appendText(std::string_view text) { m_text.append(text); }
+    void appendText(std::string_view text) { appendText(m_text, text); }
+    static void appendText(std::string& to, std::string_view text) {
+        if (to.size() < MaxTextBytes)
+            to.append(text.substr(0, MaxTextBytes - to.size()));
+    }
 
 private:
     static const std::string* find(const Attributes& attributes, std::size_t count,
@@ -72,7 +82,7 @@ private:
             if (count == out.size())
                 out.emplace_back();
             out[count].first.assign(attributes[0]);
-            out[count].second.assign(attributes[1]);
+            out[count].second.assign(std::string_view(attributes[1]).substr(0, MaxTextBytes));
         }
         return count;
     }

@@ -69,9 +69,9 @@ TEST_F(Progress, AnAnnouncedLengthShowsHowMuchOfIt) {
 
 TEST_F(Progress, AnUnknownLengthShowsTheRateAndReadingFollows) {
     server->setFault(Fault::Trickle, "artists", 8);
-    ASSERT_TRUE(fetch(HttpRequest::whole([](QByteArray) {
-                    std::this_thread::sleep_for(std::chrono::milliseconds(300));
-                })).ok());
+    ASSERT_TRUE(fetch({[](const QByteArray&) { return true; },
+                       [] { std::this_thread::sleep_for(std::chrono::milliseconds(300)); }})
+                    .ok());
     // The reading phase may be shown afresh by the second's tick.
     const qsizetype reading = texts.indexOf("Reading...");
     ASSERT_GE(reading, 1) << texts.join('|').toStdString();

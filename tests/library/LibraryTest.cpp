@@ -60,11 +60,14 @@ TEST_F(Library, RefreshSignsInShowsEachStepAndBuildsTheTree) {
     EXPECT_TRUE(control<QPushButton>("cmdBasicSearch")->isEnabled());
     expectIdle();
 
-    // A second refresh replaces the tree.
+    // A second refresh replaces the tree; an empty list is catalogued all the same.
     server->setReply("artists",
                      R"(<root><artist id="77"><name>New</name><songs>1</songs></artist></root>)");
     server->setReply("albums", "<root/>");
+    statuses.clear();
     refresh();
+    EXPECT_EQ(statuses.size(), 6);
+    EXPECT_EQ(statuses.at(4).at(0).toString(), "Cataloguing albums...");
     EXPECT_EQ(treeTexts(), (QStringList{"artist0=Various", "artist77=New (1)"}));
     EXPECT_EQ(artistCount(), "1 artists");
 }

@@ -47,14 +47,14 @@ TEST_F(HttpRequestTest, RunsWithoutAWaitOfItsOwnAndEndsEarlyOneWay) {
 }
 
 // The body is read piece by piece while it arrives. A cancel stops the reading at the piece under
-// way, and the end is never read; a request dropped while a piece is read waits for it, so what
-// the reader writes to never outlives the request.
-TEST_F(HttpRequestTest, ReadsTheBodyAsItArrivesAndACancelStopsTheReading) {
+// way, and the end is never read. A request dropped while its reader is busy is gone at once:
+// the reader finishes its slice on the worker, unwaited for, and reads nothing after it.
+TEST_F(HttpRequestTest, ReadsTheBodyAsItArrivesAndNeverWaitsForItsReader) {
     server->setFault(Fault::Trickle, "artists", 2);
     std::atomic<int> pieces = 0;
     std::atomic<bool> ended = false;
     HttpRequest request(manager, url, {},
-                        {[&](const QByteArray&) { ++pieces; }, [&] { ended = true; }});
+                        {[&](const QByteArray&) { return ++pieces > 0; }, [&] { ended = true; }});
     QSignalSpy finished(&request, &HttpRequest::finished);
     request.start();
     ASSERT_TRUE(eventually([&] { return pieces >= 3; }));
@@ -64,18 +64,40 @@ TEST_F(HttpRequestTest, ReadsTheBodyAsItArrivesAndACancelStopsTheReading) {
     EXPECT_EQ(request.takeResult().error, FetchError::Cancelled);
     EXPECT_FALSE(ended);
 
-    std::atomic<bool> reading = false, read = false;
-    auto dropped = std::make_unique<HttpRequest>(manager, url, HttpLimits{},
-                                                 HttpRequest::Consumer{[&](const QByteArray&) {
-                                                                           reading = true;
-                                                                           QThread::msleep(300);
-                                                                           read = true;
-                                                                       },
-                                                                       [] {}});
+    server->setFault(Fault::None, "artists");
+    std::atomic<bool> reading = false, letGo = false, read = false;
+    auto slices = std::make_shared<std::atomic<int>>(0);
+    auto dropped = std::make_unique<HttpRequest>(
+        manager, url, HttpLimits{},
+        HttpRequest::Consumer{[&, slices](const QByteArray&) {
+                                  ++*slices;
+                                  reading = true;
+                                  while (!letGo)
+                                      QThread::yieldCurrentThread();
+                                  read = true;
+                                  return true;
+                              },
+                              [&] { ended = true; }});
     dropped->start();
     ASSERT_TRUE(eventually([&] { return reading.load(); }));
     dropped.reset();
-    EXPECT_TRUE(read);
+    EXPECT_FALSE(read); // the GUI thread did not wait for the slice
+    letGo = true;
+    ASSERT_TRUE(eventually([&] { return read.load(); }));
+    EXPECT_EQ(*slices, 1);
+    EXPECT_FALSE(ended);
+}
+
+// A reader that refuses a piece ends the request at once, whatever the server would still send.
+TEST_F(HttpRequestTest, AReaderThatRefusesEndsTheRequest) {
+    server->setFault(Fault::Endless, "artists");
+    std::atomic<int> pieces = 0;
+    HttpRequest request(manager, url, {}, {[&](const QByteArray&) { return ++pieces < 3; }, [] {}});
+    QSignalSpy finished(&request, &HttpRequest::finished);
+    request.start();
+    ASSERT_TRUE(finished.wait(10000));
+    EXPECT_EQ(request.takeResult().error, FetchError::Refused);
+    EXPECT_EQ(pieces, 3);
 }
 
 } // namespace

@@ -58,14 +58,15 @@ TEST_F(Rendering, ErrorTextsAreShownLiterallyAndPromptly) {
     const std::string markup =
         "<h1 style=\"font-size:72px\">YOUR ACCOUNT IS LOCKED</h1><img src=\"" +
         image.toStdString() + "\"><a href=\"http://127.0.0.1:1/\">unlock</a>";
-    const std::string huge(5 << 20, 'x');
+    // Nearly all a reply of one song may hold.
+    const std::string huge(900 << 10, 'x');
     const struct {
         const char* name;
         std::string text;
         QString shown;
     } cases[] = {
         {"markup", markup, QString::fromStdString(markup) + "[Sonaric Error: 403]"},
-        {"5 MB", huge, QString(4095, 'x') + Ellipsis + "[Sonaric Error: 403]"},
+        {"900 KB", huge, QString(4095, 'x') + Ellipsis + "[Sonaric Error: 403]"},
     };
     FileWatch imageWatch(image);
     openWithRealDialogs();

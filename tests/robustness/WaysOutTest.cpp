@@ -74,10 +74,11 @@ TEST_F(WaysOut, ACancelledSignInPutsEverythingBack) {
     EXPECT_EQ(control<QLabel>("StatusBarPanel2")->text(), artistCount);
 }
 
-// An add ended by Escape adds nothing, and the next add that succeeds says nothing of it. The
-// close box closes the window during a wait.
+// An add ended by Escape adds nothing, and the next add that succeeds gives back what stood
+// before; so does one that had to sign in again. The close box closes the window during a wait.
 TEST_F(WaysOut, EscapeEndsAnAddAndTheCloseBoxASearch) {
     openLibrary(true);
+    search("dawn");
     server->setFault(Fault::Trickle, "song", 1000);
     escapeAfter(300);
     addSong(1);
@@ -86,7 +87,14 @@ TEST_F(WaysOut, EscapeEndsAnAddAndTheCloseBoxASearch) {
     server->clearOverrides();
     addSong(1);
     EXPECT_EQ(app->playlist().count(), 1);
-    EXPECT_EQ(status(), "");
+    EXPECT_EQ(status(), "Search Complete");
+    QStringList statuses;
+    QObject::connect(&app->status(), &StatusText::textChanged, window.get(),
+                     [&](const QString& text) { statuses << text; });
+    server->expireSessions();
+    addSong(2);
+    EXPECT_EQ(app->playlist().count(), 2);
+    EXPECT_EQ(statuses, (QStringList{"Signing in again...", "Search Complete"}));
 
     server->setFault(Fault::Trickle, "search_songs", 1000);
     app->http().setStallTimeout(HttpClient::DefaultStallTimeout);

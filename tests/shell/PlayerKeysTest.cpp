@@ -183,6 +183,14 @@ TEST_F(PlayerKeys, CommandsAndFocusedControlsHaveTheirKeys) {
         settle();
         EXPECT_EQ(tracks->model()->rowCount(), c.songs) << c.node.toStdString();
     }
+    // A refresh leaves no current node: the keys then ask for nothing.
+    refresh();
+    ASSERT_FALSE(tree->currentIndex().isValid());
+    server->clearRequests();
+    QTest::keyClick(tree, Qt::Key_Return);
+    EXPECT_FALSE(app->isBusy());
+    EXPECT_TRUE(server->requests().empty());
+    EXPECT_EQ(status(), "Library refreshed");
 }
 
 } // namespace

@@ -87,4 +87,88 @@ TEST(XmlStream, HoldsTheRulesOfAWholeDocument) {
     EXPECT_EQ(refusal.error->text(), "Session Expired");
 }
 
+// Whatever a reply's shape, what the reader holds stays small: a document type declaration of
+// any kind, nesting past the limit, a record with too many fields and an element with too many
+// attributes are refused, each for its own reason, and texts are kept only up to the limit.
+TEST(XmlStream, RefusesShapesThatWouldCostMoreThanTheyCarry) {
+    using Refusal = XmlStream::Refusal;
+    const auto refusalOf = [](const QByteArray& bytes) {
+        XmlStream reader;
+        reader.feed(bytes);
+        reader.finish();
+        return reader.refusal();
+    };
+    const QByteArray deep = "<root>" + QByteArray("<a>").repeated(XmlStream::MaxDepth - 1) +
+                            QByteArray("</a>").repeated(XmlStream::MaxDepth - 1) + "</root>";
+    EXPECT_EQ(refusalOf(deep), Refusal::None);
+    EXPECT_EQ(refusalOf("<root><a>" + deep + "</a></root>"), Refusal::TooDeep);
+    const auto song = [](std::size_t fields) {
+        return "<root><song id='1'>" + QByteArray("<f/>").repeated(qsizetype(fields)) +
+               "</song></root>";
+    };
+    EXPECT_EQ(refusalOf(song(XmlStream::MaxFields)), Refusal::None);
+    EXPECT_EQ(refusalOf(song(XmlStream::MaxFields + 1)), Refusal::TooManyFields);
+    const auto attributes = [](std::size_t count) {
+        QByteArray element = "<root><song";
+        for (std::size_t i = 0; i < count; ++i)
+            element += " a" + QByteArray::number(qulonglong(i)) + "=''";
+        return element + "/></root>";
+    };
+    EXPECT_EQ(refusalOf(attributes(XmlStream::MaxAttributes)), Refusal::None);
+    EXPECT_EQ(refusalOf(attributes(XmlStream::MaxAttributes + 1)), Refusal::TooManyAttributes);
+    for (const QByteArray& declared :
+         {QByteArray("<!DOCTYPE root>"), QByteArray("<!DOCTYPE root SYSTEM 'x.dtd'>"),
+          QByteArray("<!DOCTYPE root [<!ATTLIST a v CDATA 'AAAA'>]>")})
+        EXPECT_EQ(refusalOf(declared + "<root><a/></root>"), Refusal::DocumentType)
+            << declared.toStdString();
+    // A web page instead of a reply is just not XML to the user.
+    EXPECT_EQ(refusalOf("<!DOCTYPE html><html></html>"), Refusal::NotXml);
+
+    std::size_t title = 0, error = 0;
+    XmlStream texts([&](const XmlRecord& e) {
+        if (const XmlRecord::Child* t = e.child("title"))
+            title = t->text.size();
+        else
+            error = e.text().size();
+    });
+    texts.feed("<root><song id='1'><title>");
+    for (int i = 0; i < 1000; ++i)
+        texts.feed(QByteArray(1000, 'x'));
+    texts.feed("</title></song><error code='1'>");
+    for (int i = 0; i < 1000; ++i)
+        texts.feed(QByteArray(1000, 'y'));
+    texts.feed("</error></root>");
+    EXPECT_TRUE(texts.finish());
+    EXPECT_EQ(title, XmlRecord::MaxTextBytes);
+    EXPECT_EQ(error, XmlRecord::MaxTextBytes);
+}
+
+// A character no Unicode encoding form allows makes a reply broken, in UTF-32 as in the rest; an
+// encoding the reader does not know is named.
+TEST(XmlStream, RefusesWhatNoEncodingAllowsAndNamesAnUnknownEncoding) {
+    const auto utf32 = [](const QByteArray& unit) {
+        QByteArray bytes = QStringEncoder(QStringConverter::Utf32BE)(QString("<root>"));
+        return bytes + unit + QStringEncoder(QStringConverter::Utf32BE)(QString("</root>"));
+    };
+    for (const QByteArray& unit : {QByteArray("\x00\x11\x00\x00", 4),
+                                   QByteArray("\x00\x00\xD8\x00", 4),
+                                   QByteArray("\x00\x00\x00", 3)}) {
+        XmlStream reader;
+        reader.feed(utf32(unit));
+        EXPECT_FALSE(reader.finish());
+        EXPECT_EQ(reader.refusalMessage(), "The reply is not XML.");
+    }
+    EXPECT_TRUE(stream(utf32(QByteArray("\x00\x01\xF3\xB5", 4)), 3).wellFormed);
+    for (const QByteArray& broken : {QByteArray("<root>\xED\xA0\x80</root>"),
+                                     QByteArray("<root>\xF4\x90\x80\x80</root>")})
+        EXPECT_FALSE(stream(broken, 2).wellFormed);
+
+    XmlStream reader;
+    reader.feed("<?xml version='1.0' encoding='windows-1252'?><root>Caf\xe9</root>");
+    EXPECT_FALSE(reader.finish());
+    EXPECT_EQ(reader.refusalMessage(), "The reply's encoding windows-1252 is not supported.");
+    EXPECT_TRUE(stream("<?xml version='1.0' encoding='ISO-8859-1'?><root>\xe9</root>", 5)
+                    .wellFormed);
+}
+
 } // namespace

@@ -183,6 +183,11 @@ void SonaricTestServer::setBombEncoding(std::string encoding) {
     m_bomb = std::move(body);
 }
 
+void SonaricTestServer::setShapeCount(std::size_t count) {
+    std::lock_guard lock(m_mutex);
+    m_shapeCount = count;
+}
+
 void SonaricTestServer::setReplyEncoding(std::string encoding) {
     std::lock_guard lock(m_mutex);
     m_replyEncoding = std::move(encoding);
@@ -247,6 +252,40 @@ bool SonaricTestServer::sleepFor(int ms) {
     std::unique_lock lock(m_mutex);
     return !m_stopping.wait_for(lock, std::chrono::milliseconds(ms), [this] { return m_stopped; });
 }
+
+namespace {
+
+// A reply made of texts each repeated so many times, written as the client takes it: a shape of
+// any size without holding it.
+void streamShape(httplib::Response& response,
+                 std::vector<std::pair<std::string, std::size_t>> segments) {
+    struct Position {
+        std::size_t segment = 0, repeat = 0;
+    };
+    auto at = std::make_shared<Position>();
+    auto shared = std::make_shared<decltype(segments)>(std::move(segments));
+    response.set_chunked_content_provider(
+        XmlType, [at, shared](std::size_t, httplib::DataSink& sink) {
+            std::string batch;
+            while (batch.size() < 65536 && at->segment < shared->size()) {
+                const auto& [text, times] = (*shared)[at->segment];
+                if (at->repeat < times) {
+                    batch += text;
+                    ++at->repeat;
+                } else {
+                    ++at->segment;
+                    at->repeat = 0;
+                }
+            }
+            if (batch.empty()) {
+                sink.done();
+                return true;
+            }
+            return sink.write(batch.data(), batch.size());
+        });
+}
+
+} // namespace
 
 // Returns true when the fault has written the whole response.
 bool SonaricTestServer::applyFault(const FaultSetting& setting, const std::string& body,
@@ -361,6 +400,47 @@ bool SonaricTestServer::applyFault(const FaultSetting& setting, const std::strin
         response.set_content(
             std::string("\x1f\x8b\x08\x00\x00\x00\x00\x00\x00\x03\xff\xff\xff", 13), XmlType);
         return true;
+    case Fault::DocumentType:
+    case Fault::ManyFields:
+    case Fault::DeepNesting:
+    case Fault::HugeErrorText:
+    case Fault::ManyRecords: {
+        std::size_t count = 0;
+        {
+            std::lock_guard lock(m_mutex);
+            count = m_shapeCount;
+        }
+        const std::string prolog = Prolog;
+        switch (setting.fault) {
+        case Fault::DocumentType:
+            streamShape(response, {{prolog + "<!DOCTYPE root [<!ATTLIST a v CDATA \"", 1},
+                                   {std::string(1 << 20, 'A'), 1},
+                                   {"\">]>\n<root>", 1},
+                                   {"<a/>", count},
+                                   {"</root>\n", 1}});
+            break;
+        case Fault::ManyFields:
+            streamShape(response, {{prolog + "<root><song id=\"1\"><title>t</title>", 1},
+                                   {"<a/>", count},
+                                   {"</song></root>\n", 1}});
+            break;
+        case Fault::DeepNesting:
+            streamShape(response, {{prolog + "<root>", 1},
+                                   {"<a>", count},
+                                   {"</a>", count},
+                                   {"</root>\n", 1}});
+            break;
+        case Fault::HugeErrorText:
+            streamShape(response, {{prolog + "<root><error code=\"500\">", 1},
+                                   {"x", count},
+                                   {"</error></root>\n", 1}});
+            break;
+        default:
+            streamShape(response, {{prolog + "<root>", 1}, {"<a/>", count}, {"</root>\n", 1}});
+            break;
+        }
+        return true;
+    }
     case Fault::CloseMidReply: {
         auto shared = std::make_shared<std::string>(body);
         response.set_content_provider(

@@ -41,6 +41,12 @@ public:
         OversizeLength,  // announces a reply of 300 MB, sends a little, then waits
         CompressionBomb, // a small body whose content encoding expands it past any limit
         DamagedEncoding, // a gzip body whose compressed data cannot be expanded
+        // Hostile shapes, streamed, each of the shape count's size (setShapeCount):
+        DocumentType, // a DTD giving <a> a 1 MB default attribute, then that many <a/>
+        ManyFields,   // one song with that many children
+        DeepNesting,  // elements nested that deep
+        HugeErrorText, // an error element with that many bytes of text
+        ManyRecords,  // that many empty records under root
     };
 
     // A song reply whose fields are exactly these texts where given (escaped as XML text).
@@ -93,6 +99,8 @@ public:
     // The content encoding Fault::CompressionBomb uses ("gzip", "deflate", "br", "zstd"); its
     // body expands to 512 MB.
     void setBombEncoding(std::string encoding);
+    // The size of the hostile shapes; a million by default.
+    void setShapeCount(std::size_t count);
     // Every XML reply compressed this way (see CompressionBomb::compress), or "" for none.
     void setReplyEncoding(std::string encoding);
     void clearOverrides();
@@ -142,6 +150,7 @@ private:
     std::string m_bombEncoding;
     std::string m_bomb;
     std::string m_replyEncoding;
+    std::size_t m_shapeCount = 1000000;
 
     mutable std::mutex m_mutex;
     std::condition_variable m_stopping;
