@@ -38,9 +38,21 @@ void checkCut(std::string_view text) {
         __builtin_trap();
 }
 
-// The bytes through a stream reader, in pieces of 1 to 4096 bytes.
-void stream(std::string_view bytes, const XmlStream::ElementReader& read) {
-    XmlStream reader(read);
+// What a reader is handed stays within the stream's bounds, whatever the reply's shape.
+void checkBounds(const XmlRecord& record) {
+    if (record.childCount() > XmlStream::MaxFields ||
+        record.text().size() > XmlRecord::MaxTextBytes)
+        __builtin_trap();
+    if (record.attributes().size() > XmlStream::MaxAttributes)
+        __builtin_trap();
+}
+
+// The bytes through a stream reader, in pieces of 1 to 4096 bytes; true when it took them.
+bool stream(std::string_view bytes, const XmlStream::ElementReader& read) {
+    XmlStream reader([&read](const XmlRecord& record) {
+        checkBounds(record);
+        read(record);
+    });
     std::uint32_t random = 2166136261u;
     for (const char c : bytes.substr(0, 64))
         random = (random ^ static_cast<unsigned char>(c)) * 16777619u;
@@ -50,7 +62,12 @@ void stream(std::string_view bytes, const XmlStream::ElementReader& read) {
         reader.feed(bytes.data() + at, piece);
         at += piece;
     }
-    reader.finish();
+    const bool read = reader.finish();
+    // A refusal always has words for the user; a document read whole has none.
+    if (read == (reader.refusal() != XmlStream::Refusal::None) ||
+        read != reader.refusalMessage().isEmpty())
+        __builtin_trap();
+    return read;
 }
 
 } // namespace
@@ -64,8 +81,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         repeated += bytes;
     checkCut(repeated);
 
+    // A small reply goes through the stream reader's refusals before it is loaded whole.
     XmlDocument reply;
-    reply.loadBytes(QByteArray(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size)));
+    if (stream(bytes, [](const XmlRecord&) {}))
+        reply.loadBytes(
+            QByteArray(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size)));
 
     (void)Handshake::token(reply);
     (void)ServerFailure::message(reply);

@@ -5,7 +5,7 @@ cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build --parallel "$(nproc)" \
-    --target library-bench playback-bench startup-bench sonaric-test-server >/dev/null
+    --target library-bench playback-bench startup-bench hostile-bench sonaric-test-server >/dev/null
 export QT_QPA_PLATFORM=offscreen
 echo "| measure                                      |     figure     | target           |"
 echo "|----------------------------------------------|----------------|------------------|"
@@ -18,3 +18,6 @@ DBUS_SESSION_BUS_ADDRESS=$(sed -n 1p "$bus") build/startup-bench 2>/dev/null
 kill "$(sed -n 2p "$bus")" 2>/dev/null || true
 rm -f "$bus"
 env -u DBUS_SESSION_BUS_ADDRESS -u XDG_RUNTIME_DIR build/startup-bench 2>/dev/null
+# Hostile replies, each alone after a sign-in: memory, time to the refusal, what the user is told.
+echo
+build/hostile-bench 2>/dev/null

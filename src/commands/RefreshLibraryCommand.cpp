@@ -47,7 +47,8 @@ void RefreshLibraryCommand::onSignedIn(const ServerCall& call) {
               m_server,
               [](const SessionState& s) { return RequestUrl::artists(s.servername, s.authToken); },
               [this] {
-                  return listReader("artist", tr("Cataloguing artists..."), &ReplyReader::addArtist);
+                  return listReader("artist", tr("Cataloguing artists..."),
+                                    &ReplyReader::addArtist);
               },
               ServerCall::OnLapse::Fail),
           [this](const ServerCall& call) { onArtists(call); });
@@ -63,8 +64,7 @@ void RefreshLibraryCommand::onArtists(const ServerCall& call) {
     // Said even of a list with nothing in it, whose reader never had a record to say it for.
     if (!std::exchange(m_cataloguing, false))
         showStatus(tr("Cataloguing artists..."));
-    m_library.setArtistCountText(QString::number(m_reading->elements) +
-                                 QLatin1String(" artists"));
+    m_library.setArtistCountText(QString::number(m_reading->elements) + QLatin1String(" artists"));
     if (m_reading->malformed)
         return failWith(call);
     showStatus(tr("Fetching albums..."));
@@ -109,7 +109,6 @@ XmlStream::ElementReader RefreshLibraryCommand::listReader(std::string elementNa
                 showStatus(text);
             });
         if (!reading->malformed)
-            reading->malformed =
-                add(element, reading->catalogue) != ReplyReader::Outcome::Complete;
+            reading->malformed = add(element, reading->catalogue) != ReplyReader::Outcome::Complete;
     };
 }

@@ -14,6 +14,6 @@ enum class FetchError {
     Tls,         // the certificate or the TLS handshake was refused
     Damaged,     // a compressed body that does not expand, or in an encoding not asked for
     EmptyBody,
-    Refused,     // the reader of the body refused it; it says why
+    Refused, // the reader of the body refused it; it says why
     Other,
 };

@@ -8,7 +8,7 @@ HttpClient::HttpClient(QObject* parent) : QObject(parent) {
 HttpClient::~HttpClient() = default;
 
 std::unique_ptr<HttpRequest> HttpClient::request(const QUrl& url, Consumer consume,
-                                                ReplySize size) {
+                                                 ReplySize size) {
     const qint64 maxBytes = size == ReplySize::Small
                                 ? std::min(m_maxReplyBytes, HttpLimits::MaxSmallReplyBytes)
                                 : m_maxReplyBytes;

@@ -44,12 +44,12 @@ struct HttpRequest::Feed {
     std::deque<QByteArray> pieces;
     qsizetype queuedBytes = 0;
     qsizetype readBytes = 0;
-    bool paused = false;   // the transfer waits for the reader
-    bool resuming = false; // and is about to go on
-    bool ended = false;    // the last piece is in: read the end after it
-    bool running = false;  // a worker runs
-    bool tooLarge = false; // the reader ran out of memory
-    bool refused = false;  // the reader refused a piece
+    bool paused = false;               // the transfer waits for the reader
+    bool resuming = false;             // and is about to go on
+    bool ended = false;                // the last piece is in: read the end after it
+    bool running = false;              // a worker runs
+    bool tooLarge = false;             // the reader ran out of memory
+    bool refused = false;              // the reader refused a piece
     std::atomic<bool> dropped = false; // read no further; checked between slices
 };
 
@@ -146,7 +146,6 @@ void HttpRequest::wakeReader() {
     QThreadPool::globalInstance()->start([feed = m_feed] { readFeed(feed); });
 }
 
-
 // The worker's loop: the pieces in order, each in slices, then the end.
 void HttpRequest::readFeed(const std::shared_ptr<Feed>& feedPointer) {
     Feed& feed = *feedPointer;
@@ -166,8 +165,7 @@ void HttpRequest::readFeed(const std::shared_ptr<Feed>& feedPointer) {
                 piece = std::move(feed.pieces.front());
                 feed.pieces.pop_front();
                 feed.queuedBytes -= piece.size();
-                if (feed.paused && !feed.resuming &&
-                    feed.queuedBytes < Feed::HeldBytes / 2) {
+                if (feed.paused && !feed.resuming && feed.queuedBytes < Feed::HeldBytes / 2) {
                     feed.resuming = true;
                     feed.post(&HttpRequest::resumeTransfer);
                 }

@@ -25,9 +25,9 @@ public:
     // What becomes of the body, on a worker thread, one call at a time: its pieces in order as
     // they arrive, then its end once the transfer has succeeded. A failed or cancelled transfer
     // never reaches its end. A piece the reader refuses (read() says false) ends the request at
-    // once, as FetchError::Refused: the reader knows why. Since the worker may still be reading a slice when the request is
-    // gone, everything the consumer writes to must be its own (held by its functions), and it
-    // must touch nothing the GUI thread uses meanwhile.
+    // once, as FetchError::Refused: the reader knows why. Since the worker may still be reading a
+    // slice when the request is gone, everything the consumer writes to must be its own (held by
+    // its functions), and it must touch nothing the GUI thread uses meanwhile.
     struct Consumer {
         std::function<bool(const QByteArray& piece)> read;
         std::function<void()> end;

@@ -64,10 +64,11 @@ bool XmlStream::Utf32::translate(const char* data, std::size_t size, std::string
         if (carriedBytes < 4)
             continue;
         carriedBytes = 0;
-        const auto byte = [this](int at) { return char32_t(static_cast<unsigned char>(carried[at])); };
-        const char32_t c = bigEndian
-                               ? byte(0) << 24 | byte(1) << 16 | byte(2) << 8 | byte(3)
-                               : byte(3) << 24 | byte(2) << 16 | byte(1) << 8 | byte(0);
+        const auto byte = [this](int at) {
+            return char32_t(static_cast<unsigned char>(carried[at]));
+        };
+        const char32_t c = bigEndian ? byte(0) << 24 | byte(1) << 16 | byte(2) << 8 | byte(3)
+                                     : byte(3) << 24 | byte(2) << 16 | byte(1) << 8 | byte(0);
         if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))
             return false;
         appendUtf8(c, out);
@@ -99,7 +100,8 @@ QString XmlStream::refusalMessage() const {
     case Refusal::TooManyAttributes:
         return tr("The reply holds an element with too many attributes.");
     case Refusal::UnknownEncoding:
-        return tr("The reply's encoding %1 is not supported.").arg(QString::fromStdString(m_encoding));
+        return tr("The reply's encoding %1 is not supported.")
+            .arg(QString::fromStdString(m_encoding));
     }
     return notXml();
 }

@@ -60,7 +60,7 @@ TEST_F(AddSongs, ABatchAddsEverySongInOrderOneRequestEach) {
     ASSERT_TRUE(eventually([&] { return engine().isIdle(); }));
     addSongs(ids({1, 2}));
     EXPECT_EQ(titles().size(), 14);
-    QTest::qWait(300);
+    letThePlayerCatchUp();
     EXPECT_TRUE(engine().isIdle());
 }
 
@@ -86,7 +86,7 @@ TEST_F(AddSongs, ACancelOrAFailureKeepsWhatWasAdded) {
     server->clearRequests();
     addSongs(ids({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}));
     QObject::disconnect(escape);
-    QTest::qWait(200); // for a song that would land after the cancel
+    ASSERT_TRUE(readersStopped()); // for a song that would land after the cancel
     EXPECT_EQ(titles(), (QStringList{"Dawn", "Noon", "Dusk"}));
     EXPECT_LE(songRequests().size(), 4);
     EXPECT_TRUE(reports.isEmpty());

@@ -52,9 +52,9 @@ TEST_F(Playlist, AutoPlayStartsTheFirstAddAndADoubleClickedLinePlays) {
     const double before = engine().position();
     addSong(1);
     EXPECT_EQ(selectedLine(), 1);
-    QTest::qWait(300);
+    // Playback goes on: a restart would have begun again from nothing.
+    ASSERT_TRUE(eventually([&] { return engine().position() > before + 0.3; }, PlaybackWait));
     EXPECT_EQ(engine().playlistPos(), 0);
-    EXPECT_GT(engine().position(), before);
     EXPECT_EQ(started.size(), 1);
     expectInStep();
 
@@ -71,7 +71,8 @@ TEST_F(Playlist, AutoPlayStartsTheFirstAddAndADoubleClickedLinePlays) {
     playlist().clear();
     started.clear();
     addAll({1, 2, 3});
-    EXPECT_FALSE(started.wait(500));
+    letThePlayerCatchUp();
+    EXPECT_TRUE(started.isEmpty());
     EXPECT_TRUE(engine().isIdle());
     select(2);
     const QPoint third = lines()->visualRect(player().playlist().index(2)).center();

@@ -31,8 +31,6 @@ struct FaultCase {
     QString message;
     // The refresh leaves broken elements out instead of failing.
     bool refreshReadsIt = false;
-    // How much the peak resident memory may grow.
-    double underMiB = 64;
     // The server has ended the session: the client signs in again, once, and repeats the request.
     bool signsInAgain = false;
 };
@@ -82,7 +80,7 @@ FaultCase bomb(const char* name, const char* encoding,
 }
 
 const FaultCase Cases[] = {
-    {"ExpiredSession", [](FaultMatrix& t) { t.server->expireSessions(); }, {}, false, 64, true},
+    {"ExpiredSession", [](FaultMatrix& t) { t.server->expireSessions(); }, {}, false, true},
     {"Refused", [](FaultMatrix& t) { t.app->setServername(refusingUrl()); },
      failedBecause("Connection refused")},
     // Nothing is sent to a name that is no web address; Qt's own words would leave the user
@@ -184,7 +182,9 @@ TEST_P(FaultMatrix, EndsIdleAndLosesNothing) {
     const double seconds = clock.elapsed() / 1000.0, grown = MemoryUse::peakMiB() - before;
     std::printf("[ measure  ] %.1f s, peak memory +%.0f MiB\n", seconds, grown);
     EXPECT_LT(seconds, 60);
-    EXPECT_LT(grown, fault().underMiB);
+    if (MemoryUse::Bounded) {
+        EXPECT_LT(grown, 64);
+    }
 
     // What the user is told.
     const QStringList messages = reports;

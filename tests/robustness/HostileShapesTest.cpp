@@ -20,8 +20,7 @@ struct Shape {
     QString message;
 };
 
-std::function<void(SonaricTestServer&)> shape(Fault fault, const char* action,
-                                              std::size_t count) {
+std::function<void(SonaricTestServer&)> shape(Fault fault, const char* action, std::size_t count) {
     return [fault, action, count](SonaricTestServer& server) {
         server.setShapeCount(count);
         server.setFault(fault, action);
@@ -117,9 +116,11 @@ TEST_P(HostileShapes, AreRefusedOrCutAndChangeNothing) {
     EXPECT_EQ(app->session().authToken, token);
     EXPECT_EQ(treeTexts(), tree);
     EXPECT_EQ(app->player().playlist().titles(), playlist);
-    EXPECT_LT(grown, 64);
-    // What the reading held is given back once it is over.
-    EXPECT_TRUE(eventually([&] { return MemoryUse::currentMiB() - before < 60; }));
+    if (MemoryUse::Bounded) {
+        EXPECT_LT(grown, 64);
+        // What the reading held is given back once it is over.
+        EXPECT_TRUE(eventually([&] { return MemoryUse::currentMiB() - before < 60; }));
+    }
     expectIdle();
 
     server->clearOverrides();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QThreadPool>
+
 // Everything a test of the program without its window needs: the application object against a
 // fresh test server, with the settings in a temporary folder.
 #include "App.h"
@@ -127,6 +129,28 @@ protected:
     void addSong(std::optional<std::int64_t> id) { app->addSong(id), settle(); }
 
     QString status() const { return app->status().text(); }
+
+    // libmpv does what it is told in order, on its own thread: once a volume set now is reported
+    // back, everything asked of it before has been done and reported.
+    void letThePlayerCatchUp() {
+        const int volume = engine().volume();
+        for (int probe : {volume == 100 ? 99 : volume + 1, volume}) {
+            engine().setVolume(probe);
+            ASSERT_TRUE(eventually([&] { return engine().volume() == probe; }, 10000));
+        }
+    }
+
+    // Every reader has stopped on its worker, and what it posted before has been delivered: a
+    // result that would arrive after a cancel has arrived by then.
+    static bool readersStopped() {
+        if (!eventually([] { return QThreadPool::globalInstance()->activeThreadCount() == 0; },
+                        10000))
+            return false;
+        bool delivered = false;
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(), [&delivered] { delivered = true; }, Qt::QueuedConnection);
+        return eventually([&] { return delivered; });
+    }
 
     // Nothing is waited on.
     void expectIdle() {

@@ -6,6 +6,14 @@
 // The resident memory of this process in MiB, read from /proc.
 class MemoryUse {
 public:
+    // AddressSanitizer holds freed memory back (its quarantine) and pads every allocation: bounds
+    // on memory are checked in the plain build only.
+#if defined(__SANITIZE_ADDRESS__)
+    static constexpr bool Bounded = false;
+#else
+    static constexpr bool Bounded = true;
+#endif
+
     // Starts the peak afresh from what is resident now.
     static void resetPeak() {
         QFile refs(QStringLiteral("/proc/self/clear_refs"));

@@ -183,6 +183,22 @@ void SonaricTestServer::setBombEncoding(std::string encoding) {
     m_bomb = std::move(body);
 }
 
+std::optional<SonaricTestServer::Fault> SonaricTestServer::faultNamed(const std::string& name) {
+    static const std::map<std::string, Fault> names = {
+        {"delay", Fault::Delay},
+        {"endless", Fault::Endless},
+        {"trickle", Fault::Trickle},
+        {"document-type", Fault::DocumentType},
+        {"many-fields", Fault::ManyFields},
+        {"deep-nesting", Fault::DeepNesting},
+        {"huge-error-text", Fault::HugeErrorText},
+        {"huge-title", Fault::HugeTitle},
+        {"many-records", Fault::ManyRecords},
+    };
+    const auto found = names.find(name);
+    return found == names.end() ? std::nullopt : std::optional(found->second);
+}
+
 void SonaricTestServer::setShapeCount(std::size_t count) {
     std::lock_guard lock(m_mutex);
     m_shapeCount = count;
@@ -404,6 +420,7 @@ bool SonaricTestServer::applyFault(const FaultSetting& setting, const std::strin
     case Fault::ManyFields:
     case Fault::DeepNesting:
     case Fault::HugeErrorText:
+    case Fault::HugeTitle:
     case Fault::ManyRecords: {
         std::size_t count = 0;
         {
@@ -425,15 +442,19 @@ bool SonaricTestServer::applyFault(const FaultSetting& setting, const std::strin
                                    {"</song></root>\n", 1}});
             break;
         case Fault::DeepNesting:
-            streamShape(response, {{prolog + "<root>", 1},
-                                   {"<a>", count},
-                                   {"</a>", count},
-                                   {"</root>\n", 1}});
+            streamShape(
+                response,
+                {{prolog + "<root>", 1}, {"<a>", count}, {"</a>", count}, {"</root>\n", 1}});
             break;
         case Fault::HugeErrorText:
             streamShape(response, {{prolog + "<root><error code=\"500\">", 1},
                                    {"x", count},
                                    {"</error></root>\n", 1}});
+            break;
+        case Fault::HugeTitle:
+            streamShape(response, {{prolog + "<root><song id=\"1\"><title>", 1},
+                                   {"x", count},
+                                   {"</title><artist>a</artist></song></root>\n", 1}});
             break;
         default:
             streamShape(response, {{prolog + "<root>", 1}, {"<a/>", count}, {"</root>\n", 1}});

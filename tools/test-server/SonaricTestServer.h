@@ -42,11 +42,12 @@ public:
         CompressionBomb, // a small body whose content encoding expands it past any limit
         DamagedEncoding, // a gzip body whose compressed data cannot be expanded
         // Hostile shapes, streamed, each of the shape count's size (setShapeCount):
-        DocumentType, // a DTD giving <a> a 1 MB default attribute, then that many <a/>
-        ManyFields,   // one song with that many children
-        DeepNesting,  // elements nested that deep
+        DocumentType,  // a DTD giving <a> a 1 MB default attribute, then that many <a/>
+        ManyFields,    // one song with that many children
+        DeepNesting,   // elements nested that deep
         HugeErrorText, // an error element with that many bytes of text
-        ManyRecords,  // that many empty records under root
+        HugeTitle,     // one song whose title has that many bytes
+        ManyRecords,   // that many empty records under root
     };
 
     // A song reply whose fields are exactly these texts where given (escaped as XML text).
@@ -99,6 +100,8 @@ public:
     // The content encoding Fault::CompressionBomb uses ("gzip", "deflate", "br", "zstd"); its
     // body expands to 512 MB.
     void setBombEncoding(std::string encoding);
+    // A fault by its name on the command line ("many-fields"), if there is one of that name.
+    static std::optional<Fault> faultNamed(const std::string& name);
     // The size of the hostile shapes; a million by default.
     void setShapeCount(std::size_t count);
     // Every XML reply compressed this way (see CompressionBomb::compress), or "" for none.
