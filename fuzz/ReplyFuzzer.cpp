@@ -62,12 +62,12 @@ bool stream(std::string_view bytes, const XmlStream::ElementReader& read) {
         reader.feed(bytes.data() + at, piece);
         at += piece;
     }
-    const bool read = reader.finish();
+    const bool whole = reader.finish();
     // A refusal always has words for the user; a document read whole has none.
-    if (read == (reader.refusal() != XmlStream::Refusal::None) ||
-        read != reader.refusalMessage().isEmpty())
+    if (whole == (reader.refusal() != XmlStream::Refusal::None) ||
+        whole != reader.refusalMessage().isEmpty())
         __builtin_trap();
-    return read;
+    return whole;
 }
 
 } // namespace
