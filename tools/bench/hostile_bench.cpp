@@ -4,11 +4,11 @@
 // close box while a long reply is being read.
 #include "App.h"
 #include "BenchDialogs.h"
+#include "BenchMemory.h"
 #include "BenchWait.h"
 #include "HttpClient.h"
 #include "MainWindow.h"
 #include "ServerProcess.h"
-#include "Sha256.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -17,37 +17,9 @@
 #include <QThreadPool>
 
 #include <cstdio>
-#include <cstring>
 #include <functional>
 
 namespace {
-
-double statusMb(const char* field) {
-    QFile status("/proc/self/status");
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith(field))
-            return line.mid(qsizetype(std::strlen(field)) + 1)
-                       .trimmed()
-                       .split(' ')
-                       .first()
-                       .toDouble() /
-                   1024.0;
-    return 0;
-}
-
-void resetPeak() {
-    QFile refs("/proc/self/clear_refs");
-    if (refs.open(QIODevice::WriteOnly))
-        refs.write("5");
-}
-
-void configure(App& app, const QString& base) {
-    app.setServername(base);
-    app.setUsername("demo");
-    app.setHashKey(Sha256().hex(QStringLiteral("demo")));
-}
 
 struct Shape {
     const char* name;

@@ -3,6 +3,7 @@
 // track and search lists.
 #include "App.h"
 #include "BenchDialogs.h"
+#include "BenchMemory.h"
 #include "BenchTable.h"
 #include "BenchWait.h"
 #include "GapMeter.h"
@@ -10,42 +11,17 @@
 #include "Library.h"
 #include "MainWindow.h"
 #include "ServerProcess.h"
-#include "Sha256.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QFile>
 
 #include <pugixml.hpp>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 
 namespace {
-
-// Resident memory now, and the peak since resetPeak(), from /proc.
-double statusMb(const char* field) {
-    QFile status("/proc/self/status");
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith(field))
-            return line.mid(static_cast<qsizetype>(std::strlen(field)) + 1)
-                       .trimmed()
-                       .split(' ')
-                       .first()
-                       .toDouble() /
-                   1024.0;
-    return 0;
-}
-
-void resetPeak() {
-    QFile refs("/proc/self/clear_refs");
-    if (refs.open(QIODevice::WriteOnly))
-        refs.write("5");
-}
 
 struct Floor {
     double httpMs = 0;
@@ -72,12 +48,6 @@ Floor measureFloor(HttpClient& http, const QString& base, const QString& token) 
 double median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
     return values[values.size() / 2];
-}
-
-void configure(App& app, const QString& base) {
-    app.setServername(base);
-    app.setUsername("demo");
-    app.setHashKey(Sha256().hex(QStringLiteral("demo")));
 }
 
 } // namespace
