@@ -53,7 +53,8 @@ const Shape Shapes[] = {
          server.setReply("album_songs", song + "><title>t</title></song></root>");
      },
      "The reply holds an element with too many attributes."},
-    {"HugeErrorText", "album_songs", shape(Fault::HugeErrorText, "album_songs", 40 << 20),
+    // That the reader keeps only the first 16 KB of a text is the stream's own test.
+    {"HugeErrorText", "album_songs", shape(Fault::HugeErrorText, "album_songs", 4 << 20),
      QString(4095, 'x') + QChar(0x2026) + "[Sonaric Error: 500]"},
     {"ASongAmongAMillionSiblings", "song", shape(Fault::ManyRecords, "song", 10000000),
      "The reply is larger than 1 MB."},

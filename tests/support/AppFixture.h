@@ -119,7 +119,7 @@ protected:
 
     // Waits for the running command, if any, to end, its failure reported.
     void settle() {
-        ASSERT_TRUE(eventually([this] { return !app->isBusy(); }, 20000));
+        ASSERT_TRUE(eventually([this] { return !app->isBusy(); }, 60000));
     }
 
     // The commands as the user starts them, each waited for.

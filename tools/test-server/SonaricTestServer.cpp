@@ -448,12 +448,14 @@ bool SonaricTestServer::applyFault(const FaultSetting& setting, const std::strin
             break;
         case Fault::HugeErrorText:
             streamShape(response, {{prolog + "<root><error code=\"500\">", 1},
-                                   {"x", count},
+                                   {std::string(1024, 'x'), count / 1024},
+                                   {"x", count % 1024},
                                    {"</error></root>\n", 1}});
             break;
         case Fault::HugeTitle:
             streamShape(response, {{prolog + "<root><song id=\"1\"><title>", 1},
-                                   {"x", count},
+                                   {std::string(1024, 'x'), count / 1024},
+                                   {"x", count % 1024},
                                    {"</title><artist>a</artist></song></root>\n", 1}});
             break;
         default:
