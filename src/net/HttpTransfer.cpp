@@ -177,7 +177,8 @@ QString HttpTransfer::damagedReason() {
 }
 
 void HttpTransfer::onMetaData() {
-    m_stall.start();
+    if (!m_paused)
+        m_stall.start();
     const QVariant length = m_reply->header(QNetworkRequest::ContentLengthHeader);
     const QByteArray encoding = m_reply->rawHeader("Content-Encoding").trimmed();
     if (!encoding.isEmpty() && encoding.compare("identity", Qt::CaseInsensitive) != 0 &&
@@ -197,9 +198,23 @@ void HttpTransfer::onMetaData() {
 
 // Read into the buffer sized for the announced length, or else kept as the pieces that arrived:
 // growing one buffer would copy it again and again, and for a moment hold it twice.
+// While the reader holds the transfer back the server is not the one that is slow: its stall and
+// low-speed clocks start afresh once the transfer goes on.
 void HttpTransfer::setPaused(bool paused) {
+    if (paused == m_paused)
+        return;
     m_paused = paused;
-    if (!paused && m_reply)
+    if (m_done || m_ended)
+        return;
+    if (paused) {
+        m_stall.stop();
+        m_lowSpeedTick.stop();
+        return;
+    }
+    m_stall.start();
+    m_receivedAtTicks.assign(1, m_received);
+    m_lowSpeedTick.start();
+    if (m_reply)
         onReadyRead();
 }
 
@@ -247,7 +262,8 @@ void HttpTransfer::onProgress(qint64 received) {
     if (received > m_receivedByReply) {
         m_received += received - m_receivedByReply;
         m_receivedByReply = received;
-        m_stall.start();
+        if (!m_paused)
+            m_stall.start();
         const QVariant length = m_reply->header(QNetworkRequest::ContentLengthHeader);
         emit progress(received, length.isValid() ? length.toLongLong() : -1);
     }

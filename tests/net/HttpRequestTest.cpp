@@ -67,17 +67,17 @@ TEST_F(HttpRequestTest, ReadsTheBodyAsItArrivesAndNeverWaitsForItsReader) {
     server->setFault(Fault::None, "artists");
     std::atomic<bool> reading = false, letGo = false, read = false;
     auto slices = std::make_shared<std::atomic<int>>(0);
-    auto dropped = std::make_unique<HttpRequest>(
-        manager, url, HttpLimits{},
-        HttpRequest::Consumer{[&, slices](const QByteArray&) {
-                                  ++*slices;
-                                  reading = true;
-                                  while (!letGo)
-                                      QThread::yieldCurrentThread();
-                                  read = true;
-                                  return true;
-                              },
-                              [&] { ended = true; }});
+    auto dropped =
+        std::make_unique<HttpRequest>(manager, url, HttpLimits{},
+                                      HttpRequest::Consumer{[&, slices](const QByteArray&) {
+                                                                ++*slices;
+                                                                reading = true;
+                                                                while (!letGo)
+                                                                    QThread::yieldCurrentThread();
+                                                                read = true;
+                                                                return true;
+                                                            },
+                                                            [&] { ended = true; }});
     dropped->start();
     ASSERT_TRUE(eventually([&] { return reading.load(); }));
     dropped.reset();
@@ -98,6 +98,32 @@ TEST_F(HttpRequestTest, AReaderThatRefusesEndsTheRequest) {
     ASSERT_TRUE(finished.wait(10000));
     EXPECT_EQ(request.takeResult().error, FetchError::Refused);
     EXPECT_EQ(pieces, 3);
+}
+
+// A reader far behind holds the transfer back; the time it takes is not the server's, however
+// long it is: neither a stall nor a slow server.
+TEST_F(HttpRequestTest, AReaderBehindIsNoStallOfTheServer) {
+    HttpLimits limits;
+    limits.stallTimeout = std::chrono::milliseconds(200);
+    limits.lowSpeed = {1024, std::chrono::milliseconds(400)};
+    limits.maxBytes = 24 << 20;
+    server->setFault(Fault::Endless, "artists");
+    std::atomic<qint64> read = 0;
+    HttpRequest request(manager, url, limits,
+                        {[&](const QByteArray& piece) {
+                             // Far longer than the stall timeout, once the transfer is held back.
+                             if (read == 0)
+                                 QThread::msleep(1500);
+                             read += piece.size();
+                             return true;
+                         },
+                         [] {}});
+    QSignalSpy finished(&request, &HttpRequest::finished);
+    request.start();
+    ASSERT_TRUE(finished.wait(60000));
+    const HttpReply result = request.takeResult();
+    EXPECT_EQ(result.error, FetchError::TooLarge) << result.reason.toStdString();
+    EXPECT_GT(read, 16 << 20);
 }
 
 } // namespace
