@@ -5,7 +5,6 @@
 #include "ServerCall.h"
 #include "ServerFailure.h"
 #include "ServerSession.h"
-#include "SongDetails.h"
 
 AddSongCommand::AddSongCommand(ServerSession& server, PlaylistController& playlist,
                                std::optional<std::int64_t> songId, QObject* parent)
@@ -32,18 +31,33 @@ void AddSongCommand::run() {
           [this](const ServerCall& call) { onLoaded(call); });
 }
 
-// Every field is read before anything changes, so a line never lacks its item.
-void AddSongCommand::onLoaded(const ServerCall& call) {
-    const SongDetails song = SongDetails::read(call.reply());
+SongDetails AddSongCommand::read(const ServerCall& call, QString& failure) {
+    SongDetails song = SongDetails::read(call.reply());
     switch (song.problem) {
     case SongDetails::Problem::None:
+        failure.clear();
         break;
     case SongDetails::Problem::NotHttpAddress:
-        return fail(notHttpAddress());
+        failure = notHttpAddress();
+        break;
     case SongDetails::Problem::Incomplete:
-        return fail(ServerFailure::message(call.reply()));
+        failure = ServerFailure::message(call.reply());
+        break;
     }
-    if (!m_playlist.add(song, m_server.state().autoPlay))
-        return fail(notHttpAddress());
+    return song;
+}
+
+QString AddSongCommand::add(PlaylistController& playlist, const SongDetails& song, bool autoPlay) {
+    return playlist.add(song, autoPlay) ? QString() : notHttpAddress();
+}
+
+// Every field is read before anything changes, so a line never lacks its item.
+void AddSongCommand::onLoaded(const ServerCall& call) {
+    QString failure;
+    const SongDetails song = read(call, failure);
+    if (failure.isEmpty())
+        failure = add(m_playlist, song, m_server.state().autoPlay);
+    if (!failure.isEmpty())
+        return fail(failure);
     finish();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Command.h"
+#include "SongDetails.h"
 
 #include <cstdint>
 #include <optional>
@@ -21,6 +22,10 @@ public:
 
     static QString idNotANumber();
     static QString notHttpAddress();
+    // The song a `song` reply gives, and the report when it cannot be added (empty when it can).
+    static SongDetails read(const ServerCall& call, QString& failure);
+    // Appends a song read well; the report when the player refuses it.
+    static QString add(PlaylistController& playlist, const SongDetails& song, bool autoPlay);
 
 protected:
     void run() override;

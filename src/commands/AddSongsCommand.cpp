@@ -2,6 +2,10 @@
 
 #include "AddSongCommand.h"
 #include "Library.h"
+#include "RequestUrl.h"
+#include "ServerCall.h"
+#include "ServerFailure.h"
+#include "ServerSession.h"
 #include "SongListCommand.h"
 
 AddSongsCommand::AddSongsCommand(ServerSession& server, PlaylistController& playlist,
@@ -28,22 +32,109 @@ QString AddSongsCommand::addedText(int count) {
 
 void AddSongsCommand::run() {
     if (!m_library)
-        return addFrom(0);
+        return addAll();
     await(SongListCommand::tracks(m_server, *m_library, m_nodeKey), [this] {
         const SongListModel& listed = *m_library->songs(Library::LibraryList);
         for (int row = 0; row < listed.count(); ++row)
             m_songIds.push_back(listed.entry(row).id);
-        addFrom(0);
+        addAll();
     });
 }
 
-void AddSongsCommand::addFrom(std::size_t song) {
-    const int count = static_cast<int>(m_songIds.size());
-    if (song == m_songIds.size()) {
-        showStatus(addedText(count));
-        return finish();
+void AddSongsCommand::addAll() {
+    m_songs.resize(m_songIds.size());
+    if (!m_songs.empty())
+        showStatus(progressText(1, static_cast<int>(m_songs.size())));
+    askMore();
+    addAnswered();
+}
+
+void AddSongsCommand::askMore() {
+    while (!m_renewing && callsBeside() < MaxRequests && m_nextToAsk < m_songs.size() &&
+           m_nextToAsk < m_firstFailure)
+        ask(m_nextToAsk++);
+}
+
+void AddSongsCommand::ask(std::size_t song) {
+    const std::optional<std::int64_t> id = m_songIds[song];
+    if (!id)
+        return answer(song, AddSongCommand::idNotANumber());
+    // The batch renews the session itself, once for all of its requests.
+    awaitBeside(std::make_unique<ServerCall>(
+                    m_server,
+                    [songId = *id](const SessionState& s) {
+                        return RequestUrl::song(s.servername, s.authToken, songId);
+                    },
+                    ServerCall::Reader(), ServerCall::OnLapse::Fail),
+                [this, song, sentWith = m_server.state().authToken](const ServerCall& call) {
+                    onAnswered(song, sentWith, call);
+                });
+}
+
+void AddSongsCommand::onAnswered(std::size_t song, const QString& sentWith,
+                                 const ServerCall& call) {
+    // A request that went out before the renewal is asked again with the new token; one refused
+    // after it has the server's answer.
+    if (call.tokenRefused() && (!m_renewed || sentWith != m_server.state().authToken)) {
+        if (m_renewed && !m_renewing)
+            return ask(song);
+        m_refused.push_back(song);
+        if (!m_renewing)
+            renew();
+        return;
     }
-    showStatus(progressText(static_cast<int>(song) + 1, count));
-    await(std::make_unique<AddSongCommand>(m_server, m_playlist, m_songIds[song]),
-          [this, song] { addFrom(song + 1); });
+    QString failure;
+    m_songs[song].details = AddSongCommand::read(call, failure);
+    answer(song, failure);
+    addAnswered();
+    askMore();
+}
+
+void AddSongsCommand::renew() {
+    m_renewing = true;
+    emit passingStatusTextChanged(ServerCall::renewingText());
+    await(std::make_unique<ServerCall>(m_server, m_server.handshake()),
+          [this](const ServerCall& call) { onRenewed(call); });
+}
+
+void AddSongsCommand::onRenewed(const ServerCall& call) {
+    m_renewing = false;
+    m_renewed = true;
+    std::vector<std::size_t> refused = std::exchange(m_refused, {});
+    if (call.signInFailed()) {
+        // As a single add's: the report of the sign-in that failed.
+        const QString failure = ServerFailure::message(call.reply());
+        for (const std::size_t song : refused)
+            answer(song, failure);
+        return addAnswered();
+    }
+    for (const std::size_t song : refused)
+        ask(song);
+    askMore();
+}
+
+void AddSongsCommand::answer(std::size_t song, const QString& failure) {
+    m_songs[song].answered = true;
+    m_songs[song].failure = failure;
+    if (!failure.isEmpty())
+        m_firstFailure = std::min(m_firstFailure, song);
+}
+
+void AddSongsCommand::addAnswered() {
+    const int count = static_cast<int>(m_songs.size());
+    while (isRunning() && m_added < m_songs.size() && m_songs[m_added].answered) {
+        Song& song = m_songs[m_added];
+        QString failure = song.failure;
+        if (failure.isEmpty())
+            failure = AddSongCommand::add(m_playlist, song.details, m_server.state().autoPlay);
+        if (!failure.isEmpty())
+            return fail(failure);
+        song.details = {};
+        if (++m_added < m_songs.size())
+            showStatus(progressText(static_cast<int>(m_added) + 1, count));
+    }
+    if (isRunning() && m_added == m_songs.size()) {
+        showStatus(addedText(count));
+        finish();
+    }
 }

@@ -1,6 +1,9 @@
 #pragma once
 
 #include "Command.h"
+#include "SongDetails.h"
+
+#include <QString>
 
 #include <cstdint>
 #include <memory>
@@ -9,18 +12,24 @@
 
 class Library;
 class PlaylistController;
+class ServerCall;
 class ServerSession;
 
-// Adds several songs in the order given, one after another, each as a single add does it (its own
-// `song` request, the same checks, the auto-play rule): "Adding songs (3 of 12)..." while the
-// third is fetched. A cancel or a failure stops it and keeps the songs added before; the failure
-// is reported as the single add's would be. For a tree node, its track list is fetched first, as a
-// click on the node does, and then all of its songs are added.
+// Adds several songs, each as a single add does it (its own `song` request, the same checks, the
+// auto-play rule), with several requests under way at once, and adds them in the order given as
+// soon as each one and all before it are answered: "Adding songs (3 of 12)..." once two are in.
+// A cancel or a failure stops it and keeps the songs added before; the failure is reported as the
+// single add's would be. A lapsed session is renewed once for the whole batch, and the refused
+// requests asked again. For a tree node, its track list is fetched first, as a click on the node
+// does, and then all of its songs are added.
 class AddSongsCommand : public Command {
     Q_OBJECT
 
 public:
     using SongIds = std::vector<std::optional<std::int64_t>>;
+
+    // As many as Qt keeps connections open to one server.
+    static constexpr int MaxRequests = 6;
 
     AddSongsCommand(ServerSession& server, PlaylistController& playlist, SongIds songIds,
                     QObject* parent = nullptr);
@@ -37,11 +46,34 @@ protected:
     void run() override;
 
 private:
-    void addFrom(std::size_t song);
+    // A song of the batch, from its request to its line in the playlist.
+    struct Song {
+        bool answered = false;
+        SongDetails details;
+        QString failure; // why it cannot be added; empty when it can
+    };
+
+    void addAll();
+    void askMore();
+    void ask(std::size_t song);
+    void onAnswered(std::size_t song, const QString& sentWith, const ServerCall& call);
+    void renew();
+    void onRenewed(const ServerCall& call);
+    void answer(std::size_t song, const QString& failure);
+    // Adds the answered songs that are next in order.
+    void addAnswered();
 
     ServerSession& m_server;
     PlaylistController& m_playlist;
     SongIds m_songIds;
     Library* m_library = nullptr; // with a node whose tracks are listed first
     QString m_nodeKey;
+    std::vector<Song> m_songs;
+    std::size_t m_nextToAsk = 0;
+    std::size_t m_added = 0;
+    // Nothing after a song known to fail is worth asking for.
+    std::size_t m_firstFailure = SIZE_MAX;
+    std::vector<std::size_t> m_refused; // asked again once the session is renewed
+    bool m_renewing = false;
+    bool m_renewed = false;
 };

@@ -4,6 +4,8 @@
 
 #include <QCoreApplication>
 
+#include <algorithm>
+
 Command::~Command() = default;
 
 void Command::start() {
@@ -19,6 +21,7 @@ void Command::cancel() {
         return;
     // A reading under way stops on its worker; what it writes to is its own.
     m_call.reset();
+    dropCallsBeside();
     if (m_step) {
         m_step->disconnect(this);
         m_step->cancel();
@@ -74,6 +77,32 @@ void Command::await(std::unique_ptr<ServerCall> call, std::function<void(const S
     m_call->start();
 }
 
+void Command::awaitBeside(std::unique_ptr<ServerCall> call,
+                          std::function<void(const ServerCall&)> then) {
+    ServerCall* running = call.get();
+    m_beside.push_back(std::move(call));
+    connect(running, &ServerCall::renewing, this, &Command::passingStatusTextChanged);
+    connect(running, &ServerCall::finished, this, [this, running, then = std::move(then)] {
+        const auto found =
+            std::find_if(m_beside.begin(), m_beside.end(),
+                         [running](const auto& call) { return call.get() == running; });
+        // Let go of while its own signal runs: gone once that has returned.
+        std::unique_ptr<ServerCall> ended = std::move(*found);
+        m_beside.erase(found);
+        ended->deleteLater();
+        const ServerCall* finished = ended.release();
+        if (finished->wasCancelled())
+            return cancel();
+        then(*finished);
+    });
+    running->start();
+}
+
+void Command::dropCallsBeside() {
+    // Each goes with its reading, unwaited for.
+    m_beside.clear();
+}
+
 void Command::await(std::unique_ptr<Command> step, std::function<void()> then) {
     if (m_step)
         m_step.release()->deleteLater();
@@ -91,6 +120,7 @@ void Command::finish() {
     if (!isRunning())
         return;
     m_state = State::Finished;
+    dropCallsBeside();
     emit finished();
 }
 
@@ -98,5 +128,6 @@ void Command::fail(const QString& message, const QString& statusText) {
     if (!isRunning())
         return;
     m_state = State::Failed;
+    dropCallsBeside();
     emit failed(message, statusText);
 }

@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 class ServerCall;
 
@@ -58,6 +59,10 @@ protected:
     Poster poster() const;
     // Starts the call as the command's current one, and `then` once it has finished.
     void await(std::unique_ptr<ServerCall> call, std::function<void(const ServerCall&)> then);
+    // Starts a call beside those under way, and `then` once it has finished; every call still
+    // under way is dropped when the command ends.
+    void awaitBeside(std::unique_ptr<ServerCall> call, std::function<void(const ServerCall&)> then);
+    int callsBeside() const { return static_cast<int>(m_beside.size()); }
     // Runs another command as a step of this one: it says what it does through this one, its
     // failure or cancel is this one's, and `then` runs once it has finished.
     void await(std::unique_ptr<Command> step, std::function<void()> then);
@@ -65,7 +70,10 @@ protected:
     void fail(const QString& message, const QString& statusText = QString());
 
 private:
+    void dropCallsBeside();
+
     std::unique_ptr<ServerCall> m_call;
+    std::vector<std::unique_ptr<ServerCall>> m_beside;
     std::unique_ptr<Command> m_step;
     State m_state = State::Ready;
     std::shared_ptr<Command* const> m_self = std::make_shared<Command* const>(this);

@@ -96,6 +96,14 @@ bool ServerCall::isAnswer() const {
     return m_reply->hasDocumentElement() && !ServerFailure::isErrorReply(*m_reply);
 }
 
+QString ServerCall::renewingText() {
+    return tr("Signing in again...");
+}
+
+bool ServerCall::tokenRefused() const {
+    return !m_signIn && ServerFailure::errorCode(*m_reply) == QLatin1String(TokenRefused);
+}
+
 bool ServerCall::keepToken() {
     const std::optional<QString> token = Handshake::token(*m_reply);
     m_signInFailed = !token;
@@ -110,12 +118,11 @@ void ServerCall::onSignedIn() {
 }
 
 void ServerCall::onLoaded() {
-    if (m_onLapse == OnLapse::Fail ||
-        ServerFailure::errorCode(*m_reply) != QLatin1String(TokenRefused)) {
+    if (m_onLapse == OnLapse::Fail || !tokenRefused()) {
         emit finished();
         return;
     }
-    emit renewing(tr("Signing in again..."));
+    emit renewing(renewingText());
     const SessionState& state = m_session.state();
     fetch(m_session.handshake().url(state.servername, state.username), {}, &ServerCall::onRenewed);
 }

@@ -46,11 +46,17 @@ public:
     void start();
     void cancel();
 
+    // What renewing() says.
+    static QString renewingText();
+
     // Once finished.
     const XmlDocument& reply() const { return *m_reply; }
     bool wasCancelled() const { return m_reply->wasCancelled(); }
     // The reply came whole and is not the server's refusal: what its reader read counts.
     bool isAnswer() const;
+    // The reply refuses the token the request went out with (after a renewal, when there was
+    // one).
+    bool tokenRefused() const;
     // A sign-in, the call's own or a renewal, was refused or did not reach the server.
     bool signInFailed() const { return m_signInFailed; }
 

@@ -10,6 +10,7 @@
 
 #include <chrono>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <random>
 
@@ -209,6 +210,24 @@ void SonaricTestServer::setReplyEncoding(std::string encoding) {
     m_replyEncoding = std::move(encoding);
 }
 
+void SonaricTestServer::setRate(std::size_t bytesPerSecond) {
+    std::lock_guard lock(m_mutex);
+    m_rate = bytesPerSecond;
+}
+
+void SonaricTestServer::holdSong(std::int64_t songId) {
+    std::lock_guard lock(m_mutex);
+    m_heldSongs.push_back(songId);
+}
+
+void SonaricTestServer::releaseSongs() {
+    {
+        std::lock_guard lock(m_mutex);
+        m_heldSongs.clear();
+    }
+    m_stopping.notify_all();
+}
+
 void SonaricTestServer::setFault(Fault fault, const std::string& action, int delayMs, int times) {
     std::lock_guard lock(m_mutex);
     m_faults[action] = {fault, delayMs, times};
@@ -265,8 +284,33 @@ SonaricTestServer::FaultSetting SonaricTestServer::faultFor(const std::string& a
 }
 
 bool SonaricTestServer::sleepFor(int ms) {
+    return sleepUntil(std::chrono::steady_clock::now() + std::chrono::milliseconds(ms));
+}
+
+bool SonaricTestServer::sleepUntil(std::chrono::steady_clock::time_point when) {
     std::unique_lock lock(m_mutex);
-    return !m_stopping.wait_for(lock, std::chrono::milliseconds(ms), [this] { return m_stopped; });
+    return !m_stopping.wait_until(lock, when, [this] { return m_stopped; });
+}
+
+// Slices of about a hundredth of a second each, every one sent when the rate allows it.
+void SonaricTestServer::sendPaced(httplib::Response& response, std::string body, std::size_t rate) {
+    struct Pace {
+        std::string body;
+        std::optional<std::chrono::steady_clock::time_point> start;
+    };
+    auto pace = std::make_shared<Pace>(Pace{std::move(body), std::nullopt});
+    const std::size_t size = pace->body.size();
+    response.set_content_provider(
+        size, XmlType,
+        [this, pace, rate](std::size_t offset, std::size_t length, httplib::DataSink& sink) {
+            if (!pace->start)
+                pace->start = std::chrono::steady_clock::now();
+            const std::size_t slice = std::min(length, std::max<std::size_t>(rate / 100, 1024));
+            const auto due =
+                *pace->start + std::chrono::microseconds(static_cast<std::int64_t>(
+                                   (offset + slice) * 1e6 / static_cast<double>(rate)));
+            return sleepUntil(due) && sink.write(pace->body.data() + offset, slice);
+        });
 }
 
 namespace {
@@ -499,19 +543,29 @@ void SonaricTestServer::handleXml(const httplib::Request& request, httplib::Resp
     }
     if (body.empty())
         body = answer(action, request, prefix);
+    std::string encoding;
+    std::size_t rate = 0;
+    {
+        std::unique_lock lock(m_mutex);
+        encoding = m_replyEncoding;
+        rate = m_rate;
+        const std::int64_t song = std::atoll(parameter(request, "filter").c_str());
+        if (action == "song")
+            m_stopping.wait(lock, [&] {
+                return m_stopped ||
+                       std::find(m_heldSongs.begin(), m_heldSongs.end(), song) == m_heldSongs.end();
+            });
+    }
     if (applyFault(faultFor(action), body, response, request))
         return;
-    std::string encoding;
-    {
-        std::lock_guard lock(m_mutex);
-        encoding = m_replyEncoding;
-    }
     if (std::optional<std::string> compressed = CompressionBomb::compress(encoding, body)) {
         response.set_header("Content-Encoding", encoding == "raw-deflate"    ? "deflate"
                                                 : encoding == "gzip-members" ? "gzip"
                                                                              : encoding);
         body = std::move(*compressed);
     }
+    if (rate > 0)
+        return sendPaced(response, std::move(body), rate);
     response.set_content(body, XmlType);
 }
 

@@ -3,6 +3,7 @@
 #include "Catalogue.h"
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
@@ -107,6 +108,12 @@ public:
     // Every XML reply compressed this way (see CompressionBomb::compress), or "" for none.
     void setReplyEncoding(std::string encoding);
     void clearOverrides();
+    // Every XML reply sent at this many bytes a second, as over a long path where each
+    // connection's throughput is bounded by its round trip; 0 for as fast as the client reads.
+    void setRate(std::size_t bytesPerSecond);
+    // The `song` replies of this song held back until releaseSongs() (or stop()).
+    void holdSong(std::int64_t songId);
+    void releaseSongs();
     // Where Fault::Redirect sends requests: a base URL such as "http://127.0.0.1:8080", to which
     // the request's path and query are added, or with keepPath false this very address.
     void setRedirectTarget(std::string baseUrl, bool keepPath = true);
@@ -138,6 +145,8 @@ private:
     bool applyFault(const FaultSetting& setting, const std::string& body,
                     httplib::Response& response, const httplib::Request& request);
     bool sleepFor(int ms);
+    bool sleepUntil(std::chrono::steady_clock::time_point when);
+    void sendPaced(httplib::Response& response, std::string body, std::size_t rate);
 
     Catalogue m_catalogue;
     Options m_options;
@@ -154,6 +163,8 @@ private:
     std::string m_bomb;
     std::string m_replyEncoding;
     std::size_t m_shapeCount = 1000000;
+    std::size_t m_rate = 0;
+    std::vector<std::int64_t> m_heldSongs;
 
     mutable std::mutex m_mutex;
     std::condition_variable m_stopping;

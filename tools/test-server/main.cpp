@@ -24,6 +24,7 @@ void onSignal(int) {
 void usage() {
     std::puts("usage: sonaric-test-server [--host H] [--port N] [--user U] [--password P]\n"
               "                           [--artists N --albums N --songs N] [--delay-ms N]\n"
+              "                           [--rate BYTES_PER_S]\n"
               "                           [--fault ACTION=NAME]... [--shape-count N]\n"
               "                           [--reply ACTION=FILE]... [--reply-encoding gzip]");
 }
@@ -36,7 +37,7 @@ int main(int argc, char* argv[]) {
     int artists = -1, albums = 0, songs = 0, delayMs = 0;
     SonaricTestServer::Options options;
     std::vector<std::pair<std::string, std::string>> faults, replies;
-    std::size_t shapeCount = 0;
+    std::size_t shapeCount = 0, rate = 0;
     std::string replyEncoding;
     // "ACTION=VALUE"
     auto pair = [](const std::string& value) {
@@ -72,6 +73,8 @@ int main(int argc, char* argv[]) {
             songs = number();
         else if (arg == "--delay-ms")
             delayMs = number();
+        else if (arg == "--rate")
+            rate = std::strtoull(value, nullptr, 10);
         else if (arg == "--fault")
             faults.push_back(pair(value));
         else if (arg == "--reply")
@@ -105,6 +108,7 @@ int main(int argc, char* argv[]) {
         server.setReply(action, std::string(std::istreambuf_iterator<char>(file), {}));
     }
     server.setReplyEncoding(replyEncoding);
+    server.setRate(rate);
     if (!server.start(host, port)) {
         std::fprintf(stderr, "sonaric-test-server: cannot listen on %s:%d\n", host.c_str(), port);
         return 1;
