@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QKeySequence>
+#include <QList>
 
 // The player's keys, shown in the control bar's tool tips and bound by the main window.
 namespace PlayerKeys {
@@ -37,6 +38,26 @@ inline QKeySequence repeat() {
 }
 inline QKeySequence shuffle() {
     return QKeySequence(Qt::CTRL | Qt::Key_H);
+}
+// Every key above and a keyboard's media keys: none asks the server for anything.
+inline QList<QKeySequence> transport() {
+    return {playPause(),
+            stop(),
+            next(),
+            previous(),
+            seekForward(),
+            seekBackward(),
+            volumeUp(),
+            volumeDown(),
+            mute(),
+            repeat(),
+            shuffle(),
+            QKeySequence(Qt::Key_MediaTogglePlayPause),
+            QKeySequence(Qt::Key_MediaPlay),
+            QKeySequence(Qt::Key_MediaPause),
+            QKeySequence(Qt::Key_MediaStop),
+            QKeySequence(Qt::Key_MediaNext),
+            QKeySequence(Qt::Key_MediaPrevious)};
 }
 constexpr double SeekStepSeconds = 5;
 constexpr double SeekPageSeconds = 30;

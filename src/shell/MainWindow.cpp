@@ -120,6 +120,9 @@ void MainWindow::createControls() {
 // While a command runs only Escape and the close box reach the program; both end the command.
 void MainWindow::connectRequestGate() {
     auto* gate = new RequestInputGate(this);
+    // The transport asks nothing of the server and changes no list a command fills.
+    gate->addLiveControl(m_ui.player);
+    gate->setLiveKeys(PlayerKeys::transport());
     connect(&m_app, &App::busyChanged, gate, &RequestInputGate::setActive);
     connect(gate, &RequestInputGate::cancelRequested, &m_app, &App::cancel);
     connect(&m_app.progress(), &TransferProgress::changed, this, &MainWindow::showTransferProgress);
@@ -146,6 +149,7 @@ void MainWindow::connectLibrary() {
     connect(library, &Library::artistCountTextChanged, m_ui.statusPanel2, &SpokenLabel::showText);
     connect(library, &Library::searchEnabledChanged, m_ui.searchButton, &QPushButton::setEnabled);
     connect(&m_app, &App::busyChanged, this, &MainWindow::setBusyPointer);
+    m_ui.player->installEventFilter(this);
     connect(&m_app, &App::raiseRequested, this, &MainWindow::bringToFront);
     connect(&m_app, &App::failureReported, this, [this](const QString& message) {
         m_dialogs.critical(this, m_app.programName(), message);
@@ -372,14 +376,30 @@ void MainWindow::showSongList(int previousTab) {
 }
 
 void MainWindow::setBusyPointer(bool busy) {
-    if (busy == m_busyPointer)
+    m_busy = busy;
+    showBusyPointer();
+}
+
+// Over what is held back while a command runs, not over the transport, which stays live.
+void MainWindow::showBusyPointer() {
+    const bool shown = m_busy && !m_pointerOnTransport;
+    if (shown == m_busyPointer)
         return;
-    m_busyPointer = busy;
-    if (busy) {
+    m_busyPointer = shown;
+    if (shown) {
         QApplication::setOverrideCursor(Qt::WaitCursor);
         return;
     }
     QApplication::restoreOverrideCursor();
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_ui.player &&
+        (event->type() == QEvent::Enter || event->type() == QEvent::Leave)) {
+        m_pointerOnTransport = event->type() == QEvent::Enter;
+        showBusyPointer();
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 // Closing the window ends a command that waits for the server, as Escape does.

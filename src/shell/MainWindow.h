@@ -39,6 +39,7 @@ protected:
     void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void createMenu();
@@ -61,6 +62,7 @@ private:
     void selectPlaylistLine(int line);
     void askToExit();
     void setBusyPointer(bool busy);
+    void showBusyPointer();
     double twipsPerPixel() const;
 
     App& m_app;
@@ -69,7 +71,9 @@ private:
 
     MainWindowControls m_ui;
     int m_currentTab = 0;
+    bool m_busy = false;
     bool m_busyPointer = false;
+    bool m_pointerOnTransport = false;
     bool m_shown = false;
 #ifdef Q_OS_WIN
     WindowsMediaControls* m_mediaControls = nullptr;

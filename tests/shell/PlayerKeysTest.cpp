@@ -5,7 +5,9 @@
 
 #include <QMenu>
 #include <QMimeData>
+#include <QSlider>
 #include <QTabBar>
+#include <QToolButton>
 #include <QTreeView>
 
 namespace {
@@ -278,6 +280,56 @@ TEST_F(PlayerKeys, TheOrderRepeatAndShuffleAreTheUsersToChange) {
     EXPECT_EQ(checked(), QStringList{"Repeat All"});
     EXPECT_TRUE(bar->toolTip().contains("Ctrl+T") && bar->toolTip().contains("Ctrl+H"));
     EXPECT_TRUE(bar->findChild<QAction*>("mnuShuffle")->toolTip().contains("Ctrl+H"));
+}
+
+// While a refresh waits for the server the transport stays the listener's, by key and by mouse,
+// wherever the focus is; what would ask the server for something or change the lists stays held
+// back, and the busy pointer shows only over that. Escape still ends the refresh.
+TEST_F(PlayerKeys, TheTransportStaysLiveWhileACommandRuns) {
+    auto* tree = window->findChild<QTreeView*>("tvMusic");
+    auto* bar = window->findChild<PlayerControlBar*>("WindowsMediaPlayer1");
+    tree->setFocus();
+    server->setFault(SonaricTestServer::Fault::Delay, "artists", 600000);
+    app->http().setStallTimeout(std::chrono::minutes(10));
+    app->refreshLibrary();
+    ASSERT_TRUE(eventually([&] { return !server.requestsOf("artists").empty(); }));
+    ASSERT_TRUE(app->isBusy());
+    EXPECT_NE(QApplication::overrideCursor(), nullptr);
+
+    QTest::keyClick(tree, Qt::Key_Space);
+    EXPECT_TRUE(eventually([&] { return engine().isPaused(); }));
+    press(tree, Qt::Key_Up, Qt::ControlModifier);
+    EXPECT_TRUE(eventually([&] { return engine().volume() == 55; }));
+    QTest::mouseClick(bar->findChild<QToolButton*>("playerPlayPause"), Qt::LeftButton);
+    EXPECT_TRUE(eventually([&] { return !engine().isPaused(); }));
+    QTest::mouseClick(bar->findChild<QToolButton*>("playerNext"), Qt::LeftButton);
+    EXPECT_TRUE(eventually([&] { return player().currentIndex() == 2; }));
+    auto* volume = bar->findChild<QSlider*>("playerVolume");
+    volume->setFocus();
+    press(volume, Qt::Key_End);
+    EXPECT_TRUE(eventually([&] { return engine().volume() == 100; }));
+    QEvent enter(QEvent::Enter);
+    QApplication::sendEvent(bar, &enter);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(bar, &leave);
+    EXPECT_NE(QApplication::overrideCursor(), nullptr);
+
+    // Held back: the playlist's buttons, the other commands' keys, a tree node's key.
+    QTest::mouseClick(window->findChild<QPushButton*>("cmdClearPlaylist"), Qt::LeftButton);
+    tree->setFocus();
+    QTest::keyClick(tree, Qt::Key_Return);
+    QTest::keyClick(window.get(), Qt::Key_F, Qt::ControlModifier);
+    letThePlayerCatchUp();
+    EXPECT_EQ(app->playlist().count(), 3);
+    EXPECT_EQ(window->findChild<QTabBar*>("SSTabBar")->currentIndex(), 0);
+    EXPECT_TRUE(server.requestsOf("artist_songs").empty());
+    EXPECT_TRUE(app->isBusy());
+
+    QTest::keyClick(tree, Qt::Key_Escape);
+    EXPECT_FALSE(app->isBusy());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(status(), "Cancelled");
 }
 
 } // namespace
