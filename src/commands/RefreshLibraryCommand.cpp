@@ -47,11 +47,25 @@ void RefreshLibraryCommand::onSignedIn(const ServerCall& call) {
               m_server,
               [](const SessionState& s) { return RequestUrl::artists(s.servername, s.authToken); },
               [this] {
-                  return listReader("artist", tr("Cataloguing artists..."),
-                                    &ReplyReader::addArtist);
+                  return listReader("artist", &Reading::artists, &ReplyReader::addArtist,
+                                    [this] { showStatus(tr("Cataloguing artists...")); });
               },
               ServerCall::OnLapse::Fail),
           [this](const ServerCall& call) { onArtists(call); });
+    // Asked for at once; said to be fetched once the artists are in.
+    awaitBeside(
+        std::make_unique<ServerCall>(
+            m_server,
+            [](const SessionState& s) { return RequestUrl::albums(s.servername, s.authToken); },
+            [this] {
+                return listReader("album", &Reading::albums, &ReplyReader::addAlbum, [this] {
+                    m_albumsArriving = true;
+                    if (m_artistsShown)
+                        showStatus(tr("Cataloguing albums..."));
+                });
+            },
+            ServerCall::OnLapse::Fail),
+        [this](const ServerCall& call) { onAlbums(call); });
 }
 
 void RefreshLibraryCommand::failWith(const ServerCall& call) {
@@ -61,34 +75,39 @@ void RefreshLibraryCommand::failWith(const ServerCall& call) {
 void RefreshLibraryCommand::onArtists(const ServerCall& call) {
     if (!call.isAnswer())
         return failWith(call);
+    const Part& artists = m_reading->artists;
     // Said even of a list with nothing in it, whose reader never had a record to say it for.
-    if (!std::exchange(m_cataloguing, false))
+    if (artists.elements == 0)
         showStatus(tr("Cataloguing artists..."));
-    m_library.setArtistCountText(QString::number(m_reading->elements) + QLatin1String(" artists"));
-    if (m_reading->malformed)
+    m_library.setArtistCountText(QString::number(artists.elements) + QLatin1String(" artists"));
+    if (artists.malformed)
         return failWith(call);
+    m_library.catalogue()->setContents(m_reading->catalogue.artists());
+    m_artistsShown = true;
     showStatus(tr("Fetching albums..."));
-    m_reading->elements = 0;
-    await(std::make_unique<ServerCall>(
-              m_server,
-              [](const SessionState& s) { return RequestUrl::albums(s.servername, s.authToken); },
-              [this] {
-                  return listReader("album", tr("Cataloguing albums..."), &ReplyReader::addAlbum);
-              },
-              ServerCall::OnLapse::Fail),
-          [this](const ServerCall& call) { onAlbums(call); });
+    if (m_albumsArriving)
+        showStatus(tr("Cataloguing albums..."));
+    if (m_albumsAnswered)
+        showAlbums();
+}
+
+void RefreshLibraryCommand::onAlbums(const ServerCall& call) {
+    m_albumsAnswered = call.isAnswer();
+    if (!*m_albumsAnswered || m_reading->albums.malformed)
+        m_albumsFailure = ServerFailure::message(call.reply());
+    if (m_artistsShown)
+        showAlbums();
 }
 
 // The artists read stay in the tree when the albums fail; albums stay only up to a malformed one.
-void RefreshLibraryCommand::onAlbums(const ServerCall& call) {
-    const bool readAll = call.isAnswer();
-    if (readAll && !std::exchange(m_cataloguing, false))
+void RefreshLibraryCommand::showAlbums() {
+    const bool readAll = *m_albumsAnswered;
+    if (readAll && !m_albumsArriving)
         showStatus(tr("Cataloguing albums..."));
-    if (!readAll)
-        m_reading->catalogue.dropAlbums();
-    m_library.catalogue()->setContents(m_reading->catalogue.take());
-    if (!readAll || m_reading->malformed)
-        return failWith(call);
+    if (readAll)
+        m_library.catalogue()->setContents(m_reading->catalogue.take());
+    if (!m_albumsFailure.isEmpty())
+        return fail(m_albumsFailure, tr("Library refresh failed"));
     m_library.enableSearch();
     showStatus(tr("Library refreshed"));
     finish();
@@ -97,18 +116,17 @@ void RefreshLibraryCommand::onAlbums(const ServerCall& call) {
 // Elements without an id or a name, a second use of an id, and an artist claiming the id of
 // "Various" cannot become nodes with unique keys; they are left out and the refresh goes on. The
 // command itself is touched only on the GUI thread, by what the reader posts.
-XmlStream::ElementReader RefreshLibraryCommand::listReader(std::string elementName,
-                                                           QString cataloguingText, Add add) {
-    return [this, reading = m_reading, post = poster(), elementName = std::move(elementName),
-            text = std::move(cataloguingText), add](const XmlRecord& element) {
+XmlStream::ElementReader RefreshLibraryCommand::listReader(std::string elementName, PartOf part,
+                                                           Add add,
+                                                           std::function<void()> firstRecord) {
+    return [reading = m_reading, post = poster(), elementName = std::move(elementName), part, add,
+            firstRecord = std::move(firstRecord)](const XmlRecord& element) {
         if (element.name() != elementName)
             return;
-        if (reading->elements++ == 0)
-            post([this, text] {
-                m_cataloguing = true;
-                showStatus(text);
-            });
-        if (!reading->malformed)
-            reading->malformed = add(element, reading->catalogue) != ReplyReader::Outcome::Complete;
+        Part& read = (*reading).*part;
+        if (read.elements++ == 0)
+            post(firstRecord);
+        if (!read.malformed)
+            read.malformed = add(element, reading->catalogue) != ReplyReader::Outcome::Complete;
     };
 }

@@ -7,6 +7,7 @@
 #include "SongListModel.h"
 #include "XmlStream.h"
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -14,8 +15,11 @@ class Library;
 class ServerCall;
 class ServerSession;
 
-// Signs in, then fetches the artists and the albums and builds the catalogue tree from them. The
-// tree is filled once, at the end: a failure after the artists still shows them.
+// Signs in, then fetches the artists and the albums side by side and builds the catalogue tree
+// from them as they arrive, each list on a worker of its own. The tree shows the artists once
+// their list is complete, and their albums once both are; what the user is told, and what a
+// failure leaves, is as if the albums were asked for after the artists: a failure of the albums
+// still shows the artists.
 class RefreshLibraryCommand : public Command {
     Q_OBJECT
 
@@ -30,9 +34,10 @@ private:
     void onSignedIn(const ServerCall& call);
     void onArtists(const ServerCall& call);
     void onAlbums(const ServerCall& call);
+    // Once the artists are in the tree and the albums complete.
+    void showAlbums();
     // The element reader of one of the two lists, for the worker that parses it.
     using Add = ReplyReader::Outcome (*)(const XmlRecord&, CatalogueBuilder&);
-    XmlStream::ElementReader listReader(std::string elementName, QString cataloguingText, Add add);
     // Reports why the call's reply cannot be read, and ends the refresh.
     void failWith(const ServerCall& call);
 
@@ -44,12 +49,23 @@ private:
     SongListModel::Rows m_oldSearchSongs;
     std::optional<QString> m_oldToken;
     QString m_oldArtistCountText;
-    // Written by the readers on their worker, read once their call has finished well.
-    struct Reading {
-        CatalogueBuilder catalogue;
+    // What a list's reader writes on its worker, read once its call has finished well.
+    struct Part {
         std::size_t elements = 0;
         bool malformed = false;
     };
+    struct Reading {
+        CatalogueBuilder catalogue; // each reader writes its own side
+        Part artists;
+        Part albums;
+    };
+    using PartOf = Part Reading::*;
+    XmlStream::ElementReader listReader(std::string elementName, PartOf part, Add add,
+                                        std::function<void()> firstRecord);
     std::shared_ptr<Reading> m_reading = std::make_shared<Reading>();
-    bool m_cataloguing = false; // "Cataloguing ..." shows for the current list
+    bool m_artistsShown = false;
+    bool m_albumsArriving = false;
+    // The albums' call once it has finished: whether it was an answer, and the report if not.
+    std::optional<bool> m_albumsAnswered;
+    QString m_albumsFailure;
 };
