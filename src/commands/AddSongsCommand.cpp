@@ -45,14 +45,15 @@ void AddSongsCommand::addAll() {
     m_songs.resize(m_songIds.size());
     if (!m_songs.empty())
         showStatus(progressText(1, static_cast<int>(m_songs.size())));
-    askMore();
-    addAnswered();
+    advance();
 }
 
-void AddSongsCommand::askMore() {
-    while (!m_renewing && callsBeside() < MaxRequests && m_nextToAsk < m_songs.size() &&
-           m_nextToAsk < m_firstFailure)
+// Asks first: a song without a usable id is answered at once, and may be the next to add.
+void AddSongsCommand::advance() {
+    while (isRunning() && !m_renewing && callsBeside() < MaxRequests &&
+           m_nextToAsk < m_songs.size() && m_nextToAsk < m_firstFailure)
         ask(m_nextToAsk++);
+    addAnswered();
 }
 
 void AddSongsCommand::ask(std::size_t song) {
@@ -86,8 +87,7 @@ void AddSongsCommand::onAnswered(std::size_t song, const QString& sentWith,
     QString failure;
     m_songs[song].details = AddSongCommand::read(call, failure);
     answer(song, failure);
-    addAnswered();
-    askMore();
+    advance();
 }
 
 void AddSongsCommand::renew() {
@@ -106,11 +106,11 @@ void AddSongsCommand::onRenewed(const ServerCall& call) {
         const QString failure = ServerFailure::message(call.reply());
         for (const std::size_t song : refused)
             answer(song, failure);
-        return addAnswered();
+        return advance();
     }
     for (const std::size_t song : refused)
         ask(song);
-    askMore();
+    advance();
 }
 
 void AddSongsCommand::answer(std::size_t song, const QString& failure) {

@@ -54,7 +54,7 @@ private:
     };
 
     void addAll();
-    void askMore();
+    void advance();
     void ask(std::size_t song);
     void onAnswered(std::size_t song, const QString& sentWith, const ServerCall& call);
     void renew();

@@ -104,8 +104,8 @@ TEST_F(HttpRequestTest, AReaderThatRefusesEndsTheRequest) {
 // long it is: neither a stall nor a slow server.
 TEST_F(HttpRequestTest, AReaderBehindIsNoStallOfTheServer) {
     HttpLimits limits;
-    limits.stallTimeout = std::chrono::milliseconds(200);
-    limits.lowSpeed = {1024, std::chrono::milliseconds(400)};
+    limits.stallTimeout = std::chrono::milliseconds(1500);
+    limits.lowSpeed = {1024, std::chrono::milliseconds(2000)};
     limits.maxBytes = 24 << 20;
     server->setFault(Fault::Endless, "artists");
     std::atomic<qint64> read = 0;
@@ -113,7 +113,7 @@ TEST_F(HttpRequestTest, AReaderBehindIsNoStallOfTheServer) {
                         {[&](const QByteArray& piece) {
                              // Far longer than the stall timeout, once the transfer is held back.
                              if (read == 0)
-                                 QThread::msleep(1500);
+                                 QThread::msleep(5000);
                              read += piece.size();
                              return true;
                          },
