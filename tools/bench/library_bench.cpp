@@ -269,18 +269,21 @@ int main(int argc, char* argv[]) {
         hugeShown = statusMb("VmRSS:");
         const QUrl url(huge.url() + "/server/xml.server.php?action=search_songs&filter=Song&auth=" +
                        app.session().authToken);
-        std::vector<double> floors;
+        // On the link the GET alone: the server searches a second or more before its first byte,
+        // which no client can save, and the bytes then arrive at the link's rate.
+        std::vector<double> floors, gets;
         for (int round = 0; round < rounds; ++round) {
             QElapsedTimer t;
             t.start();
             HttpReply reply = fetch(app.http(), url);
             QByteArray body = reply.takeBody();
+            gets.push_back(static_cast<double>(t.nsecsElapsed()) / 1e6);
             hugeBytes = static_cast<double>(body.size());
             pugi::xml_document doc;
             doc.load_buffer_inplace(body.data(), static_cast<std::size_t>(body.size()));
             floors.push_back(static_cast<double>(t.nsecsElapsed()) / 1e6);
         }
-        hugeFloor = link.on() ? link.floorMs(hugeBytes, 1) : median(floors);
+        hugeFloor = link.on() ? std::max(median(gets), link.floorMs(hugeBytes, 1)) : median(floors);
     }
 
     // A batch: the tracks of an artist added from the tree, the key to "Added n songs".
@@ -349,8 +352,7 @@ int main(int argc, char* argv[]) {
     benchRow(what, std::max(0.0, searchMs - searchGetMs), "ms", "<= 100 ms");
     std::snprintf(what, sizeof what, "search of %d songs, end to end", hugeLines);
     benchRow(what, hugeEndToEnd, "ms", "");
-    benchRow(link.on() ? "  floor (bytes at the rate + 1 round trip)"
-                       : "  floor (same GET + bare parse)",
+    benchRow(link.on() ? "  floor (the same GET on the link)" : "  floor (same GET + bare parse)",
              hugeFloor, "ms", "");
     benchRow("  end to end / floor", hugeEndToEnd / hugeFloor, "x",
              link.on() ? "<= 1.0" : "<= 1.3");
