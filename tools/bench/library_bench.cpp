@@ -74,6 +74,21 @@ double median(std::vector<double> values) {
     return values[values.size() / 2];
 }
 
+// A client with its window shown, signed in to a server and its library fetched.
+struct Client {
+    Client(BenchDialogs& dialogs, const QString& url,
+           std::chrono::milliseconds stallTimeout = HttpClient::DefaultStallTimeout)
+        : window(app, dialogs) {
+        configure(app, url);
+        app.http().setStallTimeout(stallTimeout);
+        window.show();
+        runCommand(app, [this] { app.refreshLibrary(); });
+        QApplication::processEvents();
+    }
+    App app;
+    MainWindow window;
+};
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -199,12 +214,8 @@ int main(int argc, char* argv[]) {
     double trackMs = 0, trackGetMs = 0, searchMs = 0, searchGetMs = 0;
     int trackLines = 0, searchLines = 0;
     {
-        App app;
-        MainWindow window(app, dialogs);
-        configure(app, lists.url());
-        window.show();
-        runCommand(app, [&] { app.refreshLibrary(); });
-        QApplication::processEvents();
+        Client client(dialogs, lists.url());
+        App& app = client.app;
         auto timed = [](auto&& work) {
             QElapsedTimer t;
             t.start();
@@ -238,16 +249,11 @@ int main(int argc, char* argv[]) {
            hugeFloor = 0, hugeBytes = 0;
     int hugeLines = 0;
     {
-        App app;
-        MainWindow window(app, dialogs);
-        configure(app, huge.url());
-        app.http().setStallTimeout(std::chrono::seconds(120));
-        window.show();
-        runCommand(app, [&] { app.refreshLibrary(); });
-        QApplication::processEvents();
+        Client client(dialogs, huge.url(), std::chrono::seconds(120));
+        App& app = client.app;
         QElapsedTimer clock;
         qint64 lastByte = 0;
-        QObject::connect(&app.http(), &HttpClient::replyReceived, &window,
+        QObject::connect(&app.http(), &HttpClient::replyReceived, &client.window,
                          [&] { lastByte = clock.nsecsElapsed(); });
         constexpr int rounds = 3;
         std::vector<double> endToEnd, afterLastByte, gapsMs;
@@ -289,12 +295,8 @@ int main(int argc, char* argv[]) {
     // A batch: the tracks of an artist added from the tree, the key to "Added n songs".
     double batchMs = 0, batchFloor = 0;
     {
-        App app;
-        MainWindow window(app, dialogs);
-        configure(app, batch.url());
-        window.show();
-        runCommand(app, [&] { app.refreshLibrary(); });
-        QApplication::processEvents();
+        Client client(dialogs, batch.url());
+        App& app = client.app;
         const QString base = batch.url() + "/server/xml.server.php?auth=" + app.session().authToken;
         const double listBytes = static_cast<double>(
             fetch(app.http(), QUrl(base + "&action=artist_songs&filter=1")).takeBody().size());
