@@ -7,7 +7,7 @@
 #include "ReplyReader.h"
 #include "ReplyText.h"
 #include "ServerFailure.h"
-#include "SongDetails.h"
+#include "SongReply.h"
 #include "XmlDocument.h"
 #include "XmlRecord.h"
 #include "XmlStream.h"
@@ -89,7 +89,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     (void)Handshake::token(reply);
     (void)ServerFailure::message(reply);
-    (void)SongDetails::read(reply);
+    (void)SongReply::read(reply, 1);
     for (bool withArtist : {false, true}) {
         SongListModel::Rows rows;
         ReplyReader::Outcome outcome = ReplyReader::Outcome::Complete;

@@ -6,13 +6,16 @@
 #include "HttpClient.h"
 #include "Library.h"
 #include "MediaPlayer.h"
-#include "PlaylistController.h"
 #include "RefreshLibraryCommand.h"
 #include "ServerSession.h"
 #include "SettingsFile.h"
 #include "SonaricVersion.h"
 #include "SongListCommand.h"
 #include "TransferProgress.h"
+
+#ifdef Q_OS_WIN
+#include "WindowsMediaControls.h"
+#endif
 
 #ifdef SONARIC_DESKTOP_BUS
 #include "DesktopBus.h"
@@ -41,14 +44,17 @@ App::App(Options options, QObject* parent)
       m_server(std::make_unique<ServerSession>(m_session, *m_http, std::move(options.clock))),
       m_library(std::make_unique<Library>()),
       m_player(std::make_unique<MediaPlayer>(playerOptions(options))),
-      m_playlist(std::make_unique<PlaylistController>(*m_player)),
       m_progress(std::make_unique<TransferProgress>(*m_http)),
       m_commands(std::make_unique<CommandRunner>()) {
     connect(m_commands.get(), &CommandRunner::statusTextChanged, &m_status, &StatusText::show);
     connect(m_commands.get(), &CommandRunner::passingStatusTextChanged, &m_status,
             &StatusText::showPassing);
-    connect(m_playlist.get(), &PlaylistController::statusTextChanged, &m_status, &StatusText::show);
-    connect(m_playlist.get(), &PlaylistController::added, &m_status, &StatusText::endPassing);
+    connect(m_player.get(), &MediaPlayer::itemFailed, &m_status,
+            [this](const std::shared_ptr<MediaItem>& item) {
+                m_status.show(failedTrackText(item->track().title));
+            });
+    // A song is in the playlist: what an earlier add or a cancel left in the status is over.
+    connect(m_player.get(), &MediaPlayer::added, &m_status, &StatusText::endPassing);
 
     connect(m_commands.get(), &CommandRunner::busyChanged, &m_status, [this](bool busy) {
         if (busy)
@@ -58,6 +64,9 @@ App::App(Options options, QObject* parent)
     connect(m_commands.get(), &CommandRunner::failureReported, this, &App::failureReported);
     connect(m_commands.get(), &CommandRunner::ended, this, &App::commandEnded);
 
+#ifdef Q_OS_WIN
+    m_mediaControls = std::make_unique<WindowsMediaControls>(*m_player);
+#endif
 #ifdef SONARIC_DESKTOP_BUS
     // Once the event loop runs, after the window is shown: the window never waits for the bus.
     QMetaObject::invokeMethod(
@@ -70,6 +79,16 @@ App::App(Options options, QObject* parent)
 }
 
 App::~App() = default;
+
+QString App::failedTrackText(const QString& title) {
+    return tr("Could not play \"%1\"").arg(title);
+}
+
+#ifdef Q_OS_WIN
+void App::attachMediaControls(WId window) {
+    m_mediaControls->attach(window);
+}
+#endif
 
 QString App::programName() const {
     return QString::fromUtf8(SonaricVersion::Title);
@@ -103,18 +122,18 @@ void App::search(const QString& text) {
 }
 
 void App::addSong(std::optional<std::int64_t> songId) {
-    m_commands->run(std::make_unique<AddSongCommand>(*m_server, *m_playlist, songId));
+    m_commands->run(std::make_unique<AddSongCommand>(*m_server, *m_player, songId));
 }
 
 void App::addSongs(const std::vector<std::optional<std::int64_t>>& songIds) {
     if (songIds.size() == 1)
         return addSong(songIds.front());
     if (!songIds.empty())
-        m_commands->run(std::make_unique<AddSongsCommand>(*m_server, *m_playlist, songIds));
+        m_commands->run(std::make_unique<AddSongsCommand>(*m_server, *m_player, songIds));
 }
 
 void App::addTracksOf(const QString& nodeKey) {
-    m_commands->run(AddSongsCommand::tracksOf(*m_server, *m_library, *m_playlist, nodeKey));
+    m_commands->run(AddSongsCommand::tracksOf(*m_server, *m_library, *m_player, nodeKey));
 }
 
 bool App::isBusy() const {

@@ -6,6 +6,7 @@
 #include "StatusText.h"
 
 #include <QObject>
+#include <QWindow>
 #ifdef SONARIC_DESKTOP_BUS
 #include <QDBusConnection>
 #endif
@@ -19,9 +20,9 @@ class CommandRunner;
 class HttpClient;
 class Library;
 class MediaPlayer;
-class PlaylistController;
 class ServerSession;
 class TransferProgress;
+class WindowsMediaControls;
 
 // The program without its windows: builds every service once (the session and its server calls,
 // the library, the playlist and its player, the desktop's media controls and notifications, the
@@ -93,15 +94,19 @@ public:
     MediaPlayer& player() {
         return *m_player;
     }
-    PlaylistController& playlist() {
-        return *m_playlist;
-    }
     TransferProgress& progress() {
         return *m_progress;
     }
     StatusText& status() {
         return m_status;
     }
+
+#ifdef Q_OS_WIN
+    // The taskbar buttons go on this top-level window's taskbar button.
+    void attachMediaControls(WId window);
+#endif
+    // What the status bar says when an entry's stream could not be played.
+    static QString failedTrackText(const QString& title);
 
     // A command runs, or its failure is being reported.
     bool isBusy() const;
@@ -128,8 +133,10 @@ private:
     std::unique_ptr<ServerSession> m_server;
     std::unique_ptr<Library> m_library;
     std::unique_ptr<MediaPlayer> m_player;
-    std::unique_ptr<PlaylistController> m_playlist;
     std::unique_ptr<TransferProgress> m_progress;
+#ifdef Q_OS_WIN
+    std::unique_ptr<WindowsMediaControls> m_mediaControls;
+#endif
     // Last: a command still running is cancelled before what it works on goes.
     std::unique_ptr<CommandRunner> m_commands;
 };

@@ -1,14 +1,15 @@
 #include "AddSongCommand.h"
 
-#include "PlaylistController.h"
+#include "MediaPlayer.h"
 #include "RequestUrl.h"
 #include "ServerCall.h"
 #include "ServerFailure.h"
 #include "ServerSession.h"
+#include "SongReply.h"
 
-AddSongCommand::AddSongCommand(ServerSession& server, PlaylistController& playlist,
+AddSongCommand::AddSongCommand(ServerSession& server, MediaPlayer& player,
                                std::optional<std::int64_t> songId, QObject* parent)
-    : Command(parent), m_server(server), m_playlist(playlist), m_songId(songId) {
+    : Command(parent), m_server(server), m_player(player), m_songId(songId) {
 }
 
 QString AddSongCommand::idNotANumber() {
@@ -31,33 +32,29 @@ void AddSongCommand::run() {
           [this](const ServerCall& call) { onLoaded(call); });
 }
 
-SongDetails AddSongCommand::read(const ServerCall& call, QString& failure) {
-    SongDetails song = SongDetails::read(call.reply());
+std::optional<Track> AddSongCommand::read(const ServerCall& call, std::int64_t songId,
+                                          QString& failure) {
+    SongReply song = SongReply::read(call.reply(), songId);
     switch (song.problem) {
-    case SongDetails::Problem::None:
+    case SongReply::Problem::None:
         failure.clear();
         break;
-    case SongDetails::Problem::NotHttpAddress:
+    case SongReply::Problem::NotHttpAddress:
         failure = notHttpAddress();
         break;
-    case SongDetails::Problem::Incomplete:
+    case SongReply::Problem::Incomplete:
         failure = ServerFailure::message(call.reply());
         break;
     }
-    return song;
+    return std::move(song.track);
 }
 
-QString AddSongCommand::add(PlaylistController& playlist, const SongDetails& song, bool autoPlay) {
-    return playlist.add(song, autoPlay) ? QString() : notHttpAddress();
-}
-
-// Every field is read before anything changes, so a line never lacks its item.
+// Every field is read before anything changes, so a line never lacks its track.
 void AddSongCommand::onLoaded(const ServerCall& call) {
     QString failure;
-    const SongDetails song = read(call, failure);
-    if (failure.isEmpty())
-        failure = add(m_playlist, song, m_server.state().autoPlay);
-    if (!failure.isEmpty())
+    std::optional<Track> track = read(call, *m_songId, failure);
+    if (!track)
         return fail(failure);
+    m_player.add(std::move(*track), m_server.state().autoPlay);
     finish();
 }

@@ -1,12 +1,12 @@
 #pragma once
 
 #include "Command.h"
-#include "SongDetails.h"
+#include "Track.h"
 
 #include <cstdint>
 #include <optional>
 
-class PlaylistController;
+class MediaPlayer;
 class ServerCall;
 class ServerSession;
 
@@ -17,15 +17,13 @@ class AddSongCommand : public Command {
     Q_OBJECT
 
 public:
-    AddSongCommand(ServerSession& server, PlaylistController& playlist,
-                   std::optional<std::int64_t> songId, QObject* parent = nullptr);
+    AddSongCommand(ServerSession& server, MediaPlayer& player, std::optional<std::int64_t> songId,
+                   QObject* parent = nullptr);
 
     static QString idNotANumber();
     static QString notHttpAddress();
-    // The song a `song` reply gives, and the report when it cannot be added (empty when it can).
-    static SongDetails read(const ServerCall& call, QString& failure);
-    // Appends a song read well; the report when the player refuses it.
-    static QString add(PlaylistController& playlist, const SongDetails& song, bool autoPlay);
+    // The track a `song` reply gives; none, and the report for the user, when it cannot be added.
+    static std::optional<Track> read(const ServerCall& call, std::int64_t songId, QString& failure);
 
 protected:
     void run() override;
@@ -34,6 +32,6 @@ private:
     void onLoaded(const ServerCall& call);
 
     ServerSession& m_server;
-    PlaylistController& m_playlist;
+    MediaPlayer& m_player;
     std::optional<std::int64_t> m_songId;
 };

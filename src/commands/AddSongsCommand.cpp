@@ -2,21 +2,22 @@
 
 #include "AddSongCommand.h"
 #include "Library.h"
+#include "MediaPlayer.h"
 #include "RequestUrl.h"
 #include "ServerCall.h"
 #include "ServerFailure.h"
 #include "ServerSession.h"
 #include "SongListCommand.h"
 
-AddSongsCommand::AddSongsCommand(ServerSession& server, PlaylistController& playlist,
-                                 SongIds songIds, QObject* parent)
-    : Command(parent), m_server(server), m_playlist(playlist), m_songIds(std::move(songIds)) {
+AddSongsCommand::AddSongsCommand(ServerSession& server, MediaPlayer& player, SongIds songIds,
+                                 QObject* parent)
+    : Command(parent), m_server(server), m_player(player), m_songIds(std::move(songIds)) {
 }
 
 std::unique_ptr<AddSongsCommand> AddSongsCommand::tracksOf(ServerSession& server, Library& library,
-                                                           PlaylistController& playlist,
+                                                           MediaPlayer& player,
                                                            const QString& nodeKey) {
-    auto command = std::make_unique<AddSongsCommand>(server, playlist, SongIds());
+    auto command = std::make_unique<AddSongsCommand>(server, player, SongIds());
     command->m_library = &library;
     command->m_nodeKey = nodeKey;
     return command;
@@ -85,7 +86,7 @@ void AddSongsCommand::onAnswered(std::size_t song, const QString& sentWith,
         return;
     }
     QString failure;
-    m_songs[song].details = AddSongCommand::read(call, failure);
+    m_songs[song].track = AddSongCommand::read(call, *m_songIds[song], failure);
     answer(song, failure);
     advance();
 }
@@ -124,12 +125,10 @@ void AddSongsCommand::addAnswered() {
     const int count = static_cast<int>(m_songs.size());
     while (isRunning() && m_added < m_songs.size() && m_songs[m_added].answered) {
         Song& song = m_songs[m_added];
-        QString failure = song.failure;
-        if (failure.isEmpty())
-            failure = AddSongCommand::add(m_playlist, song.details, m_server.state().autoPlay);
-        if (!failure.isEmpty())
-            return fail(failure);
-        song.details = {};
+        if (!song.track)
+            return fail(song.failure);
+        m_player.add(std::move(*song.track), m_server.state().autoPlay);
+        song.track.reset();
         if (++m_added < m_songs.size())
             showStatus(progressText(static_cast<int>(m_added) + 1, count));
     }

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "Command.h"
-#include "SongDetails.h"
+#include "Track.h"
 
 #include <QString>
 
@@ -11,7 +11,7 @@
 #include <vector>
 
 class Library;
-class PlaylistController;
+class MediaPlayer;
 class ServerCall;
 class ServerSession;
 
@@ -31,13 +31,12 @@ public:
     // As many as Qt keeps connections open to one server.
     static constexpr int MaxRequests = 6;
 
-    AddSongsCommand(ServerSession& server, PlaylistController& playlist, SongIds songIds,
+    AddSongsCommand(ServerSession& server, MediaPlayer& player, SongIds songIds,
                     QObject* parent = nullptr);
 
     // The tracks of a tree node ("artist<id>" or "album<id>").
     static std::unique_ptr<AddSongsCommand> tracksOf(ServerSession& server, Library& library,
-                                                     PlaylistController& playlist,
-                                                     const QString& nodeKey);
+                                                     MediaPlayer& player, const QString& nodeKey);
 
     static QString progressText(int song, int count);
     static QString addedText(int count);
@@ -49,7 +48,7 @@ private:
     // A song of the batch, from its request to its line in the playlist.
     struct Song {
         bool answered = false;
-        SongDetails details;
+        std::optional<Track> track;
         QString failure; // why it cannot be added; empty when it can
     };
 
@@ -64,7 +63,7 @@ private:
     void addAnswered();
 
     ServerSession& m_server;
-    PlaylistController& m_playlist;
+    MediaPlayer& m_player;
     SongIds m_songIds;
     Library* m_library = nullptr; // with a node whose tracks are listed first
     QString m_nodeKey;

@@ -38,7 +38,7 @@ bool MprisPlayerAdaptor::CanSeek() const {
 }
 
 double MprisPlayerAdaptor::Volume() const {
-    return m_service->player().engine().volume() / 100.0;
+    return m_service->player().volume() / 100.0;
 }
 
 void MprisPlayerAdaptor::setVolume(double volume) {

@@ -29,8 +29,8 @@ MprisService::MprisService(MediaPlayer& player, QObject* parent)
     connect(&m_player, &MediaPlayer::transportChanged, this, &MprisService::publishChanges);
     connect(&m_player, &MediaPlayer::repeatChanged, this, &MprisService::publishChanges);
     connect(&m_player, &MediaPlayer::shuffledChanged, this, &MprisService::publishChanges);
-    connect(&m_player.engine(), &MpvPlayer::durationChanged, this, &MprisService::publishChanges);
-    connect(&m_player.engine(), &MpvPlayer::volumeChanged, this, &MprisService::publishChanges);
+    connect(&m_player, &MediaPlayer::durationChanged, this, &MprisService::publishChanges);
+    connect(&m_player, &MediaPlayer::volumeChanged, this, &MprisService::publishChanges);
     connect(&m_player, &MediaPlayer::seeked, this, [this] { emit seeked(positionMicroseconds()); });
 }
 
@@ -89,13 +89,14 @@ QVariantMap MprisService::metadata() const {
         return {
             {QStringLiteral("mpris:trackid"),
              QVariant::fromValue(QDBusObjectPath("/org/mpris/MediaPlayer2/TrackList/NoTrack"))}};
+    const Track& track = item->track();
     QVariantMap out = {
         {QStringLiteral("mpris:trackid"),
          QVariant::fromValue(
              QDBusObjectPath(QStringLiteral("/org/sonaric/track/%1").arg(item->serial())))},
-        {QStringLiteral("xesam:title"), item->info(QStringLiteral("SNR/Title"))},
-        {QStringLiteral("xesam:artist"), QStringList{item->info(QStringLiteral("SNR/Artist"))}},
-        {QStringLiteral("xesam:album"), item->info(QStringLiteral("SNR/Album"))},
+        {QStringLiteral("xesam:title"), track.title},
+        {QStringLiteral("xesam:artist"), QStringList{track.artist}},
+        {QStringLiteral("xesam:album"), track.album},
     };
     // Only a length that is known: an unknown one is left out rather than given as zero.
     if (const qint64 length = lengthMicroseconds(); length > 0)
@@ -116,7 +117,7 @@ QVariantMap MprisService::changingProperties() const {
     return {
         {QStringLiteral("PlaybackStatus"), playbackStatus()},
         {QStringLiteral("Metadata"), metadata()},
-        {QStringLiteral("Volume"), m_player.engine().volume() / 100.0},
+        {QStringLiteral("Volume"), m_player.volume() / 100.0},
         {QStringLiteral("CanGoNext"), m_player.canGoNext()},
         {QStringLiteral("CanGoPrevious"), m_player.canGoPrevious()},
         {QStringLiteral("CanPlay"), canPlay},

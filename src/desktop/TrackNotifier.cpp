@@ -52,9 +52,8 @@ void TrackNotifier::onPlayerChanged() {
 void TrackNotifier::notify(const MediaItem& item) {
     if (m_windowIsActive() || !m_connection.isConnected())
         return;
-    m_pending = Note{item.info(QStringLiteral("SNR/Title")),
-                     item.info(QStringLiteral("SNR/Artist")) + QLatin1Char('\n') +
-                         item.info(QStringLiteral("SNR/Album"))};
+    const Track& track = item.track();
+    m_pending = Note{track.title, track.artist + QLatin1Char('\n') + track.album};
     if (m_bodyMarkup)
         send();
     else

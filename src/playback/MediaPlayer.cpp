@@ -10,28 +10,60 @@ MediaPlayer::MediaPlayer(MpvPlayer::Options options, QObject* parent)
     connect(&m_mpv, &MpvPlayer::pausedChanged, this, &MediaPlayer::updateState);
     connect(&m_mpv, &MpvPlayer::seekableChanged, this, &MediaPlayer::transportChanged);
     connect(&m_mpv, &MpvPlayer::seeked, this, [this] { emit seeked(position()); });
-    connect(&m_mpv, &MpvPlayer::volumeChanged, this, [this](int volume) { m_volume = volume; });
-    connect(&m_mpv, &MpvPlayer::mutedChanged, this, [this](bool muted) { m_muted = muted; });
+    connect(&m_mpv, &MpvPlayer::volumeChanged, this, [this](int volume) {
+        m_volume = volume;
+        emit volumeChanged(volume);
+    });
+    connect(&m_mpv, &MpvPlayer::mutedChanged, this, [this](bool muted) {
+        m_muted = muted;
+        emit mutedChanged(muted);
+    });
+    connect(&m_mpv, &MpvPlayer::positionChanged, this,
+            [this] { emit positionChanged(position()); });
+    connect(&m_mpv, &MpvPlayer::durationChanged, this, &MediaPlayer::durationChanged);
+    connect(this, &MediaPlayer::currentItemChanged, this, &MediaPlayer::showNowPlaying);
 }
 
-std::shared_ptr<MediaItem> MediaPlayer::createItem(const QUrl& url) {
-    return std::make_shared<MediaItem>(url, m_nextSerial++);
-}
-
-bool MediaPlayer::append(std::shared_ptr<MediaItem> item) {
-    if (!m_mpv.append(item->url().toEncoded()))
-        return false;
-    m_playlist.append(std::move(item));
+void MediaPlayer::add(Track track, bool autoPlay) {
+    m_mpv.append(track.address);
+    m_playlist.append(std::make_shared<MediaItem>(std::move(track), m_nextSerial++));
     updateFollower();
     emit transportChanged();
-    return true;
+    emit added(count() - 1);
+    if (autoPlay && count() == 1)
+        play();
+}
+
+void MediaPlayer::jumpTo(int line) {
+    startAt(line);
+}
+
+namespace {
+
+// One line of the now-playing text, isolated so that direction marks in one field (a
+// right-to-left override in a title, say) cannot reorder the others.
+QString isolated(const QString& field) {
+    return QChar(0x2068) + field + QChar(0x2069);
+}
+
+} // namespace
+
+// The text follows every change of the current entry, playing or not.
+void MediaPlayer::showNowPlaying(const std::shared_ptr<MediaItem>& item) {
+    m_nowPlaying.clear();
+    if (item) {
+        const Track& track = item->track();
+        m_nowPlaying = isolated(track.title) + QLatin1Char('\n') + isolated(track.artist) +
+                       QLatin1Char('\n') + isolated(track.album);
+    }
+    emit nowPlayingChanged(m_nowPlaying);
 }
 
 // libmpv plays the entry that moves into the place of a removed current one, or stops when there
 // is none; the current entry follows it, and falls back to the first as at the end of the list.
-void MediaPlayer::remove(const std::shared_ptr<MediaItem>& item) {
-    const int index = m_playlist.indexOf(item);
-    if (index < 0)
+void MediaPlayer::deleteLine(int index) {
+    const std::shared_ptr<MediaItem> item = m_playlist.item(index);
+    if (!item)
         return;
     const bool wasCurrent = item == currentItem();
     m_mpv.remove(index);
@@ -46,14 +78,16 @@ void MediaPlayer::remove(const std::shared_ptr<MediaItem>& item) {
     emit transportChanged();
 }
 
-void MediaPlayer::move(int from, int to) {
-    const int count = m_playlist.count();
-    if (from < 0 || from >= count || to < 0 || to >= count || from == to)
-        return;
+bool MediaPlayer::moveLine(int from, int to) {
+    if (!m_playlist.item(from) || !m_playlist.item(to))
+        return false;
+    if (from == to)
+        return true;
     m_mpv.move(from, to);
     m_playlist.move(from, to);
     updateFollower();
     emit transportChanged();
+    return true;
 }
 
 void MediaPlayer::clear() {
@@ -180,10 +214,11 @@ void MediaPlayer::play() {
 // The item asked for is current from the moment it is asked for: libmpv reports its new playlist
 // position only later, and until then the player would be playing with nothing to show for it.
 void MediaPlayer::startAt(int index) {
-    if (index < 0 || index >= m_playlist.count())
+    std::shared_ptr<MediaItem> item = m_playlist.item(index);
+    if (!item)
         return;
     m_mpv.playIndex(index);
-    setCurrent(m_playlist.item(index));
+    setCurrent(std::move(item));
 }
 
 void MediaPlayer::pause() {
@@ -237,8 +272,4 @@ void MediaPlayer::setMuted(bool muted) {
 
 void MediaPlayer::toggleMuted() {
     setMuted(!m_muted);
-}
-
-void MediaPlayer::setCurrentItem(const std::shared_ptr<MediaItem>& item) {
-    startAt(m_playlist.indexOf(item));
 }

@@ -6,37 +6,45 @@
 #include "PlaybackState.h"
 #include "PlaylistModel.h"
 #include "RepeatMode.h"
+#include "Track.h"
 
 #include <QObject>
+#include <QString>
 
 #include <cstdint>
 #include <memory>
 
-// The embedded player: media items, the playlist it follows (libmpv's own list kept in step with
-// it, so that libmpv moves on to the next entry, and prefetches it, by itself), transport
-// controls, and a signal for every change of the current item. Plays through libmpv; shows no
-// dialogs of its own.
+// The embedded player as a listener knows it: the playlist of tracks and its current entry, the
+// play order (repeat, shuffle), the transport, position and volume, and a signal for every change
+// of them. Plays through libmpv, whose own list is kept in step with the playlist, so that libmpv
+// moves on to the next entry, and prefetches it, by itself; shows no dialogs of its own.
 //
-// The player keeps its own current entry, also while libmpv has none (after Stop, or after the
-// last entry has ended), so every command has an entry to act on; it stays current wherever it
-// moves in the list. Next and Previous play the entry after or before it in the play order (see
-// PlayOrder) from any state, and do nothing where that order ends. When the list has run out,
-// the player is stopped with the first entry current. The playback state is always the one libmpv
-// reports, never the one last asked for. Repeat and shuffle start off, and last for the run.
+// Playlist commands take a line, and do nothing for a line that is not there. The player keeps
+// its own current entry, also while libmpv has none (after Stop, or after the last entry has
+// ended), so every command has an entry to act on; it stays current wherever it moves in the list.
+// Next and Previous play the entry after or before it in the play order (see PlayOrder) from any
+// state, and do nothing where that order ends. When the list has run out, the player is stopped
+// with the first entry current. The playback state is always the one libmpv reports, never the
+// one last asked for. Repeat and shuffle start off, and last for the run.
 class MediaPlayer : public QObject {
     Q_OBJECT
 
 public:
     explicit MediaPlayer(MpvPlayer::Options options, QObject* parent = nullptr);
 
-    std::shared_ptr<MediaItem> createItem(const QUrl& url);
-    PlaylistModel& playlist() { return m_playlist; }
+    // The entries, for the views and the desktop to read; changed only through the player.
     const PlaylistModel& playlist() const { return m_playlist; }
-    // False, and nothing added, when the engine refuses the item's address.
-    bool append(std::shared_ptr<MediaItem> item);
-    void remove(const std::shared_ptr<MediaItem>& item);
-    // The entry at `from` goes to `to`, the others closing up around it.
-    void move(int from, int to);
+    PlaylistModel& playlist() { return m_playlist; }
+    int count() const { return m_playlist.count(); }
+
+    // Appends the track; with auto-play, starts playing when it is the only one.
+    void add(Track track, bool autoPlay);
+    // Plays the entry on this line.
+    void jumpTo(int line);
+    void deleteLine(int line);
+    // The entry on `line` goes to `to`, the others closing up around it; false when either line
+    // is not there.
+    bool moveLine(int line, int to);
     void clear();
 
     RepeatMode repeat() const { return m_order.repeat(); }
@@ -51,8 +59,8 @@ public:
     int currentIndex() const { return m_playlist.currentIndex(); }
     // What Next plays, and libmpv once the current entry ends; none where the order ends.
     std::shared_ptr<MediaItem> nextItem() const { return m_follower; }
-    MpvPlayer& engine() { return m_mpv; }
-    const MpvPlayer& engine() const { return m_mpv; }
+    // The current track's title, artist and album, a line each; empty with no current entry.
+    QString nowPlaying() const { return m_nowPlaying; }
 
     PlaybackState playbackState() const { return m_state; }
     bool canGoNext() const;
@@ -63,6 +71,9 @@ public:
     double position() const;
     // The current stream's length; 0 while unknown.
     double duration() const { return m_mpv.duration(); }
+    // As libmpv last reported them.
+    int volume() const { return m_mpv.volume(); }
+    bool isMuted() const { return m_mpv.isMuted(); }
 
     // Resumes when paused; otherwise starts the current entry, or the first one.
     void play();
@@ -71,7 +82,6 @@ public:
     void stop();
     void previous();
     void next();
-    void setCurrentItem(const std::shared_ptr<MediaItem>& item);
     void seek(double seconds);
     void seekBy(double seconds);
     void setVolume(int volume);
@@ -81,7 +91,10 @@ public:
     void toggleMuted();
 
 signals:
+    // A track has been appended, on this line.
+    void added(int line);
     void currentItemChanged(std::shared_ptr<MediaItem> item);
+    void nowPlayingChanged(const QString& text);
     void repeatChanged(RepeatMode repeat);
     void shuffledChanged(bool shuffled);
     // An entry's stream could not be played; the player has moved on.
@@ -90,6 +103,10 @@ signals:
     // What the transport can do has changed: an entry added or removed, another current entry,
     // a stream that can or cannot seek.
     void transportChanged();
+    void positionChanged(double seconds);
+    void durationChanged(double seconds);
+    void volumeChanged(int volume);
+    void mutedChanged(bool muted);
     // A seek has completed; playback is now at this position.
     void seeked(double seconds);
 
@@ -99,13 +116,18 @@ private:
     void updateState();
     void setCurrent(std::shared_ptr<MediaItem> item);
     void startAt(int index);
+    void showNowPlaying(const std::shared_ptr<MediaItem>& item);
     // What plays after the current entry, told to libmpv as well.
     void updateFollower();
+
+    // The tests' way to libmpv's own state.
+    friend class EngineProbe;
 
     MpvPlayer m_mpv;
     PlaylistModel m_playlist;
     PlayOrder m_order;
     std::shared_ptr<MediaItem> m_follower;
+    QString m_nowPlaying;
     PlaybackState m_state = PlaybackState::Stopped;
     std::uint64_t m_nextSerial = 1;
     int m_volume = 50;    // as last asked for or reported

@@ -1,7 +1,5 @@
 #include "MpvPlayer.h"
 
-#include "StreamAddress.h"
-
 #include <QMetaObject>
 
 #include <algorithm>
@@ -278,21 +276,15 @@ void MpvPlayer::setFlag(const char* name, bool value) {
     mpv_set_property(m_handle.get(), name, MPV_FORMAT_FLAG, &flag);
 }
 
-bool MpvPlayer::append(const QByteArray& url) {
-    // The last check before libmpv, which would open far more than http.
-    if (!StreamAddress::isPlayable(QUrl::fromEncoded(url))) {
-        qWarning("refused to play a stream address that is not http or https");
-        return false;
-    }
+void MpvPlayer::append(const StreamAddress& address) {
     std::int64_t id = m_lastOwnId--;
     if (m_handle) {
-        command({"loadfile", url, "append"});
+        command({"loadfile", address.encoded(), "append"});
         const QByteArray property = "playlist/" + QByteArray::number(count()) + "/id";
         mpv_get_property(m_handle.get(), property.constData(), MPV_FORMAT_INT64, &id);
     }
     m_entryIds.push_back(id);
     m_engineOrder.push_back(id);
-    return true;
 }
 
 void MpvPlayer::remove(int index) {

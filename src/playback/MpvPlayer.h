@@ -1,6 +1,7 @@
 #pragma once
 
 #include "RepeatMode.h"
+#include "StreamAddress.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -38,8 +39,7 @@ public:
     // A libmpv property ("playlist-count", "options/demuxer") as text; empty when unknown.
     QByteArray property(const char* name) const;
 
-    // Only http and https addresses are taken; false for any other.
-    bool append(const QByteArray& url);
+    void append(const StreamAddress& address);
     void remove(int index);
     // Our order only: what plays next is setFollower()'s to say.
     void move(int from, int to);

@@ -27,7 +27,7 @@ QStringList PlaylistModel::titles() const {
 }
 
 QString PlaylistModel::title(const MediaItem& item) {
-    return item.info(QStringLiteral("SNR/Title"));
+    return item.track().title;
 }
 
 void PlaylistModel::append(std::shared_ptr<MediaItem> item) {
@@ -103,8 +103,7 @@ QVariant PlaylistModel::data(const QModelIndex& index, int role) const {
         return bold;
     }
     case Qt::AccessibleTextRole: {
-        QString text =
-            title(*entry) + QStringLiteral(", ") + entry->info(QStringLiteral("SNR/Artist"));
+        QString text = title(*entry) + QStringLiteral(", ") + entry->track().artist;
         if (current && m_state == PlaybackState::Playing)
             text += tr(", playing");
         else if (current && m_state == PlaybackState::Paused)

@@ -7,7 +7,6 @@
 #include "MediaPlayer.h"
 #include "PlayerControlBar.h"
 #include "PlayerKeys.h"
-#include "PlaylistController.h"
 #include "PlaylistView.h"
 #include "RequestInputGate.h"
 #include "SectionTabBar.h"
@@ -17,7 +16,6 @@
 #include "UserDialogs.h"
 
 #ifdef Q_OS_WIN
-#include "WindowsMediaControls.h"
 #endif
 
 #include <QAbstractButton>
@@ -157,16 +155,13 @@ void MainWindow::connectLibrary() {
 }
 
 void MainWindow::connectPlayback() {
-    PlaylistController* playlist = &m_app.playlist();
+    MediaPlayer* player = &m_app.player();
     connect(m_ui.playlist, &QListView::doubleClicked, this, &MainWindow::playSelected);
-    connect(m_ui.playlist, &PlaylistView::moveRequested, playlist, &PlaylistController::moveLine);
+    connect(m_ui.playlist, &PlaylistView::moveRequested, this, &MainWindow::moveLine);
     connect(m_ui.deleteItem, &QPushButton::clicked, this, &MainWindow::deleteSelected);
     connect(m_ui.clearPlaylist, &QPushButton::clicked, this, &MainWindow::clearPlaylist);
-    connect(playlist, &PlaylistController::selectRequested, this, &MainWindow::selectPlaylistLine);
-    connect(playlist, &PlaylistController::nowPlayingChanged, m_ui.nowPlaying,
-            &SpokenLabel::showText);
-    MediaPlayer* player = &m_app.player();
-    MpvPlayer* engine = &player->engine();
+    connect(player, &MediaPlayer::added, this, &MainWindow::selectPlaylistLine);
+    connect(player, &MediaPlayer::nowPlayingChanged, m_ui.nowPlaying, &SpokenLabel::showText);
     connect(m_ui.player, &PlayerControlBar::previousRequested, player, &MediaPlayer::previous);
     connect(m_ui.player, &PlayerControlBar::playPauseRequested, player, &MediaPlayer::togglePause);
     connect(m_ui.player, &PlayerControlBar::stopRequested, player, &MediaPlayer::stop);
@@ -188,11 +183,10 @@ void MainWindow::connectPlayback() {
     };
     connect(player, &MediaPlayer::transportChanged, m_ui.player, showAvailable);
     showAvailable();
-    connect(engine, &MpvPlayer::positionChanged, m_ui.player,
-            [this, player] { m_ui.player->setPosition(player->position()); });
-    connect(engine, &MpvPlayer::durationChanged, m_ui.player, &PlayerControlBar::setDuration);
-    connect(engine, &MpvPlayer::volumeChanged, m_ui.player, &PlayerControlBar::setVolume);
-    connect(engine, &MpvPlayer::mutedChanged, m_ui.player, &PlayerControlBar::setMuted);
+    connect(player, &MediaPlayer::positionChanged, m_ui.player, &PlayerControlBar::setPosition);
+    connect(player, &MediaPlayer::durationChanged, m_ui.player, &PlayerControlBar::setDuration);
+    connect(player, &MediaPlayer::volumeChanged, m_ui.player, &PlayerControlBar::setVolume);
+    connect(player, &MediaPlayer::mutedChanged, m_ui.player, &PlayerControlBar::setMuted);
 
     // Enter on a song adds it, Enter on a playlist line plays it, as a double-click does.
     auto onEnter = [this](QWidget* widget, auto&& action) {
@@ -216,9 +210,6 @@ void MainWindow::connectPlayback() {
     connect(refresh, &QShortcut::activated, &m_app, &App::refreshLibrary);
 
     connectPlayerKeys();
-#ifdef Q_OS_WIN
-    m_mediaControls = new WindowsMediaControls(m_app.player(), this);
-#endif
     // Enter or Space on a tree node lists its tracks, as a click does; a Space typed within a
     // name being looked for stays part of it.
     auto* treeKeys = new FocusKeys(m_ui.tree, {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Space},
@@ -233,7 +224,7 @@ void MainWindow::connectPlayback() {
         move->setContext(Qt::WidgetShortcut);
         connect(move, &QShortcut::activated, this, [this, by] {
             const int line = playlistSelection();
-            m_app.playlist().moveLine(line, line + by);
+            moveLine(line, line + by);
         });
     }
 }
@@ -309,15 +300,26 @@ void MainWindow::addSelectedSongs(int index) {
 }
 
 void MainWindow::playSelected() {
-    m_app.playlist().jumpTo(playlistSelection());
+    m_app.player().jumpTo(playlistSelection());
 }
 
+// Repeated deletes walk down the list; deleting the last line leaves no selection.
 void MainWindow::deleteSelected() {
-    m_app.playlist().deleteLine(playlistSelection());
+    const int line = playlistSelection();
+    if (line < 0)
+        return;
+    m_app.player().deleteLine(line);
+    selectPlaylistLine(line < m_app.player().count() ? line : -1);
+}
+
+// The moved line stays selected.
+void MainWindow::moveLine(int line, int to) {
+    if (m_app.player().moveLine(line, to))
+        selectPlaylistLine(to);
 }
 
 void MainWindow::clearPlaylist() {
-    m_app.playlist().clear();
+    m_app.player().clear();
 }
 
 void MainWindow::load() {
@@ -342,7 +344,7 @@ void MainWindow::showEvent(QShowEvent* event) {
     // The taskbar's thumbnail buttons need the window's own handle, which only Windows' own
     // platform gives.
     if (!m_shown && QGuiApplication::platformName() == QLatin1String("windows"))
-        m_mediaControls->attach(winId());
+        m_app.attachMediaControls(winId());
 #endif
     m_shown = true;
     QMainWindow::showEvent(event);

@@ -7,7 +7,6 @@
 
 class App;
 class UserDialogs;
-class WindowsMediaControls;
 
 // The main window: the Library menu, the catalogue tree, both song lists, the playlist and the
 // player area, showing what the application object says and forwarding what the user asks.
@@ -59,6 +58,7 @@ private:
     void connectPlayerKeys();
     void showTab(int tab);
     int playlistSelection() const;
+    void moveLine(int line, int to);
     void selectPlaylistLine(int line);
     void askToExit();
     void setBusyPointer(bool busy);
@@ -76,6 +76,5 @@ private:
     bool m_pointerOnTransport = false;
     bool m_shown = false;
 #ifdef Q_OS_WIN
-    WindowsMediaControls* m_mediaControls = nullptr;
 #endif
 };

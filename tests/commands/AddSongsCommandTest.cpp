@@ -115,7 +115,7 @@ TEST_F(AddSongs, ACancelOrAFailureKeepsWhatWasAddedInOrder) {
         {"no usable id", {4, 5, 6, 7, std::nullopt, 8, 9}, AddSongCommand::idNotANumber()},
     };
     for (const auto& c : failures) {
-        app->playlist().clear();
+        app->player().clear();
         reports.clear();
         reportedWhileBusy.clear();
         server->clearRequests();
@@ -157,7 +157,7 @@ TEST_F(AddSongs, ALapsedSessionIsRenewedOnceForTheBatch) {
     EXPECT_EQ(status(), "Added 12 songs");
     EXPECT_TRUE(reports.isEmpty());
 
-    app->playlist().clear();
+    app->player().clear();
     server->expireSessions();
     server->setErrorReply("handshake", "401", "Error Authenticating");
     addSongs(ids({1, 2, 3}));

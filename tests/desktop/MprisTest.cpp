@@ -210,11 +210,11 @@ TEST_F(Desktop, RepeatAndShuffleAreTheBussToSetAndFollowThePlayer) {
     player().setRepeat(RepeatMode::Off);
     addSong(1);
     addSong(2);
-    app->playlist().jumpTo(1);
+    app->player().jumpTo(1);
     EXPECT_TRUE(eventually([&] {
         return mpris->property("CanGoPrevious") == true && mpris->property("CanGoNext") == false;
     }));
-    player().move(1, 0);
+    player().moveLine(1, 0);
     EXPECT_TRUE(eventually([&] {
         return mpris->property("CanGoPrevious") == false && mpris->property("CanGoNext") == true;
     }));
@@ -229,14 +229,14 @@ TEST_F(Desktop, TrackIdsAreNeverReused) {
     for (int round = 0; round < 3; ++round) {
         for (std::int64_t id : {1, 2, 3}) {
             addSong(id);
-            app->playlist().jumpTo(app->playlist().count() - 1);
+            app->player().jumpTo(app->player().count() - 1);
             const QString track =
                 mpris->metadata().value("mpris:trackid").value<QDBusObjectPath>().path();
             EXPECT_TRUE(track.startsWith("/org/sonaric/track/")) << track.toStdString();
             EXPECT_FALSE(seen.contains(track)) << track.toStdString();
             seen.insert(track);
         }
-        app->playlist().clear();
+        app->player().clear();
         EXPECT_EQ(mpris->metadata().value("mpris:trackid").value<QDBusObjectPath>().path(),
                   "/org/mpris/MediaPlayer2/TrackList/NoTrack");
     }
@@ -268,7 +268,7 @@ TEST_F(Desktop, AnUnknownLengthIsLeftOut) {
     // The stream is slow to start: its song is current before its length is known.
     server->setFault(SonaricTestServer::Fault::Delay, "stream", 1500);
     addSong(1);
-    app->playlist().jumpTo(0);
+    app->player().jumpTo(0);
     const QVariantMap early = mpris->metadata();
     EXPECT_EQ(early.value("xesam:title").toString(), "Dawn");
     EXPECT_FALSE(early.contains("mpris:length"));
@@ -284,7 +284,7 @@ TEST_F(Desktop, EverySeekIsAnnouncedWhereItLanded) {
     app->setServername(longSongs.url());
     refresh();
     addSong(1);
-    app->playlist().jumpTo(0);
+    app->player().jumpTo(0);
     ASSERT_TRUE(eventually([&] { return player().canSeek() && player().duration() > 0; }));
     player().seekBy(PlayerKeys::SeekStepSeconds); // the Right key
     ASSERT_TRUE(eventually([&] { return mpris->seeks.size() == 1; }));
@@ -326,9 +326,9 @@ TEST_F(Desktop, ANewSongIsAnnouncedWhileNoWindowIsActiveAndShownAsText) {
     server->setSongFields({{}, markup, markup, "<i>Album</i>"});
     addSong(1);
     addSong(2);
-    app->playlist().jumpTo(0);
+    app->player().jumpTo(0);
     ASSERT_TRUE(eventually([&] { return notifications.summaries.size() == 1; }));
-    app->playlist().jumpTo(1);
+    app->player().jumpTo(1);
     ASSERT_TRUE(eventually([&] { return notifications.summaries.size() == 2; }));
     EXPECT_EQ(notifications.summaries[0], QString::fromStdString(markup));
     EXPECT_EQ(notifications.bodies[0],
@@ -345,13 +345,13 @@ TEST_F(Desktop, ANewSongIsAnnouncedWhileNoWindowIsActiveAndShownAsText) {
     active.show();
     active.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&active));
-    app->playlist().jumpTo(0);
+    app->player().jumpTo(0);
     ASSERT_TRUE(eventually([&] { return engine().playlistPos() == 0; }));
     // Announcements arrive in order: once the next song, started with no window active, is
     // announced, the one before it was not.
     active.close();
     ASSERT_TRUE(eventually([] { return QGuiApplication::focusWindow() == nullptr; }));
-    app->playlist().jumpTo(1);
+    app->player().jumpTo(1);
     ASSERT_TRUE(eventually([&] { return notifications.summaries.size() >= 3; }));
     EXPECT_EQ(notifications.summaries.size(), 3);
 }
@@ -374,7 +374,7 @@ TEST_F(Desktop, AServiceThatComesOrChangesIsAskedAgain) {
     };
     for (int id : {1, 2, 3})
         addSong(id);
-    app->playlist().jumpTo(0);
+    app->player().jumpTo(0);
     ASSERT_TRUE(eventually([&] { return player().playbackState() == PlaybackState::Playing; }));
 
     FakeNotifications plain, reader;
@@ -382,13 +382,13 @@ TEST_F(Desktop, AServiceThatComesOrChangesIsAskedAgain) {
     reader.capabilities = {"body", "body-markup"};
     ASSERT_TRUE(offerNotifications(plain, "plain"));
     ASSERT_TRUE(eventually([&] { return changed.size() == 1; }));
-    app->playlist().jumpTo(1);
+    app->player().jumpTo(1);
     EXPECT_EQ(bodyOf(plain, "Noon"), body);
 
     bus.connect("plain").unregisterService("org.freedesktop.Notifications");
     ASSERT_TRUE(offerNotifications(reader, "reader"));
     ASSERT_TRUE(eventually([&] { return changed.size() == 3; }));
-    app->playlist().jumpTo(2);
+    app->player().jumpTo(2);
     EXPECT_EQ(bodyOf(reader, "Dusk"), body.toHtmlEscaped());
     EXPECT_EQ(reader.replaced.value(0), 0u);
 }

@@ -119,7 +119,7 @@ TEST_F(Library, SongsWhoseIdIsNoWholeNumberAreListedButNotAdded) {
     add(2);
     EXPECT_EQ(dialogs.texts("critical"), QStringList(2, AddSongCommand::idNotANumber()));
     EXPECT_TRUE(server.requestsOf("song").empty());
-    EXPECT_EQ(app->playlist().count(), 0);
+    EXPECT_EQ(app->player().count(), 0);
     add(3);
     ASSERT_FALSE(server.requestsOf("song").empty());
     EXPECT_EQ(server.requestsOf("song")[0].parameters.at("filter"), "4000000000");
@@ -147,7 +147,7 @@ TEST_F(Library, SearchSendsTheTextExactlyAsTyped) {
     EXPECT_EQ(status(), "Search Complete");
     // A song added from the hits leaves the search's result where it is.
     addSong(8);
-    EXPECT_EQ(app->playlist().count(), 1);
+    EXPECT_EQ(app->player().count(), 1);
     EXPECT_EQ(status(), "Search Complete");
     EXPECT_TRUE(dialogs.shown.empty());
 }

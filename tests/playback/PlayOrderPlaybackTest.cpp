@@ -39,17 +39,17 @@ protected:
 // ends, follow the new order.
 TEST_F(PlayerOrder, MovingTheCurrentEntryKeepsItPlayingAndChangesWhatComesNext) {
     QSignalSpy started(&engine(), &MpvPlayer::playbackStarted);
-    app->playlist().jumpTo(1);
+    app->player().jumpTo(1);
     ASSERT_TRUE(playing(1));
     EXPECT_EQ(next(), "Dusk");
-    player().move(1, 3);
+    player().moveLine(1, 3);
     EXPECT_EQ(player().playlist().titles(),
               (QStringList{"Dawn", "Dusk", "Rock & Roll #1", "Noon"}));
     EXPECT_EQ(current(), "Noon");
     EXPECT_EQ(engine().playlistPos(), 3);
     EXPECT_FALSE(player().canGoNext());
     EXPECT_TRUE(player().canGoPrevious());
-    player().move(3, 0);
+    player().moveLine(3, 0);
     EXPECT_EQ(next(), "Dawn");
     expectInStep();
     // Playback goes on: a restart would have begun again from nothing.
@@ -62,7 +62,7 @@ TEST_F(PlayerOrder, MovingTheCurrentEntryKeepsItPlayingAndChangesWhatComesNext) 
     ASSERT_TRUE(playing(1));
     EXPECT_EQ(current(), "Dawn");
     EXPECT_EQ(next(), "Dusk");
-    player().move(2, 3); // the entry after the current one moves away: another comes next
+    player().moveLine(2, 3); // the entry after the current one moves away: another comes next
     EXPECT_EQ(next(), "Rock & Roll #1");
     expectInStep();
     player().next();
@@ -78,14 +78,14 @@ TEST_F(PlayerOrder, QuickStepsEndOnTheLastAskedFor) {
                      [&](const std::shared_ptr<MediaItem>& item) {
                          currents << (item ? PlaylistModel::title(*item) : QString());
                      });
-    app->playlist().jumpTo(2);
-    app->playlist().jumpTo(1);
-    app->playlist().jumpTo(3);
+    app->player().jumpTo(2);
+    app->player().jumpTo(1);
+    app->player().jumpTo(3);
     player().stop();
     letThePlayerCatchUp();
     EXPECT_EQ(currents, (QStringList{"Dusk", "Noon", "Rock & Roll #1"}));
-    app->playlist().jumpTo(1);
-    app->playlist().jumpTo(0);
+    app->player().jumpTo(1);
+    app->player().jumpTo(0);
     ASSERT_TRUE(playing(0));
     ASSERT_TRUE(eventually([&] { return engine().position() > 0.3; }));
     EXPECT_EQ(currents.mid(3), (QStringList{"Noon", "Dawn"}));
@@ -96,7 +96,7 @@ TEST_F(PlayerOrder, QuickStepsEndOnTheLastAskedFor) {
 TEST_F(PlayerOrder, RepeatOneReplaysAndRepeatAllWraps) {
     QSignalSpy ended(&engine(), &MpvPlayer::entryEnded);
     player().setRepeat(RepeatMode::One);
-    app->playlist().jumpTo(3);
+    app->player().jumpTo(3);
     ASSERT_TRUE(playing(3));
     nearTheEnd();
     ASSERT_TRUE(eventually([&] { return engine().position() > 0.1 && engine().position() < 1; },
@@ -112,7 +112,7 @@ TEST_F(PlayerOrder, RepeatOneReplaysAndRepeatAllWraps) {
     EXPECT_EQ(current(), "Dawn");
 
     player().setRepeat(RepeatMode::Off);
-    app->playlist().jumpTo(3);
+    app->player().jumpTo(3);
     ASSERT_TRUE(playing(3));
     EXPECT_FALSE(player().canGoNext());
     nearTheEnd();
@@ -125,7 +125,7 @@ TEST_F(PlayerOrder, RepeatOneReplaysAndRepeatAllWraps) {
 // before the round is over, and Previous goes back the way it came.
 TEST_F(PlayerOrder, ShuffledEveryEntryPlaysOncePerRound) {
     player().setShuffled(true);
-    app->playlist().jumpTo(0);
+    app->player().jumpTo(0);
     ASSERT_TRUE(playing(0));
     const QString drawn = next();
     ASSERT_FALSE(drawn.isEmpty());

@@ -16,8 +16,9 @@ protected:
 
     void fill(int count) {
         for (int i = 0; i < count; ++i)
-            list.append(std::make_shared<MediaItem>(QUrl("http://host/" + QString::number(i)),
-                                                    std::uint64_t(i)));
+            list.append(std::make_shared<MediaItem>(
+                Track{i, {}, {}, {}, *StreamAddress::from("http://host/" + QString::number(i))},
+                std::uint64_t(i)));
     }
     int row(const std::shared_ptr<MediaItem>& item) const { return list.indexOf(item); }
     // Plays the entry at `at`, as the player does when it becomes current.

@@ -14,7 +14,7 @@ protected:
         ASSERT_TRUE(dialogs.shown.empty());
     }
 
-    PlaylistController& playlist() { return app->playlist(); }
+    MediaPlayer& playlist() { return app->player(); }
     QListView* lines() { return control<QListView>("lstPlaylist"); }
 
     int selectedLine() {

@@ -81,7 +81,7 @@ protected:
         window->show();
         for (std::int64_t id : {1, 2, 3})
             addSong(id);
-        ASSERT_EQ(app->playlist().count(), 3);
+        ASSERT_EQ(app->player().count(), 3);
     }
 
     // A transport command through the window's button or the desktop's media controls.
@@ -103,16 +103,16 @@ protected:
             ASSERT_TRUE(eventually([&] { return player().canSeek() && player().duration() > 1; }));
             player().seek(player().duration() - 0.3);
         } else if (act == Clear) {
-            app->playlist().clear();
+            app->player().clear();
         } else {
-            app->playlist().deleteLine(static_cast<int>(act) - static_cast<int>(Delete0));
+            app->player().deleteLine(static_cast<int>(act) - static_cast<int>(Delete0));
         }
     }
 };
 
 TEST_P(Transport, FollowsOneRuleSet) {
     const TransportCase& c = testCase();
-    app->playlist().jumpTo(c.start);
+    app->player().jumpTo(c.start);
     ASSERT_TRUE(eventually([&] { return player().playbackState() == Playing; }));
     ASSERT_TRUE(eventually([&] { return engine().position() > 0.1; }));
     for (const Step& step : c.steps) {
@@ -134,7 +134,7 @@ TEST_P(Transport, FollowsOneRuleSet) {
 
     EXPECT_EQ(player().playbackState(), c.state);
     EXPECT_EQ(player().currentIndex(), c.current);
-    EXPECT_EQ(app->playlist().count(), c.lines);
+    EXPECT_EQ(app->player().count(), c.lines);
     EXPECT_EQ(nowPlaying().value(0), c.title);
     if (c.state == Playing) {
         // What plays is the current entry, and it is moving.

@@ -91,8 +91,8 @@ TEST_F(Rendering, SongTextsAreShownLiterallyInEveryPlace) {
     ASSERT_TRUE(dialogs.shown.empty());
     // The stream fails, so the title also reaches the status bar.
     server->setFault(Fault::NotFound, "stream");
-    QSignalSpy ended(&app->player().engine(), &MpvPlayer::entryEnded);
-    app->playlist().jumpTo(0);
+    QSignalSpy ended(&app->player(), &MediaPlayer::itemFailed);
+    app->player().jumpTo(0);
     ASSERT_TRUE(ended.wait(5000));
     QCoreApplication::processEvents();
 
@@ -111,10 +111,10 @@ TEST_F(Rendering, OneFieldCannotReorderAnother) {
     openLibrary(true);
     auto* label = control<QLabel>("lblNowPlaying");
     auto linesBelowTheTitle = [&](const QString& title) {
-        app->playlist().clear();
+        app->player().clear();
         server->setSongFields({{}, title.toStdString(), "Artist Name", "Album Name"});
         addSong(1);
-        app->playlist().jumpTo(0);
+        app->player().jumpTo(0);
         QCoreApplication::processEvents();
         const int line = label->fontMetrics().lineSpacing();
         return label->grab().toImage().copy(0, line, label->width(), 2 * line);

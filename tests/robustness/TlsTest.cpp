@@ -35,12 +35,13 @@ TEST_F(Tls, ATrustedServerSignsInAndPlaysWhereThePlayerTrustsItToo) {
         EXPECT_EQ(library().catalogue()->artistCount(), 8);
         secure->server().clearRequests();
         app->setAutoPlay(true);
-        QSignalSpy started(&app->player().engine(), &MpvPlayer::playbackStarted);
-        QSignalSpy ended(&app->player().engine(), &MpvPlayer::entryEnded);
+        QSignalSpy started(&engine(), &MpvPlayer::playbackStarted);
+        QSignalSpy ended(&engine(), &MpvPlayer::entryEnded);
         addSong(1);
         if (playerTrusts) {
             ASSERT_TRUE(started.wait(5000));
-            EXPECT_TRUE(app->player().currentItem()->url().toString().startsWith("https:"));
+            EXPECT_TRUE(
+                app->player().currentItem()->track().address.url().toString().startsWith("https:"));
         } else {
             ASSERT_TRUE(ended.wait(10000));
             EXPECT_EQ(ended.first().at(1).value<MpvPlayer::EndReason>(),

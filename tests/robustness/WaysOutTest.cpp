@@ -38,7 +38,7 @@ TEST_F(WaysOut, EscapeEndsATricklingSearchAndPutsTheListBack) {
             << status();
         // Other input is held back during the wait: this click does nothing.
         QTest::mouseClick(control<QPushButton>("cmdClearPlaylist"), Qt::LeftButton);
-        playlistKept = app->playlist().count() == 1;
+        playlistKept = app->player().count() == 1;
         QTest::keyClick(window.get(), Qt::Key_Escape);
     });
     QElapsedTimer clock;
@@ -82,18 +82,18 @@ TEST_F(WaysOut, EscapeEndsAnAddAndTheCloseBoxASearch) {
     server->setFault(Fault::Trickle, "song", 1000);
     escapeAfter(300);
     addSong(1);
-    EXPECT_EQ(app->playlist().count(), 0);
+    EXPECT_EQ(app->player().count(), 0);
     EXPECT_EQ(status(), "Cancelled");
     server->clearOverrides();
     addSong(1);
-    EXPECT_EQ(app->playlist().count(), 1);
+    EXPECT_EQ(app->player().count(), 1);
     EXPECT_EQ(status(), "Search Complete");
     QStringList statuses;
     QObject::connect(&app->status(), &StatusText::textChanged, window.get(),
                      [&](const QString& text) { statuses << text; });
     server->expireSessions();
     addSong(2);
-    EXPECT_EQ(app->playlist().count(), 2);
+    EXPECT_EQ(app->player().count(), 2);
     EXPECT_EQ(statuses, (QStringList{"Signing in again...", "Search Complete"}));
 
     server->setFault(Fault::Trickle, "search_songs", 1000);

@@ -77,7 +77,7 @@ TEST_F(Accessibility, ChangingTextsAreSpokenAsTheyChange) {
 
     for (std::int64_t id : {3, 1, 3})
         addSong(id);
-    app->playlist().jumpTo(2);
+    app->player().jumpTo(2);
     MediaPlayer& player = app->player();
     ASSERT_TRUE(eventually([&] { return player.playbackState() == PlaybackState::Playing; }));
     ASSERT_TRUE(eventually([&] { return player.position() >= 1.0; }));
@@ -100,7 +100,7 @@ TEST_F(Accessibility, ChangingTextsAreSpokenAsTheyChange) {
     EXPECT_EQ(lines->tableInterface()->cellAt(2, 0)->text(QAccessible::Name),
               "Dusk, The Quiet Ones, paused");
 
-    app->playlist().clear();
+    app->player().clear();
     EXPECT_EQ(nameOf(control<QLabel>("lblNowPlaying")), "Now playing");
 }
 

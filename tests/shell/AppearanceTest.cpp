@@ -78,7 +78,7 @@ protected:
         refresh();
         for (std::int64_t id : {1, 2})
             addSong(id);
-        app->playlist().jumpTo(0);
+        app->player().jumpTo(0);
         ASSERT_TRUE(
             eventually([&] { return !control<QLabel>("lblNowPlaying")->text().isEmpty(); }));
         QCoreApplication::processEvents();

@@ -27,7 +27,7 @@ protected:
         ASSERT_TRUE(activate());
         for (std::int64_t id : {1, 2, 3})
             addSong(id);
-        app->playlist().jumpTo(1);
+        app->player().jumpTo(1);
         ASSERT_TRUE(eventually([&] { return player().canSeek(); }));
     }
 
@@ -156,7 +156,7 @@ TEST_F(PlayerKeys, CommandsAndFocusedControlsHaveTheirKeys) {
     auto* clear = window->findChild<QPushButton*>("cmdClearPlaylist");
     clear->setFocus();
     QTest::keyClick(clear, Qt::Key_Space);
-    EXPECT_EQ(app->playlist().count(), 0);
+    EXPECT_EQ(app->player().count(), 0);
 
     window->findChild<QTabBar*>("SSTabBar")->setCurrentIndex(0);
     auto* tree = window->findChild<QTreeView*>("tvMusic");
@@ -321,7 +321,7 @@ TEST_F(PlayerKeys, TheTransportStaysLiveWhileACommandRuns) {
     QTest::keyClick(tree, Qt::Key_Return);
     QTest::keyClick(window.get(), Qt::Key_F, Qt::ControlModifier);
     letThePlayerCatchUp();
-    EXPECT_EQ(app->playlist().count(), 3);
+    EXPECT_EQ(app->player().count(), 3);
     EXPECT_EQ(window->findChild<QTabBar*>("SSTabBar")->currentIndex(), 0);
     EXPECT_TRUE(server.requestsOf("artist_songs").empty());
     EXPECT_TRUE(app->isBusy());

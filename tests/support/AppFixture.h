@@ -5,11 +5,11 @@
 // Everything a test of the program without its window needs: the application object against a
 // fresh test server, with the settings in a temporary folder.
 #include "App.h"
+#include "EngineProbe.h"
 #include "Eventually.h"
 #include "HttpClient.h"
 #include "Library.h"
 #include "MediaPlayer.h"
-#include "PlaylistController.h"
 #include "QtPrinters.h"
 #include "Sha256.h"
 #include "TempAppData.h"
@@ -167,11 +167,12 @@ protected:
         QStringList held, listed;
         QByteArrayList heldIds;
         for (int i = 0; i < playlist.count(); ++i) {
-            EXPECT_EQ(engine().entryProperty(i, "filename"), playlist.item(i)->url().toEncoded());
+            EXPECT_EQ(engine().entryProperty(i, "filename"),
+                      playlist.item(i)->track().address.url().toEncoded());
             const std::string entry = "playlist/" + std::to_string(i);
             held << engine().property((entry + "/filename").c_str());
             heldIds << engine().property((entry + "/id").c_str());
-            listed << playlist.item(i)->url().toString();
+            listed << playlist.item(i)->track().address.url().toString();
         }
         held.sort();
         listed.sort();
@@ -186,7 +187,7 @@ protected:
 
     Library& library() { return app->library(); }
     MediaPlayer& player() { return app->player(); }
-    MpvPlayer& engine() { return player().engine(); }
+    MpvPlayer& engine() { return EngineProbe::of(player()); }
 
     QStringList treeTexts() { return catalogueLines(*library().catalogue()); }
 

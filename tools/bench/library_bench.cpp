@@ -13,7 +13,7 @@
 #include "HttpClient.h"
 #include "Library.h"
 #include "MainWindow.h"
-#include "PlaylistController.h"
+#include "MediaPlayer.h"
 #include "ServerProcess.h"
 
 #include <QApplication>
@@ -305,13 +305,13 @@ int main(int argc, char* argv[]) {
         constexpr int rounds = 3;
         std::vector<double> times;
         for (int round = 0; round < rounds; ++round) {
-            app.playlist().clear();
+            app.player().clear();
             QElapsedTimer clock;
             clock.start();
             runCommand(app, [&] { app.addTracksOf("artist1"); });
             times.push_back(static_cast<double>(clock.nsecsElapsed()) / 1e6);
-            if (app.playlist().count() != batchSongs) {
-                std::fprintf(stderr, "the batch added %d songs: %s\n", app.playlist().count(),
+            if (app.player().count() != batchSongs) {
+                std::fprintf(stderr, "the batch added %d songs: %s\n", app.player().count(),
                              qPrintable(app.status().text()));
                 return 1;
             }

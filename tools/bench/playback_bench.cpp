@@ -4,9 +4,9 @@
 #include "BenchDialogs.h"
 #include "BenchTable.h"
 #include "BenchWait.h"
+#include "EngineProbe.h"
 #include "MainWindow.h"
 #include "MediaPlayer.h"
-#include "PlaylistController.h"
 #include "Sha256.h"
 #include "SonaricTestServer.h"
 
@@ -53,17 +53,17 @@ int main(int argc, char* argv[]) {
     window.show();
     runCommand(app, [&] { app.refreshLibrary(); });
 
-    MpvPlayer& engine = app.player().engine();
+    MpvPlayer& engine = EngineProbe::of(app.player());
     std::vector<double> starts;
     for (int round = 0; round < 11; ++round) {
-        app.playlist().clear();
+        app.player().clear();
         QElapsedTimer clock;
         clock.start();
         app.addSong(1 + round % 3);
         if (!waitFor(&engine, &MpvPlayer::playbackStarted, 5000)) {
             std::fprintf(stderr,
                          "playback did not start (valid %d, entries %d, idle %d, lines %d)\n",
-                         engine.isValid(), engine.count(), engine.isIdle(), app.playlist().count());
+                         engine.isValid(), engine.count(), engine.isIdle(), app.player().count());
             return 1;
         }
         if (round > 0) // the first one warms up libmpv's demuxers
@@ -72,7 +72,7 @@ int main(int argc, char* argv[]) {
 
     std::vector<double> gaps;
     for (int round = 0; round < 5; ++round) {
-        app.playlist().clear();
+        app.player().clear();
         runCommand(app, [&] { app.addSong(1); });
         runCommand(app, [&] { app.addSong(2); });
         if (!waitFor(&engine, &MpvPlayer::playbackStarted, 5000))

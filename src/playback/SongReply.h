@@ -1,24 +1,24 @@
 #pragma once
 
-#include <QString>
+#include "Track.h"
+
+#include <cstdint>
+#include <optional>
 
 class XmlDocument;
 
-// The song reply: where to stream the song from, and how to label it.
-struct SongDetails {
+// The song reply, read: the track it describes, or why there is none.
+struct SongReply {
     enum class Problem {
         None,
         Incomplete,     // a field is missing, or the address is too long to be one
         NotHttpAddress, // the address is not one the player may open
     };
 
-    QString url;
-    QString title;
-    QString artist;
-    QString album;
+    std::optional<Track> track;
     Problem problem = Problem::None;
 
     // All four fields, the texts cut to a readable length; a problem when any is missing or
     // the address is not an http or https one.
-    static SongDetails read(const XmlDocument& reply);
+    static SongReply read(const XmlDocument& reply, std::int64_t songId);
 };

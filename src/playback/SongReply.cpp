@@ -1,7 +1,6 @@
-#include "SongDetails.h"
+#include "SongReply.h"
 
 #include "ReplyText.h"
-#include "StreamAddress.h"
 #include "XmlDocument.h"
 
 namespace {
@@ -11,29 +10,28 @@ constexpr char ArtistPath[] = "/root/song/artist";
 constexpr char AlbumPath[] = "/root/song/album";
 } // namespace
 
-SongDetails SongDetails::read(const XmlDocument& reply) {
+SongReply SongReply::read(const XmlDocument& reply, std::int64_t songId) {
     const pugi::xml_node url = reply.selectSingleNode(UrlPath);
     const pugi::xml_node title = reply.selectSingleNode(TitlePath);
     const pugi::xml_node artist = reply.selectSingleNode(ArtistPath);
     const pugi::xml_node album = reply.selectSingleNode(AlbumPath);
-    SongDetails song;
+    SongReply song;
     if (!url || !title || !artist || !album) {
         song.problem = Problem::Incomplete;
         return song;
     }
     // An address is not cut: a shortened one would lead somewhere else.
-    QString address = XmlDocument::text(url);
-    if (address.size() > ReplyText::MaxLength) {
+    const QString text = XmlDocument::text(url);
+    if (text.size() > ReplyText::MaxLength) {
         song.problem = Problem::Incomplete;
         return song;
     }
-    if (!StreamAddress::isPlayable(address)) {
+    std::optional<StreamAddress> address = StreamAddress::from(text);
+    if (!address) {
         song.problem = Problem::NotHttpAddress;
         return song;
     }
-    song.url = std::move(address);
-    song.title = ReplyText::of(title);
-    song.artist = ReplyText::of(artist);
-    song.album = ReplyText::of(album);
+    song.track = Track{songId, ReplyText::of(title), ReplyText::of(artist), ReplyText::of(album),
+                       std::move(*address)};
     return song;
 }
