@@ -7,7 +7,7 @@
 #include "Library.h"
 #include "MediaPlayer.h"
 #include "RefreshLibraryCommand.h"
-#include "ServerSession.h"
+#include "HttpSession.h"
 #include "SettingsFile.h"
 #include "SonaricVersion.h"
 #include "SongListCommand.h"
@@ -41,7 +41,7 @@ App::App() : App(Options{}) {
 
 App::App(Options options, QObject* parent)
     : QObject(parent), m_http(std::make_unique<HttpClient>()),
-      m_server(std::make_unique<ServerSession>(m_session, *m_http, std::move(options.clock))),
+      m_server(std::make_unique<HttpSession>(m_session, *m_http, std::move(options.clock))),
       m_library(std::make_unique<Library>()),
       m_player(std::make_unique<MediaPlayer>(playerOptions(options))),
       m_progress(std::make_unique<TransferProgress>(*m_http)),

@@ -24,11 +24,9 @@ QString AddSongCommand::notHttpAddress() {
 void AddSongCommand::run() {
     if (!m_songId)
         return fail(idNotANumber());
-    await(std::make_unique<ServerCall>(m_server,
-                                       [songId = *m_songId](const SessionState& s) {
-                                           return RequestUrl::song(s.servername, s.authToken,
-                                                                   songId);
-                                       }),
+    await(m_server.request([songId = *m_songId](const SessionState& s) {
+        return RequestUrl::song(s.servername, s.authToken, songId);
+    }),
           [this](const ServerCall& call) { onLoaded(call); });
 }
 

@@ -62,8 +62,7 @@ void AddSongsCommand::ask(std::size_t song) {
     if (!id)
         return answer(song, AddSongCommand::idNotANumber());
     // The batch renews the session itself, once for all of its requests.
-    awaitBeside(std::make_unique<ServerCall>(
-                    m_server,
+    awaitBeside(m_server.request(
                     [songId = *id](const SessionState& s) {
                         return RequestUrl::song(s.servername, s.authToken, songId);
                     },
@@ -94,7 +93,7 @@ void AddSongsCommand::onAnswered(std::size_t song, const QString& sentWith,
 void AddSongsCommand::renew() {
     m_renewing = true;
     emit passingStatusTextChanged(ServerCall::renewingText());
-    await(std::make_unique<ServerCall>(m_server, m_server.handshake()),
+    await(m_server.signIn(m_server.handshake()),
           [this](const ServerCall& call) { onRenewed(call); });
 }
 

@@ -19,9 +19,9 @@ void Command::start() {
 void Command::cancel() {
     if (m_state != State::Running)
         return;
-    // A reading under way stops on its worker; what it writes to is its own.
+    // Not from the call's own signal (that one lets go of its call first): it goes at once.
     m_call.reset();
-    dropCallsBeside();
+    dropCalls();
     if (m_step) {
         m_step->disconnect(this);
         m_step->cancel();
@@ -98,7 +98,15 @@ void Command::awaitBeside(std::unique_ptr<ServerCall> call,
     running->start();
 }
 
-void Command::dropCallsBeside() {
+// A reading under way stops on its worker; what it writes to is its own. The current call may be
+// the one whose signal ended the command: it goes once that has returned, cancelled first, so that
+// it reads no further meanwhile.
+void Command::dropCalls() {
+    if (m_call) {
+        m_call->disconnect(this);
+        m_call->cancel();
+        m_call.release()->deleteLater();
+    }
     // Each goes with its reading, unwaited for.
     m_beside.clear();
 }
@@ -120,7 +128,7 @@ void Command::finish() {
     if (!isRunning())
         return;
     m_state = State::Finished;
-    dropCallsBeside();
+    dropCalls();
     emit finished();
 }
 
@@ -128,6 +136,6 @@ void Command::fail(const QString& message, const QString& statusText) {
     if (!isRunning())
         return;
     m_state = State::Failed;
-    dropCallsBeside();
+    dropCalls();
     emit failed(message, statusText);
 }

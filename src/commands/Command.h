@@ -59,7 +59,7 @@ protected:
     Poster poster() const;
     // Starts the call as the command's current one, and `then` once it has finished.
     void await(std::unique_ptr<ServerCall> call, std::function<void(const ServerCall&)> then);
-    // Starts a call beside those under way, and `then` once it has finished; every call still
+    // Starts a call beside those under way, and `then` once it has finished. Every call still
     // under way is dropped when the command ends.
     void awaitBeside(std::unique_ptr<ServerCall> call, std::function<void(const ServerCall&)> then);
     int callsBeside() const { return static_cast<int>(m_beside.size()); }
@@ -70,7 +70,7 @@ protected:
     void fail(const QString& message, const QString& statusText = QString());
 
 private:
-    void dropCallsBeside();
+    void dropCalls();
 
     std::unique_ptr<ServerCall> m_call;
     std::vector<std::unique_ptr<ServerCall>> m_beside;

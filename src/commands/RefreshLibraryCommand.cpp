@@ -23,8 +23,7 @@ void RefreshLibraryCommand::run() {
     m_oldArtistCountText = m_library.artistCountText();
     showStatus(QLatin1String("Contacting server (") +
                RequestUrl::withoutPassword(m_server.state().servername) + QLatin1String(")..."));
-    await(std::make_unique<ServerCall>(m_server, handshake),
-          [this](const ServerCall& call) { onSignedIn(call); });
+    await(m_server.signIn(handshake), [this](const ServerCall& call) { onSignedIn(call); });
 }
 
 void RefreshLibraryCommand::restore() {
@@ -43,8 +42,7 @@ void RefreshLibraryCommand::onSignedIn(const ServerCall& call) {
     m_oldToken.reset();
     showStatus(tr("Fetching artist list..."));
     // The refresh has just signed in: a refused token here is not a lapse to sign in again for.
-    await(std::make_unique<ServerCall>(
-              m_server,
+    await(m_server.request(
               [](const SessionState& s) { return RequestUrl::artists(s.servername, s.authToken); },
               [this] {
                   return listReader("artist", &Reading::artists, &ReplyReader::addArtist,
@@ -54,8 +52,7 @@ void RefreshLibraryCommand::onSignedIn(const ServerCall& call) {
           [this](const ServerCall& call) { onArtists(call); });
     // Asked for at once; said to be fetched once the artists are in.
     awaitBeside(
-        std::make_unique<ServerCall>(
-            m_server,
+        m_server.request(
             [](const SessionState& s) { return RequestUrl::albums(s.servername, s.authToken); },
             [this] {
                 return listReader("album", &Reading::albums, &ReplyReader::addAlbum, [this] {

@@ -63,7 +63,7 @@ void SongListCommand::run() {
                 reading->outcome = ReplyReader::addSong(song, withArtist, reading->rows);
         };
     };
-    await(std::make_unique<ServerCall>(m_server, m_request, std::move(reader)),
+    await(m_server.request(m_request, std::move(reader)),
           [this](const ServerCall& call) { onLoaded(call); });
 }
 

@@ -72,7 +72,12 @@ HttpTransfer::HttpTransfer(QNetworkAccessManager& manager, const QUrl& url, Http
     connect(&m_lowSpeedTick, &QTimer::timeout, this, &HttpTransfer::onLowSpeedTick);
 }
 
-HttpTransfer::~HttpTransfer() = default;
+// A reply that goes while it is still under way may signal once more as it is torn down (its
+// headers, as it aborts); by then there is nothing here to take them.
+HttpTransfer::~HttpTransfer() {
+    if (m_reply)
+        m_reply->disconnect(this);
+}
 
 // Redirects are followed here rather than by Qt, so that each one is checked before anything,
 // the token in the query above all, is sent to where it points.
@@ -92,6 +97,8 @@ void HttpTransfer::send() {
     m_pieces.clear();
     m_size = 0;
     m_receivedByReply = 0;
+    if (m_reply)
+        m_reply->disconnect(this);
     m_reply.reset(m_manager.get(request));
     m_reply->setReadBufferSize(ReadBufferBytes);
 
@@ -99,6 +106,14 @@ void HttpTransfer::send() {
     // that signal has returned: whoever listens may then delete the transfer.
     connect(m_reply.get(), &QNetworkReply::finished, this, &HttpTransfer::onReplyFinished,
             Qt::QueuedConnection);
+    // The manager deletes its replies when it goes (the client is going away): the transfer lets
+    // go of its reply and is over, and nothing here touches the reply again.
+    connect(m_reply.get(), &QObject::destroyed, this, [this] {
+        (void)m_reply.release();
+        m_stall.stop();
+        m_lowSpeedTick.stop();
+        m_done = true;
+    });
     connect(m_reply.get(), &QNetworkReply::metaDataChanged, this, &HttpTransfer::onMetaData);
     connect(m_reply.get(), &QNetworkReply::readyRead, this, &HttpTransfer::onReadyRead);
     connect(m_reply.get(), &QNetworkReply::downloadProgress, this, &HttpTransfer::onProgress);

@@ -11,7 +11,6 @@
 #include <memory>
 #include <optional>
 
-class HttpRequest;
 class ServerSession;
 struct SessionState;
 
@@ -20,7 +19,8 @@ struct SessionState;
 // sends the token and is told it lapsed (error 401) signs in again once, as the first sign-in
 // did, and is then repeated once; if that sign-in fails, the reply is the sign-in's. Dropping the
 // call, or cancel(), ends it at once: a reading under way stops on its worker, unwaited for, and
-// the call counts as cancelled.
+// the call counts as cancelled. How a reply is fetched is the subclass's (HttpServerCall); the
+// rules above are this class's.
 class ServerCall : public QObject {
     Q_OBJECT
 
@@ -37,14 +37,10 @@ public:
     // the server's refusal, does not.
     using Reader = std::function<XmlStream::ElementReader()>;
 
-    ServerCall(ServerSession& session, const Handshake& signIn, QObject* parent = nullptr);
-    // Without a reader the reply is loaded whole, for reading once the call has finished.
-    ServerCall(ServerSession& session, Request request, Reader read = {},
-               OnLapse onLapse = OnLapse::SignInAgain, QObject* parent = nullptr);
     ~ServerCall() override;
 
     void start();
-    void cancel();
+    virtual void cancel() = 0;
 
     // What renewing() says.
     static QString renewingText();
@@ -65,10 +61,20 @@ signals:
     void renewing(const QString& text);
     void finished();
 
+protected:
+    ServerCall(ServerSession& session, const Handshake& signIn);
+    // Without a reader the reply is loaded whole, for reading once the call has finished.
+    ServerCall(ServerSession& session, Request request, Reader read, OnLapse onLapse);
+
+    // Fetches the URL, reading the reply with a reader `read` makes (whole without one), and
+    // hands the reply, or the reason there is none, to replied(). A fetch under way is dropped.
+    virtual void fetch(const QUrl& url, const Reader& read) = 0;
+    void replied(std::shared_ptr<const XmlDocument> reply);
+
 private:
     using Step = void (ServerCall::*)();
 
-    void fetch(const QUrl& url, const Reader& read, Step then);
+    void fetchThen(const QUrl& url, const Reader& read, Step then);
     void onSignedIn();
     void onLoaded();
     void onRenewed();
@@ -80,6 +86,6 @@ private:
     Reader m_read;
     OnLapse m_onLapse = OnLapse::SignInAgain;
     bool m_signInFailed = false;
+    Step m_then = nullptr;
     std::shared_ptr<const XmlDocument> m_reply = std::make_shared<XmlDocument>();
-    std::unique_ptr<HttpRequest> m_http;
 };

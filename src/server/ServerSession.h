@@ -2,26 +2,34 @@
 
 #include "Clock.h"
 #include "Handshake.h"
+#include "ServerCall.h"
 #include "SessionState.h"
 
-class HttpClient;
+#include <memory>
 
-// The session with one server: its settings and token, the client its calls go through, and the
-// clock its handshakes are made with.
+// The session with one server: its settings and token, the clock its handshakes are made with,
+// and the calls the commands make to it. The calls go over HTTP (HttpSession); a test may script
+// them instead, where what it checks is not the server.
 class ServerSession {
 public:
-    ServerSession(SessionState& state, HttpClient& http, UnixClock clock)
-        : m_state(state), m_http(http), m_clock(std::move(clock)) {}
+    ServerSession(SessionState& state, UnixClock clock)
+        : m_state(state), m_clock(std::move(clock)) {}
+    virtual ~ServerSession() = default;
 
     SessionState& state() { return m_state; }
     const SessionState& state() const { return m_state; }
-    HttpClient& http() { return m_http; }
 
     // A handshake with a timestamp of this moment.
     Handshake handshake() const { return Handshake::at(m_clock(), m_state.hashKey); }
 
+    // A sign-in that keeps the token it is given.
+    virtual std::unique_ptr<ServerCall> signIn(const Handshake& handshake) = 0;
+    // A request; without a reader its reply is loaded whole.
+    virtual std::unique_ptr<ServerCall>
+    request(ServerCall::Request request, ServerCall::Reader read = {},
+            ServerCall::OnLapse onLapse = ServerCall::OnLapse::SignInAgain) = 0;
+
 private:
     SessionState& m_state;
-    HttpClient& m_http;
     UnixClock m_clock;
 };
