@@ -13,7 +13,7 @@
 
 int main(int argc, char* argv[]) {
     QApplication qt(argc, argv);
-    QApplication::setApplicationName(MainWindow::applicationTitle());
+    QApplication::setApplicationName(App::title());
     QApplication::setApplicationVersion(QLatin1String(SonaricVersion::Text));
     QApplication::setWindowIcon(ApplicationIcon::icon());
     QtTranslation::install(qt, QLocale());

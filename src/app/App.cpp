@@ -4,10 +4,10 @@
 #include "AddSongsCommand.h"
 #include "CommandRunner.h"
 #include "HttpClient.h"
+#include "HttpSession.h"
 #include "Library.h"
 #include "MediaPlayer.h"
 #include "RefreshLibraryCommand.h"
-#include "HttpSession.h"
 #include "SettingsFile.h"
 #include "SonaricVersion.h"
 #include "SongListCommand.h"
@@ -90,7 +90,7 @@ void App::attachMediaControls(WId window) {
 }
 #endif
 
-QString App::programName() const {
+QString App::title() {
     return QString::fromUtf8(SonaricVersion::Title);
 }
 

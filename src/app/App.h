@@ -54,7 +54,8 @@ public:
     const SessionState& session() const {
         return m_session;
     }
-    QString programName() const override;
+    // The program's title: its windows' captions, the name desktops show.
+    static QString title();
     void setServername(const QString& value) override {
         m_session.servername = value;
     }

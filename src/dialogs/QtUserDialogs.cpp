@@ -6,30 +6,49 @@
 #include <QApplication>
 #include <QMessageBox>
 
+namespace {
+
 // Message texts can carry a server's words: always shown as plain text, never as markup that
-// could load images, draw anything or hold links.
-void QtUserDialogs::critical(QWidget* parent, const QString& title, const QString& text) {
-    QMessageBox box(QMessageBox::Critical, title, text, QMessageBox::Ok, parent);
-    box.setTextFormat(Qt::PlainText);
-    box.exec();
+// could load images, draw anything or hold links. The box goes once it has been answered.
+QMessageBox* openBox(QMessageBox::Icon icon, const QString& title, const QString& text,
+                     QMessageBox::StandardButtons buttons, QWidget* parent) {
+    auto* box = new QMessageBox(icon, title, text, buttons, parent);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setTextFormat(Qt::PlainText);
+    return box;
 }
 
-bool QtUserDialogs::askYesNo(QWidget* parent, const QString& title, const QString& text,
-                             Icon icon) {
-    QMessageBox box(icon == Icon::Question ? QMessageBox::Question : QMessageBox::NoIcon, title,
-                    text, QMessageBox::Yes | QMessageBox::No, parent);
-    box.setTextFormat(Qt::PlainText);
-    box.setDefaultButton(QMessageBox::Yes);
-    return box.exec() == QMessageBox::Yes;
+} // namespace
+
+void QtUserDialogs::critical(QWidget* parent, const QString& title, const QString& text) {
+    openBox(QMessageBox::Critical, title, text, QMessageBox::Ok, parent)->open();
+}
+
+void QtUserDialogs::askYesNo(QWidget* parent, const QString& title, const QString& text, Icon icon,
+                             std::function<void()> yes) {
+    QMessageBox* box = openBox(icon == Icon::Question ? QMessageBox::Question : QMessageBox::NoIcon,
+                               title, text, QMessageBox::Yes | QMessageBox::No, parent);
+    box->setDefaultButton(QMessageBox::Yes);
+    QObject::connect(box, &QMessageBox::finished, box, [yes = std::move(yes)](int answer) {
+        if (answer == QMessageBox::Yes)
+            yes();
+    });
+    box->open();
 }
 
 void QtUserDialogs::inform(QWidget* parent, const QString& title, const QString& text) {
-    QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, parent);
-    box.setTextFormat(Qt::PlainText);
-    box.exec();
+    openBox(QMessageBox::NoIcon, title, text, QMessageBox::Ok, parent)->open();
 }
 
 void QtUserDialogs::showSettings(QWidget* parent, SessionSettings& settings) {
+    auto* dialog = new SettingsDialog(settings, *this, parent);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->open();
+}
+
+// The one dialog that waits: at the first start the event loop has not begun, and without
+// settings there is nothing else the program could do meanwhile.
+void QtUserDialogs::askFirstSettings(QWidget* parent, SessionSettings& settings) {
     SettingsDialog dialog(settings, *this, parent);
     dialog.exec();
 }

@@ -2,13 +2,12 @@
 
 #include <QString>
 
-// What the settings dialog may change on the main window: the connection settings, applied
-// through setters that store and do nothing else, and the library refresh it may offer.
+// What the settings dialog may change in the program: the connection settings, applied through
+// setters that store and do nothing else, and the library refresh it may offer.
 class SessionSettings {
 public:
     virtual ~SessionSettings() = default;
 
-    virtual QString programName() const = 0;
     virtual void setServername(const QString& value) = 0;
     virtual void setUsername(const QString& value) = 0;
     virtual void setHashKey(const QString& value) = 0;

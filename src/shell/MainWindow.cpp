@@ -39,7 +39,7 @@
 MainWindow::MainWindow(App& app, UserDialogs& dialogs, QWidget* parent)
     : QMainWindow(parent), m_app(app), m_dialogs(dialogs) {
     setObjectName(QStringLiteral("frmPlayer"));
-    setWindowTitle(applicationTitle());
+    setWindowTitle(App::title());
     createMenu();
     createControls();
     connectRequestGate();
@@ -62,10 +62,6 @@ MainWindow::MainWindow(App& app, UserDialogs& dialogs, QWidget* parent)
 }
 
 MainWindow::~MainWindow() = default;
-
-QString MainWindow::applicationTitle() {
-    return QString::fromUtf8(SonaricVersion::Title);
-}
 
 void MainWindow::createMenu() {
     QMenu* library = menuBar()->addMenu(tr("&Library"));
@@ -149,9 +145,8 @@ void MainWindow::connectLibrary() {
     connect(&m_app, &App::busyChanged, this, &MainWindow::setBusyPointer);
     m_ui.player->installEventFilter(this);
     connect(&m_app, &App::raiseRequested, this, &MainWindow::bringToFront);
-    connect(&m_app, &App::failureReported, this, [this](const QString& message) {
-        m_dialogs.critical(this, m_app.programName(), message);
-    });
+    connect(&m_app, &App::failureReported, this,
+            [this](const QString& message) { m_dialogs.critical(this, App::title(), message); });
 }
 
 void MainWindow::connectPlayback() {
@@ -328,7 +323,7 @@ void MainWindow::load() {
         // The dialog belongs to the shown window, so that the sign-in after its Save has the
         // window's Escape and close box.
         show();
-        m_dialogs.showSettings(this, m_app);
+        m_dialogs.askFirstSettings(this, m_app);
     }
 }
 
@@ -357,9 +352,8 @@ void MainWindow::bringToFront() {
 }
 
 void MainWindow::askToExit() {
-    if (m_dialogs.askYesNo(this, m_app.programName(), tr("Are you sure you want to exit?"),
-                           UserDialogs::Icon::None))
-        m_dialogs.quit();
+    m_dialogs.askYesNo(this, App::title(), tr("Are you sure you want to exit?"),
+                       UserDialogs::Icon::None, [this] { m_dialogs.quit(); });
 }
 
 // A key on a tree with no current node (after a refresh) asks nothing.

@@ -31,8 +31,6 @@ public:
 
     const ControlLayout& controlLayout() const { return m_layout; }
 
-    static QString applicationTitle();
-
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;

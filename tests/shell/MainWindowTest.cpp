@@ -88,7 +88,7 @@ using TheMainWindow = ClientFixture;
 TEST_F(TheMainWindow, HasItsTitleMenuAndControlsAndExitAsksFirst) {
     openWindow();
     EXPECT_EQ(window->windowTitle(), "Windows Sonaric Client");
-    EXPECT_EQ(app->programName(), "Windows Sonaric Client");
+    EXPECT_EQ(App::title(), "Windows Sonaric Client");
     QMenu* menu = control<QMenu>("mnuLibrary");
     ASSERT_NE(menu, nullptr);
     // Mnemonics underline a letter; the captions read the same.

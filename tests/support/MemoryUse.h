@@ -20,8 +20,12 @@ public:
         if (refs.open(QIODevice::WriteOnly))
             refs.write("5");
     }
-    static double peakMiB() { return statusValue("VmHWM"); }
-    static double currentMiB() { return statusValue("VmRSS"); }
+    static double peakMiB() {
+        return statusValue("VmHWM");
+    }
+    static double currentMiB() {
+        return statusValue("VmRSS");
+    }
 
 private:
     static double statusValue(const char* name) {

@@ -7,10 +7,12 @@ void ScriptedDialogs::critical(QWidget*, const QString& title, const QString& te
         {QStringLiteral("critical"), title, text, QGuiApplication::overrideCursor() != nullptr});
 }
 
-bool ScriptedDialogs::askYesNo(QWidget*, const QString& title, const QString& text, Icon icon) {
+void ScriptedDialogs::askYesNo(QWidget*, const QString& title, const QString& text, Icon icon,
+                               std::function<void()> yes) {
     shown.push_back({icon == Icon::Question ? QStringLiteral("question") : QStringLiteral("yesno"),
                      title, text});
-    return answerYes;
+    if (answerYes)
+        yes();
 }
 
 void ScriptedDialogs::showSettings(QWidget* parent, SessionSettings& settings) {

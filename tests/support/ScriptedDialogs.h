@@ -23,8 +23,12 @@ public:
 
     void critical(QWidget* parent, const QString& title, const QString& text) override;
     void inform(QWidget* parent, const QString& title, const QString& text) override;
-    bool askYesNo(QWidget* parent, const QString& title, const QString& text, Icon icon) override;
+    void askYesNo(QWidget* parent, const QString& title, const QString& text, Icon icon,
+                  std::function<void()> yes) override;
     void showSettings(QWidget* parent, SessionSettings& settings) override;
+    void askFirstSettings(QWidget* parent, SessionSettings& settings) override {
+        showSettings(parent, settings);
+    }
     void showAbout(QWidget* parent) override;
     void quit() override;
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDir>
 #include <QProcess>
 #include <QSslCertificate>
 #include <QSslConfiguration>
@@ -35,7 +36,8 @@ public:
     }
 
 private:
-    // Signed by the authority in one step; the temporary folder's path has no blanks.
+    // Signed by the authority in one step; the folder's path has no blanks (the program's name
+    // has).
     void issue(const QString& name, const QString& altNames) {
         run(QString("req -x509 -newkey rsa:2048 -nodes -days 2 -subj /CN=%1 -CA %2 -CAkey %3 "
                     "-addext basicConstraints=critical,CA:FALSE -addext subjectAltName=%4 "
@@ -52,5 +54,5 @@ private:
         ASSERT_EQ(openssl.exitCode(), 0) << openssl.readAllStandardError().toStdString();
     }
 
-    QTemporaryDir m_dir;
+    QTemporaryDir m_dir{QDir::tempPath() + "/certificates-XXXXXX"};
 };

@@ -13,8 +13,9 @@ public:
     void inform(QWidget*, const QString&, const QString& text) override {
         std::fprintf(stderr, "message: %s\n", qPrintable(text));
     }
-    bool askYesNo(QWidget*, const QString&, const QString&, Icon) override { return false; }
+    void askYesNo(QWidget*, const QString&, const QString&, Icon, std::function<void()>) override {}
     void showSettings(QWidget*, SessionSettings&) override {}
+    void askFirstSettings(QWidget*, SessionSettings&) override {}
     void showAbout(QWidget*) override {}
     void quit() override {}
 };

@@ -28,7 +28,7 @@ template <typename Widget> Widget* named(Widget* widget, const char* name) {
 SettingsDialog::SettingsDialog(SessionSettings& mainWindow, UserDialogs& dialogs, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
-      m_mainWindow(mainWindow), m_dialogs(dialogs) {
+      m_session(mainWindow), m_dialogs(dialogs) {
     setObjectName(QStringLiteral("frmSettings"));
     setWindowTitle(tr("Settings"));
     setWindowIcon(QApplication::windowIcon());
@@ -142,22 +142,22 @@ void SettingsDialog::save() {
     const std::variant<StoredSettings, QString> saved = form.save();
     if (const QString* failure = std::get_if<QString>(&saved)) {
         // Nothing has changed: the old file and the session stay, and so does what was typed.
-        m_dialogs.critical(this, m_mainWindow.programName(),
+        m_dialogs.critical(this, QApplication::applicationName(),
                            tr("The settings could not be saved to %1:\n%2")
                                .arg(SettingsFile::filePath(), *failure));
         return;
     }
     const StoredSettings& stored = std::get<StoredSettings>(saved);
-    m_mainWindow.setServername(stored.servername);
-    m_mainWindow.setUsername(stored.username);
-    m_mainWindow.setHashKey(stored.passwordDigest);
-    m_mainWindow.setAutoRefresh(stored.autoRefresh);
-    m_mainWindow.setAutoPlay(stored.autoPlay);
+    m_session.setServername(stored.servername);
+    m_session.setUsername(stored.username);
+    m_session.setHashKey(stored.passwordDigest);
+    m_session.setAutoRefresh(stored.autoRefresh);
+    m_session.setAutoPlay(stored.autoPlay);
     hide();
-    if (m_dialogs.askYesNo(nullptr, m_mainWindow.programName(),
-                           tr("Would you like to refresh the library now?"),
-                           UserDialogs::Icon::Question))
-        m_mainWindow.refreshLibrary();
+    m_dialogs.askYesNo(parentWidget(), QApplication::applicationName(),
+                       tr("Would you like to refresh the library now?"),
+                       UserDialogs::Icon::Question,
+                       [&session = m_session] { session.refreshLibrary(); });
     accept();
 }
 

@@ -27,7 +27,7 @@ private:
     void cancel();
     void placeControls();
 
-    SessionSettings& m_mainWindow;
+    SessionSettings& m_session;
     UserDialogs& m_dialogs;
     QPushButton* m_save = nullptr;
     QPushButton* m_cancel = nullptr;
