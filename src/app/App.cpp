@@ -44,7 +44,7 @@ App::App(Options options, QObject* parent)
       m_server(std::make_unique<HttpSession>(m_session, *m_http, std::move(options.clock))),
       m_library(std::make_unique<Library>()),
       m_player(std::make_unique<MediaPlayer>(playerOptions(options))),
-      m_progress(std::make_unique<TransferProgress>(*m_http)),
+      m_progress(std::make_unique<TransferProgress>(*m_http, m_time)),
       m_commands(std::make_unique<CommandRunner>()) {
     connect(m_commands.get(), &CommandRunner::statusTextChanged, &m_status, &StatusText::show);
     connect(m_commands.get(), &CommandRunner::passingStatusTextChanged, &m_status,

@@ -4,6 +4,7 @@
 #include "SessionSettings.h"
 #include "SessionState.h"
 #include "StatusText.h"
+#include "SystemTimeline.h"
 
 #include <QObject>
 #include <QWindow>
@@ -134,6 +135,7 @@ private:
     std::unique_ptr<ServerSession> m_server;
     std::unique_ptr<Library> m_library;
     std::unique_ptr<MediaPlayer> m_player;
+    SystemTimeline m_time;
     std::unique_ptr<TransferProgress> m_progress;
 #ifdef Q_OS_WIN
     std::unique_ptr<WindowsMediaControls> m_mediaControls;

@@ -13,13 +13,9 @@ QString oneDecimal(double value) {
 }
 } // namespace
 
-TransferProgress::TransferProgress(HttpClient& http, QObject* parent) : QObject(parent) {
-    m_delay.setSingleShot(true);
-    m_delay.setInterval(ShowAfter);
-    connect(&m_delay, &QTimer::timeout, this, &TransferProgress::show);
-    // The rate falls while nothing arrives, so it is shown afresh even without new bytes.
-    m_tick.setInterval(std::chrono::seconds(1));
-    connect(&m_tick, &QTimer::timeout, this, &TransferProgress::update);
+TransferProgress::TransferProgress(HttpClient& http, Timeline& time, QObject* parent)
+    : QObject(parent), m_time(time), m_delay(time.alarm([this] { show(); })),
+      m_tick(time.alarm([this] { update(); })) {
     connect(&http, &HttpClient::busyChanged, this, &TransferProgress::start);
     connect(&http, &HttpClient::transferProgress, this, &TransferProgress::onProgress);
     connect(&http, &HttpClient::replyReceived, this, &TransferProgress::onReading);
@@ -31,13 +27,13 @@ void TransferProgress::start(bool busy) {
     m_total = -1;
     m_samples.clear();
     if (busy) {
-        m_clock.start();
+        m_startedAt = m_time.now();
         m_samples.emplace_back(0, 0);
-        m_delay.start();
+        m_delay->start(ShowAfter, false);
         return;
     }
-    m_delay.stop();
-    m_tick.stop();
+    m_delay->stop();
+    m_tick->stop();
     if (m_shown) {
         m_shown = false;
         emit changed();
@@ -49,7 +45,7 @@ void TransferProgress::onProgress(qint64 received, qint64 total) {
         return;
     m_received = received;
     m_total = total;
-    const qint64 now = m_clock.elapsed();
+    const qint64 now = m_time.now() - m_startedAt;
     m_samples.emplace_back(now, received);
     while (m_samples.size() > 2 && m_samples[1].first <= now - RateWindowMs)
         m_samples.pop_front();
@@ -63,7 +59,8 @@ void TransferProgress::onReading() {
 
 void TransferProgress::show() {
     m_shown = m_phase != Phase::Idle;
-    m_tick.start();
+    // The rate falls while nothing arrives, so it is shown afresh even without new bytes.
+    m_tick->start(std::chrono::seconds(1), true);
     update();
 }
 
@@ -73,7 +70,7 @@ void TransferProgress::update() {
 }
 
 qint64 TransferProgress::bytesPerSecond() const {
-    const qint64 ms = m_clock.elapsed() - m_samples.front().first;
+    const qint64 ms = m_time.now() - m_startedAt - m_samples.front().first;
     const qint64 bytes = m_samples.back().second - m_samples.front().second;
     return ms > 0 ? bytes * 1000 / ms : 0;
 }

@@ -1,11 +1,12 @@
 #pragma once
 
-#include <QElapsedTimer>
+#include "Timeline.h"
+
 #include <QObject>
 #include <QString>
-#include <QTimer>
 
 #include <deque>
+#include <memory>
 
 class HttpClient;
 
@@ -18,7 +19,7 @@ class TransferProgress : public QObject {
 public:
     static constexpr std::chrono::milliseconds ShowAfter{500};
 
-    explicit TransferProgress(HttpClient& http, QObject* parent = nullptr);
+    TransferProgress(HttpClient& http, Timeline& time, QObject* parent = nullptr);
 
     bool isShown() const { return m_shown; }
     // "12.4 of 106 MB", "3.2 MB at 410 KB/s", "Reading..."
@@ -41,9 +42,10 @@ private:
     qint64 bytesPerSecond() const;
     void update();
 
-    QTimer m_delay;
-    QTimer m_tick;
-    QElapsedTimer m_clock;
+    Timeline& m_time;
+    std::unique_ptr<Timeline::Alarm> m_delay;
+    std::unique_ptr<Timeline::Alarm> m_tick;
+    qint64 m_startedAt = 0;
     Phase m_phase = Phase::Idle;
     bool m_shown = false;
     qint64 m_received = 0;
