@@ -139,8 +139,8 @@ void MainWindow::showTransferProgress() {
 
 void MainWindow::connectLibrary() {
     Library* library = &m_app.library();
-    connect(&m_app.status(), &StatusText::textChanged, m_ui.statusPanel1, &SpokenLabel::showText);
-    connect(library, &Library::artistCountTextChanged, m_ui.statusPanel2, &SpokenLabel::showText);
+    connect(&m_app.status(), &StatusText::textChanged, m_ui.statusText, &SpokenLabel::showText);
+    connect(library, &Library::artistCountTextChanged, m_ui.artistCount, &SpokenLabel::showText);
     connect(library, &Library::searchEnabledChanged, m_ui.searchButton, &QPushButton::setEnabled);
     connect(&m_app, &App::busyChanged, this, &MainWindow::setBusyPointer);
     m_ui.player->installEventFilter(this);
@@ -191,12 +191,12 @@ void MainWindow::connectPlayback() {
             connect(shortcut, &QShortcut::activated, this, action);
         }
     };
-    onEnter(m_ui.songs[0], [this] { addSelectedSongs(0); });
-    onEnter(m_ui.songs[1], [this] { addSelectedSongs(1); });
+    onEnter(m_ui.songs[Library::LibraryList], [this] { addSelectedSongs(Library::LibraryList); });
+    onEnter(m_ui.songs[Library::SearchList], [this] { addSelectedSongs(Library::SearchList); });
     onEnter(m_ui.playlist, [this] { playSelected(); });
     auto* find = new QShortcut(QKeySequence::Find, this);
     connect(find, &QShortcut::activated, this, [this] {
-        m_ui.tabBar->setCurrentIndex(1);
+        m_ui.tabBar->setCurrentIndex(Library::SearchList);
         m_ui.searchText->setFocus(Qt::ShortcutFocusReason);
         m_ui.searchText->selectAll();
     });

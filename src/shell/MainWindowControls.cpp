@@ -1,6 +1,7 @@
 #include "MainWindowControls.h"
 
 #include "ControlLayout.h"
+#include "Library.h"
 #include "PlayerControlBar.h"
 #include "PlaylistView.h"
 #include "SectionTabBar.h"
@@ -90,10 +91,10 @@ void MainWindowControls::create(QMainWindow& window) {
         page->setObjectName(QStringLiteral("SSTabPage%1").arg(i));
         pages[static_cast<std::size_t>(i)] = page;
     }
-    pages[1]->hide();
+    pages[Library::SearchList]->hide();
     tabBar->raise();
 
-    tree = named(new QTreeView(pages[0]), "tvMusic");
+    tree = named(new QTreeView(pages[Library::LibraryList]), "tvMusic");
     tree->setHeaderHidden(true);
     tree->setUniformRowHeights(true);
     tree->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -117,20 +118,21 @@ void MainWindowControls::create(QMainWindow& window) {
         songs[static_cast<std::size_t>(i)] = list;
         addSongs[static_cast<std::size_t>(i)] = add;
     }
-    songs[1]->setVisible(false);
+    songs[Library::SearchList]->setVisible(false);
 
-    searchFrame = named(new QGroupBox(tr("Basic Search"), pages[1]), "fraBasicSearch");
+    searchFrame =
+        named(new QGroupBox(tr("Basic Search"), pages[Library::SearchList]), "fraBasicSearch");
     searchText = named(new QLineEdit(searchFrame), "txtBasicSearch");
     searchButton = named(new QPushButton(tr("Search"), searchFrame), "cmdBasicSearch");
     searchButton->setEnabled(false);
     searchButton->setDefault(true);
 
-    statusPanel1 = named(new SpokenLabel(tr("Status"), &window), "StatusBarPanel1");
-    statusPanel2 = named(new SpokenLabel(tr("Artist count"), &window), "StatusBarPanel2");
+    statusText = named(new SpokenLabel(tr("Status"), &window), "StatusBarPanel1");
+    artistCount = named(new SpokenLabel(tr("Artist count"), &window), "StatusBarPanel2");
     window.statusBar()->setObjectName(QStringLiteral("StatusBar"));
     // The window's edges resize it; a grip would be one more object without a name or a role.
     window.statusBar()->setSizeGripEnabled(false);
-    window.statusBar()->addWidget(statusPanel1, 1);
+    window.statusBar()->addWidget(statusText, 1);
     // Beside the status texts, only while a request runs long enough to be worth watching.
     // Not a spoken label: it changes every second, and a screen reader reads the bar's value.
     transferText = named(new QLabel(&window), "lblTransfer");
@@ -144,16 +146,16 @@ void MainWindowControls::create(QMainWindow& window) {
         window.statusBar()->addPermanentWidget(widget);
         widget->hide();
     }
-    window.statusBar()->addPermanentWidget(statusPanel2);
+    window.statusBar()->addPermanentWidget(artistCount);
 
     QWidget::setTabOrder(player, playlist);
     QWidget::setTabOrder(playlist, deleteItem);
     QWidget::setTabOrder(deleteItem, clearPlaylist);
     QWidget::setTabOrder(clearPlaylist, tabBar);
     QWidget::setTabOrder(tabBar, tree);
-    QWidget::setTabOrder(tree, songs[0]);
-    QWidget::setTabOrder(songs[0], songs[1]);
-    QWidget::setTabOrder(songs[1], searchText);
+    QWidget::setTabOrder(tree, songs[Library::LibraryList]);
+    QWidget::setTabOrder(songs[Library::LibraryList], songs[Library::SearchList]);
+    QWidget::setTabOrder(songs[Library::SearchList], searchText);
     QWidget::setTabOrder(searchText, searchButton);
 }
 
@@ -176,22 +178,24 @@ void MainWindowControls::describe(QMainWindow& window) {
         {tree, QT_TR_NOOP("Library"),
          QT_TR_NOOP("Artists and their albums; choose one to list its songs, Ctrl+Enter adds "
                     "them all to the playlist")},
-        {songs[0], QT_TR_NOOP("Library songs"),
+        {songs[Library::LibraryList], QT_TR_NOOP("Library songs"),
          QT_TR_NOOP("Songs of the chosen artist or album; Enter adds the selected ones to the "
                     "playlist")},
-        {songs[1], QT_TR_NOOP("Search results"),
+        {songs[Library::SearchList], QT_TR_NOOP("Search results"),
          QT_TR_NOOP("Songs found; Enter adds the selected ones to the playlist")},
         {searchFrame, QT_TR_NOOP("Basic Search"), QT_TR_NOOP("Search for songs by text")},
         {searchText, QT_TR_NOOP("Search text"),
          QT_TR_NOOP("Text to look for in titles, artists and albums")},
         {searchButton, QT_TR_NOOP("Search"), QT_TR_NOOP("Searches the server for the text")},
-        {statusPanel1, nullptr, QT_TR_NOOP("What the program is doing")},
-        {statusPanel2, nullptr, QT_TR_NOOP("Number of artists in the library")},
+        {statusText, nullptr, QT_TR_NOOP("What the program is doing")},
+        {artistCount, nullptr, QT_TR_NOOP("Number of artists in the library")},
         {client, QT_TR_NOOP("Player and library"),
          QT_TR_NOOP("The player, the playlist and the library")},
         {tabs, QT_TR_NOOP("Pages"), QT_TR_NOOP("The library or the search, as chosen above")},
-        {pages[0], QT_TR_NOOP("Library page"), QT_TR_NOOP("The catalogue and its songs")},
-        {pages[1], QT_TR_NOOP("Search page"), QT_TR_NOOP("Search and its results")},
+        {pages[Library::LibraryList], QT_TR_NOOP("Library page"),
+         QT_TR_NOOP("The catalogue and its songs")},
+        {pages[Library::SearchList], QT_TR_NOOP("Search page"),
+         QT_TR_NOOP("Search and its results")},
         {window.statusBar(), QT_TR_NOOP("Status bar"), QT_TR_NOOP("What the program is doing")},
         {transferText, QT_TR_NOOP("Transfer"), QT_TR_NOOP("How much of the reply has arrived")},
         {transferBar, QT_TR_NOOP("Transfer progress"),
@@ -263,8 +267,8 @@ void MainWindowControls::place(const ControlLayout& l, double tpp) {
     clearPlaylist->setGeometry(clearPlaylistAt);
     tabs->setGeometry(tabsAt);
     tree->setGeometry(inTabs(l.tree));
-    songs[0]->setGeometry(inTabs(l.songs[0]));
-    songs[1]->setGeometry(inTabs(l.songs[1]));
+    songs[Library::LibraryList]->setGeometry(inTabs(l.songs[Library::LibraryList]));
+    songs[Library::SearchList]->setGeometry(inTabs(l.songs[Library::SearchList]));
     searchFrame->setGeometry(searchFrameAt);
     searchText->setGeometry(searchTextAt);
     searchButton->setGeometry(searchButtonAt);

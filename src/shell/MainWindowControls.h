@@ -37,6 +37,7 @@ struct MainWindowControls {
     QPushButton* clearPlaylist = nullptr;
     QWidget* tabs = nullptr;
     SectionTabBar* tabBar = nullptr;
+    // By song list: Library::LibraryList, Library::SearchList.
     std::array<QFrame*, 2> pages{};
     QTreeView* tree = nullptr;
     std::array<QListView*, 2> songs{};
@@ -46,8 +47,8 @@ struct MainWindowControls {
     QGroupBox* searchFrame = nullptr;
     QLineEdit* searchText = nullptr;
     QPushButton* searchButton = nullptr;
-    SpokenLabel* statusPanel1 = nullptr;
-    SpokenLabel* statusPanel2 = nullptr;
+    SpokenLabel* statusText = nullptr;  // the status bar's first panel
+    SpokenLabel* artistCount = nullptr; // and its second
     QLabel* transferText = nullptr;
     QProgressBar* transferBar = nullptr;
     QLabel* cancelHint = nullptr;
