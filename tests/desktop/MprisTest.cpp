@@ -243,27 +243,6 @@ TEST_F(Desktop, TrackIdsAreNeverReused) {
     EXPECT_EQ(seen.size(), 9);
 }
 
-// The bus drives the player while a refresh waits for the server, as the window's transport does.
-TEST_F(Desktop, TheBusDrivesThePlayerWhileARefreshWaits) {
-    addSong(1);
-    addSong(2);
-    mpris->call("Play");
-    ASSERT_TRUE(eventually([&] { return mpris->property("PlaybackStatus") == "Playing"; }));
-    server->setFault(SonaricTestServer::Fault::Delay, "artists", 600000);
-    app->http().setStallTimeout(std::chrono::minutes(10));
-    app->refreshLibrary();
-    ASSERT_TRUE(eventually([&] { return !server.requestsOf("artists").empty(); }));
-    mpris->call("Pause");
-    EXPECT_TRUE(eventually([&] { return engine().isPaused(); }));
-    mpris->setProperty("Volume", 0.25);
-    EXPECT_TRUE(eventually([&] { return engine().volume() == 25; }));
-    mpris->call("Next");
-    EXPECT_TRUE(eventually([&] { return mpris->metadata().value("xesam:title") == "Noon"; }));
-    EXPECT_TRUE(app->isBusy());
-    app->cancel();
-    EXPECT_EQ(app->status().text(), "Cancelled");
-}
-
 TEST_F(Desktop, AnUnknownLengthIsLeftOut) {
     // The stream is slow to start: its song is current before its length is known.
     server->setFault(SonaricTestServer::Fault::Delay, "stream", 1500);
