@@ -7,7 +7,9 @@
 #include "SystemTimeline.h"
 
 #include <QObject>
+#ifdef Q_OS_WIN
 #include <QWindow>
+#endif
 #ifdef SONARIC_DESKTOP_BUS
 #include <QDBusConnection>
 #endif

@@ -13,7 +13,7 @@ class Settings : public ClientFixture {
 protected:
     std::unique_ptr<::SettingsDialog> dialog;
 
-    void SetUp() override { makeWindow(); }
+    void SetUp() override { makeApp(); }
     void TearDown() override {
         dialog.reset();
         ClientFixture::TearDown();
@@ -192,6 +192,7 @@ TEST_F(Settings, AFailedWriteIsShownAndKeepsEverything) {
 
 // The window is there first, so the sign-in that follows Save has its Escape and close box.
 TEST_F(Settings, FirstStartOpensItOverTheWindowAndSaveYesSignsIn) {
+    makeWindow();
     dialogs.answerYes = true;
     dialogs.onSettings = [&](QWidget* parent, SessionSettings& settings) {
         EXPECT_TRUE(parent == window.get() && parent->isVisible());

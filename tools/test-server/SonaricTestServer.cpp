@@ -315,17 +315,17 @@ void SonaricTestServer::sendPaced(httplib::Response& response, std::string body,
 
 namespace {
 
-// A reply made of texts each repeated so many times, written as the client takes it: a shape of
-// any size without holding it.
-void streamShape(httplib::Response& response,
+// A reply made of texts each repeated so many times, written as the client takes it (and as
+// `pace` lets it, given what has been sent): a shape of any size without holding it.
+void streamShape(httplib::Response& response, std::function<bool(std::size_t sent)> pace,
                  std::vector<std::pair<std::string, std::size_t>> segments) {
     struct Position {
-        std::size_t segment = 0, repeat = 0;
+        std::size_t segment = 0, repeat = 0, sent = 0;
     };
     auto at = std::make_shared<Position>();
     auto shared = std::make_shared<decltype(segments)>(std::move(segments));
     response.set_chunked_content_provider(
-        XmlType, [at, shared](std::size_t, httplib::DataSink& sink) {
+        XmlType, [at, shared, pace](std::size_t, httplib::DataSink& sink) {
             std::string batch;
             while (batch.size() < 65536 && at->segment < shared->size()) {
                 const auto& [text, times] = (*shared)[at->segment];
@@ -341,7 +341,8 @@ void streamShape(httplib::Response& response,
                 sink.done();
                 return true;
             }
-            return sink.write(batch.data(), batch.size());
+            at->sent += batch.size();
+            return pace(at->sent) && sink.write(batch.data(), batch.size());
         });
 }
 
@@ -467,43 +468,56 @@ bool SonaricTestServer::applyFault(const FaultSetting& setting, const std::strin
     case Fault::HugeTitle:
     case Fault::ManyRecords: {
         std::size_t count = 0;
+        std::size_t rate = 0;
         {
             std::lock_guard lock(m_mutex);
             count = m_shapeCount;
+            rate = m_rate;
         }
         const std::string prolog = Prolog;
+        std::function<bool(std::size_t)> pace = [](std::size_t) { return true; };
+        if (rate > 0)
+            pace = [this, rate, start = std::chrono::steady_clock::now()](std::size_t sent) {
+                return sleepUntil(start + std::chrono::microseconds(static_cast<std::int64_t>(
+                                              static_cast<double>(sent) * 1e6 / rate)));
+            };
         switch (setting.fault) {
         case Fault::DocumentType:
-            streamShape(response, {{prolog + "<!DOCTYPE root [<!ATTLIST a v CDATA \"", 1},
-                                   {std::string(1 << 20, 'A'), 1},
-                                   {"\">]>\n<root>", 1},
-                                   {"<a/>", count},
-                                   {"</root>\n", 1}});
+            streamShape(response, pace,
+                        {{prolog + "<!DOCTYPE root [<!ATTLIST a v CDATA \"", 1},
+                         {std::string(1 << 20, 'A'), 1},
+                         {"\">]>\n<root>", 1},
+                         {"<a/>", count},
+                         {"</root>\n", 1}});
             break;
         case Fault::ManyFields:
-            streamShape(response, {{prolog + "<root><song id=\"1\"><title>t</title>", 1},
-                                   {"<a/>", count},
-                                   {"</song></root>\n", 1}});
+            streamShape(response, pace,
+                        {{prolog + "<root><song id=\"1\"><title>t</title>", 1},
+                         {"<a/>", count},
+                         {"</song></root>\n", 1}});
             break;
         case Fault::DeepNesting:
             streamShape(
-                response,
+                response, pace,
                 {{prolog + "<root>", 1}, {"<a>", count}, {"</a>", count}, {"</root>\n", 1}});
             break;
         case Fault::HugeErrorText:
-            streamShape(response, {{prolog + "<root><error code=\"500\">", 1},
-                                   {std::string(1024, 'x'), count / 1024},
-                                   {"x", count % 1024},
-                                   {"</error></root>\n", 1}});
+            streamShape(response, pace,
+                        {{prolog + "<root><error code=\"500\">", 1},
+                         {std::string(1024, 'x'), count / 1024},
+                         {"x", count % 1024},
+                         {"</error></root>\n", 1}});
             break;
         case Fault::HugeTitle:
-            streamShape(response, {{prolog + "<root><song id=\"1\"><title>", 1},
-                                   {std::string(1024, 'x'), count / 1024},
-                                   {"x", count % 1024},
-                                   {"</title><artist>a</artist></song></root>\n", 1}});
+            streamShape(response, pace,
+                        {{prolog + "<root><song id=\"1\"><title>", 1},
+                         {std::string(1024, 'x'), count / 1024},
+                         {"x", count % 1024},
+                         {"</title><artist>a</artist></song></root>\n", 1}});
             break;
         default:
-            streamShape(response, {{prolog + "<root>", 1}, {"<a/>", count}, {"</root>\n", 1}});
+            streamShape(response, pace,
+                        {{prolog + "<root>", 1}, {"<a/>", count}, {"</root>\n", 1}});
             break;
         }
         return true;
