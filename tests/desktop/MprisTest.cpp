@@ -82,8 +82,7 @@ protected:
     }
 };
 
-// Next, Previous, Play, Pause and Stop are driven through the bus by the transport table; here
-// the rest: the player's names, asking for the window, what the bus says of the song (never the
+// The player's names, asking for the window, what the bus says of the song (never the
 // session token), volume and seeking. No notification service is on this bus: playback goes on
 // without one.
 TEST_F(Desktop, TheBusNamesRaisesAndDrivesTheRealPlayer) {
@@ -110,6 +109,26 @@ TEST_F(Desktop, TheBusNamesRaisesAndDrivesTheRealPlayer) {
     EXPECT_EQ(metadata.value("xesam:title").toString(), "Dawn");
     EXPECT_EQ(metadata.value("xesam:artist").toStringList(), QStringList{"The Quiet Ones"});
     EXPECT_EQ(metadata.value("xesam:album").toString(), "Morning Light");
+    // Each command reaches the player, and what the bus says follows it (the rules themselves are
+    // the player's tests').
+    const struct {
+        const char *method, *status, *title;
+    } steps[] = {{"Pause", "Paused", "Dawn"},
+                 {"Next", "Playing", "Noon"},
+                 {"Previous", "Playing", "Dawn"},
+                 {"Stop", "Stopped", "Dawn"},
+                 {"PlayPause", "Playing", "Dawn"}};
+    for (const auto& step : steps) {
+        mpris->call(step.method);
+        EXPECT_TRUE(eventually([&] {
+            return mpris->property("PlaybackStatus") == step.status &&
+                   mpris->lastAnnounced("PlaybackStatus") == step.status &&
+                   mpris->metadata().value("xesam:title") == step.title &&
+                   mpris->lastAnnounced("Metadata").toMap().value("xesam:title") == step.title;
+        })) << step.method;
+        EXPECT_EQ(mpris->property("CanGoPrevious").toBool(), QByteArray(step.title) == "Noon");
+        EXPECT_TRUE(mpris->property("CanGoNext").toBool());
+    }
     ASSERT_TRUE(eventually([&] { return mpris->property("CanSeek").toBool(); }));
     EXPECT_TRUE(mpris->lastAnnounced("CanSeek").toBool());
     EXPECT_GT(mpris->metadata().value("mpris:length").toLongLong(), 3'000'000);

@@ -4,7 +4,6 @@
 
 namespace {
 
-using Fault = SonaricTestServer::Fault;
 constexpr int PlaybackWait = 5000;
 
 class Playlist : public ClientFixture {
@@ -166,34 +165,6 @@ TEST_F(Playlist, DeletingKeepsBothHalvesInStepAndWalksTheSelection) {
     EXPECT_TRUE(titles().isEmpty());
     EXPECT_EQ(selectedLine(), -1);
     expectInStep();
-}
-
-TEST_F(Playlist, AStreamThatCannotBePlayedIsSkippedWithANote) {
-    addAll({1, 2});
-    server->setFault(Fault::NotFound, "stream", 0, 1);
-    QSignalSpy started(&engine(), &MpvPlayer::playbackStarted);
-    playlist().jumpTo(0);
-    ASSERT_TRUE(waitForPlayback(started));
-    EXPECT_EQ(engine().playlistPos(), 1);
-    EXPECT_EQ(status(), "Could not play \"Dawn\"");
-    EXPECT_EQ(nowPlaying().value(0), "Noon");
-    EXPECT_TRUE(dialogs.shown.empty());
-}
-
-TEST_F(Playlist, ADroppedConnectionResumesWhereItStopped) {
-    addAll({1});
-    server->clearRequests();
-    server->setFault(Fault::CloseMidReply, "stream", 0, 1);
-    QSignalSpy ended(&engine(), &MpvPlayer::entryEnded);
-    double furthest = 0;
-    QObject::connect(&engine(), &MpvPlayer::positionChanged, window.get(),
-                     [&](double s) { furthest = std::max(furthest, s); });
-    playlist().jumpTo(0);
-    ASSERT_TRUE(ended.wait(10000));
-    EXPECT_EQ(ended.first().at(1).value<MpvPlayer::EndReason>(), MpvPlayer::EndReason::Finished);
-    // The tone lasts 4 s; without the resume it would end at the 2 s where the connection broke.
-    EXPECT_GT(furthest, 3.0);
-    EXPECT_GE(server.requestsOf("stream").size(), 2u);
 }
 
 } // namespace

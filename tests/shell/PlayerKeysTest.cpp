@@ -304,6 +304,10 @@ TEST_F(PlayerKeys, TheTransportStaysLiveWhileACommandRuns) {
     EXPECT_TRUE(eventually([&] { return !engine().isPaused(); }));
     QTest::mouseClick(bar->findChild<QToolButton*>("playerNext"), Qt::LeftButton);
     EXPECT_TRUE(eventually([&] { return player().currentIndex() == 2; }));
+    QTest::mouseClick(bar->findChild<QToolButton*>("playerPrevious"), Qt::LeftButton);
+    EXPECT_TRUE(eventually([&] { return player().currentIndex() == 1; }));
+    QTest::mouseClick(bar->findChild<QToolButton*>("playerStop"), Qt::LeftButton);
+    EXPECT_TRUE(eventually([&] { return engine().isIdle(); }));
     auto* volume = bar->findChild<QSlider*>("playerVolume");
     volume->setFocus();
     press(volume, Qt::Key_End);
