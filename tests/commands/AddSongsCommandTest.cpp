@@ -105,13 +105,7 @@ TEST_F(AddSongs, ANodesTracksAreListedThenAdded) {
 // A batch on scripted calls, answered by the test in whatever order and however it likes.
 class Batch : public ::testing::Test {
 protected:
-    SessionState state = [] {
-        SessionState s;
-        s.servername = "http://server";
-        s.username = "demo";
-        s.authToken = "first";
-        return s;
-    }();
+    SessionState state = scriptedState("first");
     ScriptedSession session{state};
     MediaPlayer player{[] {
         MpvPlayer::Options options;

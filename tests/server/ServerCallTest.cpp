@@ -22,13 +22,7 @@ QString action(const ScriptedCall& call) {
 
 class ServerCalls : public ::testing::Test {
 protected:
-    SessionState state = [] {
-        SessionState s;
-        s.authToken = "old";
-        s.servername = "http://server";
-        s.username = "demo";
-        return s;
-    }();
+    SessionState state = scriptedState("old");
     ScriptedSession session{state};
     int read = 0;
 

@@ -2,6 +2,7 @@
 
 #include "ReplyReading.h"
 #include "ServerSession.h"
+#include "SessionState.h"
 
 #include <QByteArray>
 #include <QCoreApplication>
@@ -59,6 +60,15 @@ private:
     QUrl m_url;
     Reader m_read;
 };
+
+// A session signed in as "demo" to the server the scripted calls stand for.
+inline SessionState scriptedState(const QString& token) {
+    SessionState state;
+    state.servername = QStringLiteral("http://server");
+    state.username = QStringLiteral("demo");
+    state.authToken = token;
+    return state;
+}
 
 // The session's calls, made and kept for the test to answer; a call the command drops leaves the
 // list.
