@@ -292,6 +292,17 @@ bool SonaricTestServer::sleepUntil(std::chrono::steady_clock::time_point when) {
     return !m_stopping.wait_until(lock, when, [this] { return m_stopped; });
 }
 
+namespace {
+
+// When the bytes sent so far are due, at `rate` bytes a second from `start`.
+std::chrono::steady_clock::time_point dueAt(std::chrono::steady_clock::time_point start,
+                                            std::size_t bytes, std::size_t rate) {
+    return start + std::chrono::microseconds(static_cast<std::int64_t>(
+                       static_cast<double>(bytes) * 1e6 / static_cast<double>(rate)));
+}
+
+} // namespace
+
 // Slices of about a hundredth of a second each, every one sent when the rate allows it.
 void SonaricTestServer::sendPaced(httplib::Response& response, std::string body, std::size_t rate) {
     struct Pace {
@@ -306,10 +317,8 @@ void SonaricTestServer::sendPaced(httplib::Response& response, std::string body,
             if (!pace->start)
                 pace->start = std::chrono::steady_clock::now();
             const std::size_t slice = std::min(length, std::max<std::size_t>(rate / 100, 1024));
-            const auto due =
-                *pace->start + std::chrono::microseconds(static_cast<std::int64_t>(
-                                   (offset + slice) * 1e6 / static_cast<double>(rate)));
-            return sleepUntil(due) && sink.write(pace->body.data() + offset, slice);
+            return sleepUntil(dueAt(*pace->start, offset + slice, rate)) &&
+                   sink.write(pace->body.data() + offset, slice);
         });
 }
 
@@ -478,8 +487,7 @@ bool SonaricTestServer::applyFault(const FaultSetting& setting, const std::strin
         std::function<bool(std::size_t)> pace = [](std::size_t) { return true; };
         if (rate > 0)
             pace = [this, rate, start = std::chrono::steady_clock::now()](std::size_t sent) {
-                return sleepUntil(start + std::chrono::microseconds(static_cast<std::int64_t>(
-                                              static_cast<double>(sent) * 1e6 / rate)));
+                return sleepUntil(dueAt(start, sent, rate));
             };
         switch (setting.fault) {
         case Fault::DocumentType:
