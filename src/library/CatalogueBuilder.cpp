@@ -5,7 +5,7 @@
 CatalogueBuilder::CatalogueBuilder() {
     // "Various" (id 0, no count) is always there, first.
     m_contents.text = "0Various";
-    m_contents.artists.push_back({0, 1, 1, 7});
+    m_contents.artists.push_back({0, 1, 1, 7, 7});
     m_artistIds.insert(0);
 }
 
@@ -34,6 +34,7 @@ CatalogueModel::Node CatalogueBuilder::makeNode(std::string& text, std::string_v
     node.idSize = static_cast<std::uint32_t>(id.size());
     text.append(id);
     node.textAt = static_cast<std::uint32_t>(text.size());
+    node.nameSize = static_cast<std::uint32_t>(name.size());
     text.append(name).append(" (").append(count).append(")");
     node.textSize = static_cast<std::uint32_t>(text.size()) - node.textAt;
     return node;

@@ -142,6 +142,14 @@ void MainWindow::connectLibrary() {
     connect(&m_app.status(), &StatusText::textChanged, m_ui.statusText, &SpokenLabel::showText);
     connect(library, &Library::artistCountTextChanged, m_ui.artistCount, &SpokenLabel::showText);
     connect(library, &Library::searchEnabledChanged, m_ui.searchButton, &QPushButton::setEnabled);
+    connect(m_ui.libraryFilter, &QLineEdit::textChanged, library->catalogue(),
+            &CatalogueModel::setFilter);
+    // What the filter found inside an artist shows at once.
+    connect(library->catalogue(), &CatalogueModel::filterApplied, m_ui.tree, [this, library] {
+        const CatalogueModel* catalogue = library->catalogue();
+        for (const int row : catalogue->rowsToExpand())
+            m_ui.tree->expand(catalogue->index(row, 0));
+    });
     connect(&m_app, &App::busyChanged, this, &MainWindow::setBusyPointer);
     m_ui.player->installEventFilter(this);
     connect(&m_app, &App::raiseRequested, this, &MainWindow::bringToFront);
@@ -200,6 +208,15 @@ void MainWindow::connectPlayback() {
         m_ui.searchText->setFocus(Qt::ShortcutFocusReason);
         m_ui.searchText->selectAll();
     });
+    auto* filter = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_L), this);
+    connect(filter, &QShortcut::activated, this, [this] {
+        m_ui.tabBar->setCurrentIndex(Library::LibraryList);
+        m_ui.libraryFilter->setFocus(Qt::ShortcutFocusReason);
+        m_ui.libraryFilter->selectAll();
+    });
+    auto* emptyFilter = new QShortcut(QKeySequence(Qt::Key_Escape), m_ui.libraryFilter);
+    emptyFilter->setContext(Qt::WidgetShortcut);
+    connect(emptyFilter, &QShortcut::activated, m_ui.libraryFilter, &QLineEdit::clear);
     // Beside the menu item, which itself has no shortcut.
     auto* refresh = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_R), this);
     connect(refresh, &QShortcut::activated, &m_app, &App::refreshLibrary);

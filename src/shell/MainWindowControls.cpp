@@ -94,6 +94,9 @@ void MainWindowControls::create(QMainWindow& window) {
     pages[Library::SearchList]->hide();
     tabBar->raise();
 
+    libraryFilter = named(new QLineEdit(pages[Library::LibraryList]), "txtLibraryFilter");
+    libraryFilter->setClearButtonEnabled(true);
+    libraryFilter->setPlaceholderText(tr("Filter artists and albums (Ctrl+L)"));
     tree = named(new QTreeView(pages[Library::LibraryList]), "tvMusic");
     tree->setHeaderHidden(true);
     tree->setUniformRowHeights(true);
@@ -152,7 +155,8 @@ void MainWindowControls::create(QMainWindow& window) {
     QWidget::setTabOrder(playlist, deleteItem);
     QWidget::setTabOrder(deleteItem, clearPlaylist);
     QWidget::setTabOrder(clearPlaylist, tabBar);
-    QWidget::setTabOrder(tabBar, tree);
+    QWidget::setTabOrder(tabBar, libraryFilter);
+    QWidget::setTabOrder(libraryFilter, tree);
     QWidget::setTabOrder(tree, songs[Library::LibraryList]);
     QWidget::setTabOrder(songs[Library::LibraryList], songs[Library::SearchList]);
     QWidget::setTabOrder(songs[Library::SearchList], searchText);
@@ -175,6 +179,9 @@ void MainWindowControls::describe(QMainWindow& window) {
          QT_TR_NOOP("Removes the selected song from the playlist")},
         {clearPlaylist, QT_TR_NOOP("Clear Playlist"), QT_TR_NOOP("Empties the playlist")},
         {tabBar, QT_TR_NOOP("Library and search"), QT_TR_NOOP("Chooses the page below")},
+        {libraryFilter, QT_TR_NOOP("Filter artists and albums"),
+         QT_TR_NOOP("Shows only the artists and albums whose names contain this text; Escape "
+                    "empties it")},
         {tree, QT_TR_NOOP("Library"),
          QT_TR_NOOP("Artists and their albums; choose one to list its songs, Ctrl+Enter adds "
                     "them all to the playlist")},
@@ -266,7 +273,12 @@ void MainWindowControls::place(const ControlLayout& l, double tpp) {
     deleteItem->setGeometry(deleteItemAt);
     clearPlaylist->setGeometry(clearPlaylistAt);
     tabs->setGeometry(tabsAt);
-    tree->setGeometry(inTabs(l.tree));
+    // The filter takes the top of the tree's place.
+    QRect treeAt = inTabs(l.tree);
+    libraryFilter->setGeometry(treeAt.left(), treeAt.top(), treeAt.width(),
+                               libraryFilter->sizeHint().height());
+    treeAt.setTop(libraryFilter->geometry().bottom() + 1 + px(60));
+    tree->setGeometry(treeAt);
     songs[Library::LibraryList]->setGeometry(inTabs(l.songs[Library::LibraryList]));
     songs[Library::SearchList]->setGeometry(inTabs(l.songs[Library::SearchList]));
     searchFrame->setGeometry(searchFrameAt);

@@ -39,6 +39,7 @@ struct MainWindowControls {
     SectionTabBar* tabBar = nullptr;
     // By song list: Library::LibraryList, Library::SearchList.
     std::array<QFrame*, 2> pages{};
+    QLineEdit* libraryFilter = nullptr; // above the tree
     QTreeView* tree = nullptr;
     std::array<QListView*, 2> songs{};
     // Their context menus' "Add to Playlist": the selected songs, the current node's tracks.

@@ -2,6 +2,7 @@
 #include "ClientFixture.h"
 #include "SonaricVersion.h"
 
+#include <QTabBar>
 #include <QTreeView>
 
 namespace {
@@ -72,17 +73,61 @@ TEST_F(Library, RefreshSignsInShowsEachStepAndBuildsTheTree) {
     EXPECT_EQ(artistCount(), "1 artists");
 }
 
-TEST_F(Library, TrackListsFollowTheNodeKey) {
+// The filter shows the artists and albums whose name has the text, case and accents aside, an
+// album under its artist, opened; it asks the server nothing, keeps each node's key, and outlives
+// a refresh. Ctrl+L goes to it, Escape empties it.
+TEST_F(Library, TheFilterShowsTheNamesThatHaveItsTextAndKeepsTheirKeys) {
     openLibrary(true);
-    QTreeView* view = control<QTreeView>("tvMusic");
-    const QModelIndex quiet = library().catalogue()->index(1, 0);
-    view->expand(quiet);
-    const QModelIndex album = library().catalogue()->index(0, 0, quiet);
+    ASSERT_TRUE(activate());
+    auto* filter = control<QLineEdit>("txtLibraryFilter");
+    auto* view = control<QTreeView>("tvMusic");
+    EXPECT_EQ(filter->accessibleName(), "Filter artists and albums");
+    control<QTabBar>("SSTabBar")->setCurrentIndex(1);
+    QTest::keyClick(window.get(), Qt::Key_L, Qt::ControlModifier);
+    EXPECT_TRUE(filter->hasFocus());
+    EXPECT_EQ(control<QTabBar>("SSTabBar")->currentIndex(), 0);
+    server->clearRequests();
+    const QStringList cafe = {QStringLiteral("artist4=Café Żółw & Ωμέγα Sound (2)"),
+                              QStringLiteral("  album13=Ünïcödé Nights (2)")};
+    const struct {
+        QString text;
+        QStringList shown;
+        bool opened;
+    } cases[] = {
+        {"UNICODE", cafe, true},
+        {"cafe zo", cafe, false},
+        {QStringLiteral("ΩΜΕΓΑ"), cafe, false},
+        // Counts are no part of a name.
+        {"3", {"artist40000=High Id Orchestra (2)", "  album70000=Beyond 32767 (2)"}, true},
+        {"light", {"artist1=The Quiet Ones (3)", "  album10=Morning Light (3)"}, true},
+    };
+    for (const auto& c : cases) {
+        filter->clear();
+        // Typed where QTest can type it.
+        c.text == c.text.toLatin1() ? QTest::keyClicks(filter, c.text) : filter->insert(c.text);
+        EXPECT_TRUE(eventually([&] { return treeTexts() == c.shown; }))
+            << c.text.toStdString() << ": " << treeTexts().join('|').toStdString();
+        EXPECT_EQ(view->isExpanded(view->model()->index(0, 0)), c.opened) << c.text.toStdString();
+    }
+    EXPECT_TRUE(server->requests().empty());
+    EXPECT_EQ(artistCount(), "7 artists");
+    const QModelIndex album = view->model()->index(0, 0, view->model()->index(0, 0));
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(album).center());
     settle();
     EXPECT_EQ(songs(0), (QStringList{"Dawn#1", "Noon#2", "Dusk#3"}));
-    EXPECT_EQ(control<QListView>("lstSongs0")->model()->rowCount(), 3);
     EXPECT_EQ(filterOf("album_songs"), "10");
+
+    refresh();
+    EXPECT_TRUE(eventually([&] { return treeTexts().size() == 2; }));
+    EXPECT_EQ(treeTexts(), cases[4].shown);
+    filter->setFocus();
+    QTest::keyClick(filter, Qt::Key_Escape);
+    EXPECT_TRUE(filter->text().isEmpty());
+    EXPECT_EQ(treeTexts().size(), 16);
+}
+
+TEST_F(Library, TrackListsFollowTheNodeKey) {
+    openLibrary(true);
     showTracks("album70000");
     EXPECT_EQ(songs(0), (QStringList{"High Note#40001", "Higher Note#40002"}));
     showTracks("artist0");
