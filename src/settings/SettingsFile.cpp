@@ -1,23 +1,11 @@
 #include "SettingsFile.h"
 
+#include "LocalFile.h"
 #include "SonaricVersion.h"
 #include "XmlDocument.h"
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
-#include <QScopeGuard>
-
-#ifdef Q_OS_UNIX
-#include <cerrno>
-#include <csignal>
-#include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
 
 namespace {
 
@@ -92,50 +80,8 @@ bool SettingsFile::toBool(const QString& text) {
     return isNumber && number != 0.0;
 }
 
-// Only a regular file of at most MaximumBytes is a settings file. Whatever else stands at its
-// path (a device, a FIFO, a folder, a file grown huge) is none: it is neither waited on nor read
-// without end. The kind and size are those of the file opened, not of a name looked up before.
 std::optional<QByteArray> SettingsFile::readBytes(const QString& path, QString* problem) {
-    auto none = [problem](const QString& why) {
-        if (problem)
-            *problem = why;
-        return std::nullopt;
-    };
-    const QString notAFile = tr("It is not a regular file.");
-    const QString tooLarge = tr("It is larger than %1 MB.").arg(MaximumBytes / (1024 * 1024));
-    QFile file;
-#ifdef Q_OS_UNIX
-    const int descriptor =
-        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (descriptor < 0)
-        return none(errno == ENOENT ? QString() : QString::fromLocal8Bit(std::strerror(errno)));
-    auto closeDescriptor = qScopeGuard([descriptor] { ::close(descriptor); });
-    struct stat info {};
-    if (::fstat(descriptor, &info) != 0 || !S_ISREG(info.st_mode))
-        return none(notAFile);
-    if (info.st_size > MaximumBytes)
-        return none(tooLarge);
-    if (!file.open(descriptor, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
-        return none(file.errorString());
-    closeDescriptor.dismiss();
-#else
-    file.setFileName(path);
-    const QFileInfo info(path);
-    if (!info.exists() && !info.isSymLink())
-        return none(QString());
-    if (!info.isFile())
-        return none(notAFile);
-    if (!file.open(QIODevice::ReadOnly))
-        return none(file.errorString());
-    if (file.isSequential())
-        return none(notAFile);
-    if (file.size() > MaximumBytes)
-        return none(tooLarge);
-#endif
-    QByteArray bytes = file.read(MaximumBytes + 1);
-    if (bytes.size() > MaximumBytes)
-        return none(tooLarge);
-    return bytes;
+    return LocalFile::read(path, MaximumBytes, problem);
 }
 
 std::optional<StoredSettings> SettingsFile::read(const QString& path, QString* problem) {
@@ -180,38 +126,6 @@ QByteArray SettingsFile::serialize(const StoredSettings& settings) {
 }
 
 std::optional<QString> SettingsFile::write(const StoredSettings& settings, const QString& path) {
-#ifdef Q_OS_UNIX
-    // Past a file size limit (ulimit -f) the system would end the whole program, session and
-    // playlist with it. Ignored, the write fails and is reported like a full disk. A handler
-    // someone else set is left in place.
-    struct sigaction current {};
-    if (::sigaction(SIGXFSZ, nullptr, &current) == 0 && current.sa_handler == SIG_DFL)
-        std::signal(SIGXFSZ, SIG_IGN);
-#endif
-    const QString folder = QFileInfo(path).absolutePath();
-    if (!QDir().mkpath(folder))
-        return tr("The folder %1 could not be created.").arg(QDir::toNativeSeparators(folder));
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return file.errorString();
     // The digest signs in as well as the password would: keep it from other users.
-    if (!file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner))
-        return tr("The permissions of %1 could not be restricted.")
-            .arg(QDir::toNativeSeparators(path));
-    const QByteArray bytes = serialize(settings);
-    if (file.write(bytes) != bytes.size())
-        return file.errorString();
-    // Qt counts a short write (file size limit, full disk) as a success, and would then commit
-    // a truncated file over the good one: check what really reached the file first.
-    const qint64 written = file.size();
-    if (written != bytes.size()) {
-        file.cancelWriting();
-        return tr("Only %1 of %2 bytes of %3 could be written.")
-            .arg(written)
-            .arg(bytes.size())
-            .arg(QDir::toNativeSeparators(path));
-    }
-    if (!file.commit())
-        return file.errorString();
-    return std::nullopt;
+    return LocalFile::write(serialize(settings), path, LocalFile::Access::OwnerOnly);
 }
