@@ -7,6 +7,7 @@
 #include "HttpSession.h"
 #include "Library.h"
 #include "MediaPlayer.h"
+#include "PlaylistKeeper.h"
 #include "RefreshLibraryCommand.h"
 #include "SettingsFile.h"
 #include "SonaricVersion.h"
@@ -64,6 +65,13 @@ App::App(Options options, QObject* parent)
     connect(m_commands.get(), &CommandRunner::failureReported, this, &App::failureReported);
     connect(m_commands.get(), &CommandRunner::ended, this, &App::commandEnded);
 
+    m_playlists = std::make_unique<PlaylistKeeper>(*m_server, *m_player, *m_commands,
+                                                   SettingsFile::folderPath() + QLatin1Char('/') +
+                                                       PlaylistKeeper::rememberedFileName());
+    connect(m_playlists.get(), &PlaylistKeeper::rememberingChanged, this,
+            &App::rememberPlaylistChanged);
+    connect(m_playlists.get(), &PlaylistKeeper::rememberFailed, &m_status, &StatusText::show);
+
 #ifdef Q_OS_WIN
     m_mediaControls = std::make_unique<WindowsMediaControls>(*m_player);
 #endif
@@ -95,6 +103,7 @@ QString App::title() {
 }
 
 bool App::loadSettings() {
+    m_playlists->loadRemembered();
     const std::optional<StoredSettings> stored = SettingsFile::read();
     if (!stored)
         return false;
@@ -110,7 +119,37 @@ bool App::loadSettings() {
 }
 
 void App::refreshLibrary() {
-    m_commands->run(std::make_unique<RefreshLibraryCommand>(*m_server, *m_library));
+    auto refresh = std::make_unique<RefreshLibraryCommand>(*m_server, *m_library);
+    // Once the refresh has ended: the runner takes one command at a time.
+    connect(refresh.get(), &Command::finished, this, [this] {
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                if (const std::optional<QString> failure = m_playlists->restoreRemembered())
+                    emit failureReported(*failure);
+            },
+            Qt::QueuedConnection);
+    });
+    m_commands->run(std::move(refresh));
+}
+
+void App::savePlaylist(const QString& path) {
+    if (const std::optional<QString> failure = m_playlists->save(path))
+        return emit failureReported(*failure);
+    m_status.show(tr("Playlist saved"));
+}
+
+void App::openPlaylist(const QString& path) {
+    if (const std::optional<QString> failure = m_playlists->open(path))
+        emit failureReported(*failure);
+}
+
+bool App::remembersPlaylist() const {
+    return m_playlists->isRemembering();
+}
+
+void App::setRememberPlaylist(bool remember) {
+    m_playlists->setRemembering(remember);
 }
 
 void App::showTracks(const QString& nodeKey) {

@@ -23,6 +23,7 @@ class CommandRunner;
 class HttpClient;
 class Library;
 class MediaPlayer;
+class PlaylistKeeper;
 class ServerSession;
 class TransferProgress;
 class WindowsMediaControls;
@@ -86,6 +87,12 @@ public:
     // All the tracks of a tree node, listed first as showTracks() lists them.
     void addTracksOf(const QString& nodeKey);
 
+    // The playlist in files; failures are reported.
+    void savePlaylist(const QString& path);
+    void openPlaylist(const QString& path);
+    bool remembersPlaylist() const;
+    void setRememberPlaylist(bool remember);
+
     HttpClient& http() {
         return *m_http;
     }
@@ -125,6 +132,7 @@ signals:
     void commandEnded();
     // The desktop asked for the window.
     void raiseRequested();
+    void rememberPlaylistChanged(bool remember);
 
 private:
 #ifdef SONARIC_DESKTOP_BUS
@@ -142,6 +150,7 @@ private:
 #ifdef Q_OS_WIN
     std::unique_ptr<WindowsMediaControls> m_mediaControls;
 #endif
+    std::unique_ptr<PlaylistKeeper> m_playlists;
     // Last: a command still running is cancelled before what it works on goes.
     std::unique_ptr<CommandRunner> m_commands;
 };

@@ -11,7 +11,13 @@
 
 AddSongsCommand::AddSongsCommand(ServerSession& server, MediaPlayer& player, SongIds songIds,
                                  QObject* parent)
-    : Command(parent), m_server(server), m_player(player), m_songIds(std::move(songIds)) {
+    : AddSongsCommand(server, player, std::move(songIds), Options(), parent) {
+}
+
+AddSongsCommand::AddSongsCommand(ServerSession& server, MediaPlayer& player, SongIds songIds,
+                                 Options options, QObject* parent)
+    : Command(parent), m_server(server), m_player(player), m_songIds(std::move(songIds)),
+      m_options(options) {
 }
 
 std::unique_ptr<AddSongsCommand> AddSongsCommand::tracksOf(ServerSession& server, Library& library,
@@ -29,6 +35,12 @@ QString AddSongsCommand::progressText(int song, int count) {
 
 QString AddSongsCommand::addedText(int count) {
     return count == 1 ? tr("Added 1 song") : tr("Added %1 songs").arg(count);
+}
+
+QString AddSongsCommand::missingText(int missing, int count) {
+    return tr("%1 of the %2 songs are no longer on the server; the others were added.")
+        .arg(missing)
+        .arg(count);
 }
 
 void AddSongsCommand::run() {
@@ -86,6 +98,10 @@ void AddSongsCommand::onAnswered(std::size_t song, const QString& sentWith,
     }
     QString failure;
     m_songs[song].track = AddSongCommand::read(call, *m_songIds[song], failure);
+    if (!failure.isEmpty() && m_options.skipMissing && ServerFailure::isErrorReply(call.reply())) {
+        m_songs[song].missing = true;
+        failure.clear();
+    }
     answer(song, failure);
     advance();
 }
@@ -124,14 +140,23 @@ void AddSongsCommand::addAnswered() {
     const int count = static_cast<int>(m_songs.size());
     while (isRunning() && m_added < m_songs.size() && m_songs[m_added].answered) {
         Song& song = m_songs[m_added];
-        if (!song.track)
+        if (song.missing) {
+            ++m_missing;
+        } else if (!song.track) {
             return fail(song.failure);
-        m_player.add(std::move(*song.track), m_server.state().autoPlay);
-        song.track.reset();
+        } else {
+            m_player.add(std::move(*song.track),
+                         m_options.mayAutoPlay && m_server.state().autoPlay);
+            song.track.reset();
+            if (m_added == m_options.current)
+                m_player.setCurrentLine(m_player.count() - 1);
+        }
         if (++m_added < m_songs.size())
             showStatus(progressText(static_cast<int>(m_added) + 1, count));
     }
     if (isRunning() && m_added == m_songs.size()) {
+        if (m_missing > 0)
+            return fail(missingText(m_missing, count), addedText(count - m_missing));
         showStatus(addedText(count));
         finish();
     }

@@ -31,7 +31,19 @@ public:
     // As many as Qt keeps connections open to one server.
     static constexpr int MaxRequests = 6;
 
+    struct Options {
+        // A song the server says it does not have is left out and counted, and the others are
+        // added; the count is the report at the end.
+        bool skipMissing = false;
+        // Under the auto-play rule; otherwise playback is left as it is.
+        bool mayAutoPlay = true;
+        // The song of the batch to make current once it is added, without playing it.
+        std::optional<std::size_t> current;
+    };
+
     AddSongsCommand(ServerSession& server, MediaPlayer& player, SongIds songIds,
+                    QObject* parent = nullptr);
+    AddSongsCommand(ServerSession& server, MediaPlayer& player, SongIds songIds, Options options,
                     QObject* parent = nullptr);
 
     // The tracks of a tree node ("artist<id>" or "album<id>").
@@ -40,6 +52,7 @@ public:
 
     static QString progressText(int song, int count);
     static QString addedText(int count);
+    static QString missingText(int missing, int count);
 
 protected:
     void run() override;
@@ -49,7 +62,8 @@ private:
     struct Song {
         bool answered = false;
         std::optional<Track> track;
-        QString failure; // why it cannot be added; empty when it can
+        QString failure;      // why it cannot be added; empty when it can
+        bool missing = false; // the server does not have it, and it is left out
     };
 
     void addAll();
@@ -65,6 +79,8 @@ private:
     ServerSession& m_server;
     MediaPlayer& m_player;
     SongIds m_songIds;
+    Options m_options;
+    int m_missing = 0;
     Library* m_library = nullptr; // with a node whose tracks are listed first
     QString m_nodeKey;
     std::vector<Song> m_songs;

@@ -4,6 +4,7 @@
 #include "SettingsDialog.h"
 
 #include <QApplication>
+#include <QFileDialog>
 #include <QMessageBox>
 
 namespace {
@@ -38,6 +39,21 @@ void QtUserDialogs::askYesNo(QWidget* parent, const QString& title, const QStrin
 
 void QtUserDialogs::inform(QWidget* parent, const QString& title, const QString& text) {
     openBox(QMessageBox::NoIcon, title, text, QMessageBox::Ok, parent)->open();
+}
+
+void QtUserDialogs::choosePlaylistFile(QWidget* parent, FileAction action,
+                                       std::function<void(const QString& path)> chosen) {
+    const bool saving = action == FileAction::Save;
+    auto* dialog = new QFileDialog(parent, saving ? QObject::tr("Save Playlist")
+                                                  : QObject::tr("Open Playlist"));
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setAcceptMode(saving ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog->setFileMode(saving ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog->setNameFilters({QObject::tr("XSPF playlists (*.xspf)"), QObject::tr("All files (*)")});
+    dialog->setDefaultSuffix(QStringLiteral("xspf"));
+    QObject::connect(dialog, &QFileDialog::fileSelected, dialog,
+                     [chosen = std::move(chosen)](const QString& path) { chosen(path); });
+    dialog->open();
 }
 
 void QtUserDialogs::showSettings(QWidget* parent, SessionSettings& settings) {

@@ -16,6 +16,8 @@ public:
     void showSettings(QWidget* parent, SessionSettings& settings) override;
     void askFirstSettings(QWidget* parent, SessionSettings& settings) override;
     void showAbout(QWidget* parent) override;
+    void choosePlaylistFile(QWidget* parent, FileAction action,
+                            std::function<void(const QString& path)> chosen) override;
     void quit() override;
 
 private:

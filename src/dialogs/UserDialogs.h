@@ -14,6 +14,7 @@ class SessionSettings;
 class UserDialogs {
 public:
     enum class Icon { None, Question };
+    enum class FileAction { Save, Open };
 
     virtual ~UserDialogs() = default;
 
@@ -30,6 +31,10 @@ public:
     virtual void askFirstSettings(QWidget* parent, SessionSettings& settings) = 0;
     // Modeless: returns at once.
     virtual void showAbout(QWidget* parent) = 0;
+    // The platform's file dialog for a playlist to save or open; `chosen` runs with the file's
+    // path once the user has chosen one, nothing runs when the dialog is cancelled.
+    virtual void choosePlaylistFile(QWidget* parent, FileAction action,
+                                    std::function<void(const QString& path)> chosen) = 0;
     // Ends the program at once; nothing is saved.
     virtual void quit() = 0;
 };

@@ -38,6 +38,11 @@ void MediaPlayer::jumpTo(int line) {
     startAt(line);
 }
 
+void MediaPlayer::setCurrentLine(int line) {
+    if (m_state == PlaybackState::Stopped && m_playlist.item(line))
+        setCurrent(m_playlist.item(line));
+}
+
 namespace {
 
 // One line of the now-playing text, isolated so that direction marks in one field (a

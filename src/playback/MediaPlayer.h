@@ -41,6 +41,8 @@ public:
     void add(Track track, bool autoPlay);
     // Plays the entry on this line.
     void jumpTo(int line);
+    // Makes the entry on this line current without playing it; only while stopped.
+    void setCurrentLine(int line);
     void deleteLine(int line);
     // The entry on `line` goes to `to`, the others closing up around it; false when either line
     // is not there.

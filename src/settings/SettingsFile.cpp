@@ -3,6 +3,7 @@
 #include "LocalFile.h"
 #include "SonaricVersion.h"
 #include "XmlDocument.h"
+#include "XmlEscape.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -20,32 +21,6 @@ constexpr char AutoPlayPath[] = "settings/autoplay";
 
 QString tr(const char* text) {
     return QCoreApplication::translate("SettingsFile", text);
-}
-
-QByteArray escaped(const QString& value) {
-    QByteArray out;
-    const QByteArray utf8 = value.toUtf8();
-    out.reserve(utf8.size());
-    for (char c : utf8) {
-        switch (c) {
-        case '&':
-            out += "&amp;";
-            break;
-        case '<':
-            out += "&lt;";
-            break;
-        case '>':
-            out += "&gt;";
-            break;
-        case '\r':
-            // A reader turns a bare CR, or CR LF, into LF: only a reference keeps it.
-            out += "&#13;";
-            break;
-        default:
-            out += c;
-        }
-    }
-    return out;
 }
 
 QString configHome() {
@@ -118,9 +93,9 @@ QByteArray SettingsFile::serialize(const StoredSettings& settings) {
     auto line = [](const char* name, const QByteArray& value) {
         return QByteArray("<") + name + '>' + value + "</" + name + ">\r\n";
     };
-    return QByteArray("<settings>\r\n") + line("servername", escaped(settings.servername)) +
-           line("username", escaped(settings.username)) +
-           line("password", escaped(settings.passwordDigest)) +
+    return QByteArray("<settings>\r\n") + line("servername", XmlEscape::text(settings.servername)) +
+           line("username", XmlEscape::text(settings.username)) +
+           line("password", XmlEscape::text(settings.passwordDigest)) +
            line("autorefresh", settings.autoRefresh ? "1" : "0") +
            line("autoplay", settings.autoPlay ? "1" : "0") + "</settings>\r\n";
 }

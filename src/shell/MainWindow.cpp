@@ -72,6 +72,17 @@ void MainWindow::createMenu() {
     QAction* refresh = library->addAction(tr("&Refresh Library"));
     refresh->setObjectName(QStringLiteral("mnuRefreshLibrary"));
     library->addSeparator()->setObjectName(QStringLiteral("sep1"));
+    QAction* save = library->addAction(tr("Sa&ve Playlist..."));
+    save->setObjectName(QStringLiteral("mnuSavePlaylist"));
+    save->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    QAction* open = library->addAction(tr("&Open Playlist..."));
+    open->setObjectName(QStringLiteral("mnuOpenPlaylist"));
+    open->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    QAction* remember = library->addAction(tr("Re&member Playlist"));
+    remember->setObjectName(QStringLiteral("mnuRememberPlaylist"));
+    remember->setCheckable(true);
+    remember->setChecked(m_app.remembersPlaylist());
+    library->addSeparator()->setObjectName(QStringLiteral("sep4"));
     QAction* settings = library->addAction(tr("&Settings..."));
     settings->setObjectName(QStringLiteral("mnuSettings"));
     library->addSeparator()->setObjectName(QStringLiteral("sep2"));
@@ -84,6 +95,18 @@ void MainWindow::createMenu() {
     connect(refresh, &QAction::triggered, &m_app, &App::refreshLibrary);
     connect(settings, &QAction::triggered, this, [this] { m_dialogs.showSettings(this, m_app); });
     connect(about, &QAction::triggered, this, [this] { m_dialogs.showAbout(this); });
+    connect(save, &QAction::triggered, this, [this] {
+        m_dialogs.choosePlaylistFile(
+            this, UserDialogs::FileAction::Save,
+            [app = &m_app](const QString& path) { app->savePlaylist(path); });
+    });
+    connect(open, &QAction::triggered, this, [this] {
+        m_dialogs.choosePlaylistFile(
+            this, UserDialogs::FileAction::Open,
+            [app = &m_app](const QString& path) { app->openPlaylist(path); });
+    });
+    connect(remember, &QAction::toggled, &m_app, &App::setRememberPlaylist);
+    connect(&m_app, &App::rememberPlaylistChanged, remember, &QAction::setChecked);
     connect(exit, &QAction::triggered, this, &MainWindow::askToExit);
 }
 

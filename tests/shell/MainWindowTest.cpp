@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QMenu>
 #include <QTabBar>
+#include <QTemporaryDir>
 
 #ifndef _WIN32
 #include <sys/stat.h>
@@ -96,8 +97,21 @@ TEST_F(TheMainWindow, HasItsTitleMenuAndControlsAndExitAsksFirst) {
     QStringList items;
     for (QAction* a : menu->actions())
         items << (a->isSeparator() ? "-" : a->text().remove('&')) + a->shortcut().toString();
-    EXPECT_EQ(items,
-              (QStringList{"Refresh Library", "-", "Settings...", "-", "About", "-", "Exit"}));
+    EXPECT_EQ(items, (QStringList{"Refresh Library", "-", "Save Playlist...Ctrl+S",
+                                  "Open Playlist...Ctrl+O", "Remember Playlist", "-", "Settings...",
+                                  "-", "About", "-", "Exit"}));
+    // The playlist's items go through the platform's file dialog; remembering is a check item.
+    const QTemporaryDir folder;
+    dialogs.fileToChoose = folder.filePath("saved.xspf");
+    control<QAction>("mnuSavePlaylist")->trigger();
+    EXPECT_TRUE(QFile::exists(dialogs.fileToChoose));
+    control<QAction>("mnuOpenPlaylist")->trigger();
+    EXPECT_FALSE(control<QAction>("mnuRememberPlaylist")->isChecked());
+    control<QAction>("mnuRememberPlaylist")->trigger();
+    EXPECT_TRUE(app->remembersPlaylist());
+    app->setRememberPlaylist(false);
+    EXPECT_FALSE(control<QAction>("mnuRememberPlaylist")->isChecked());
+    dialogs.shown.clear();
     EXPECT_FALSE(control<QPushButton>("cmdBasicSearch")->isEnabled());
     EXPECT_EQ(control<QPushButton>("cmdDeleteItem")->text(), "Delete Item");
     EXPECT_EQ(control<QPushButton>("cmdClearPlaylist")->text(), "Clear Playlist");

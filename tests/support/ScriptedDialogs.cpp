@@ -25,6 +25,15 @@ void ScriptedDialogs::showAbout(QWidget*) {
     shown.push_back({QStringLiteral("about"), {}, {}});
 }
 
+void ScriptedDialogs::choosePlaylistFile(QWidget*, FileAction action,
+                                         std::function<void(const QString& path)> chosen) {
+    shown.push_back({action == FileAction::Save ? QStringLiteral("save") : QStringLiteral("open"),
+                     {},
+                     fileToChoose});
+    if (!fileToChoose.isEmpty())
+        chosen(fileToChoose);
+}
+
 void ScriptedDialogs::quit() {
     ++quitCount;
 }

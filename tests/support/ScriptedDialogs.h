@@ -10,7 +10,7 @@
 class ScriptedDialogs : public UserDialogs {
 public:
     struct Shown {
-        QString kind; // "critical", "question", "yesno", "settings", "about"
+        QString kind; // "critical", "question", "yesno", "settings", "about", "save", "open"
         QString title;
         QString text;
         bool busyPointer = false; // the busy pointer was still set when it was shown
@@ -20,6 +20,7 @@ public:
     std::function<void(QWidget* parent, SessionSettings& settings)> onSettings;
     std::vector<Shown> shown;
     int quitCount = 0;
+    QString fileToChoose; // none: the file dialog is cancelled
 
     void critical(QWidget* parent, const QString& title, const QString& text) override;
     void inform(QWidget* parent, const QString& title, const QString& text) override;
@@ -30,6 +31,8 @@ public:
         showSettings(parent, settings);
     }
     void showAbout(QWidget* parent) override;
+    void choosePlaylistFile(QWidget* parent, FileAction action,
+                            std::function<void(const QString& path)> chosen) override;
     void quit() override;
 
     QStringList texts(const QString& kind) const;

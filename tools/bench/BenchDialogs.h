@@ -17,5 +17,6 @@ public:
     void showSettings(QWidget*, SessionSettings&) override {}
     void askFirstSettings(QWidget*, SessionSettings&) override {}
     void showAbout(QWidget*) override {}
+    void choosePlaylistFile(QWidget*, FileAction, std::function<void(const QString&)>) override {}
     void quit() override {}
 };
