@@ -7,12 +7,13 @@ seconds=${1:-60}
 bash scripts/install-deps.sh
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSONARIC_FUZZ=ON \
     >/dev/null
-cmake --build build-fuzz --parallel "$(nproc)" --target ReplyFuzzer SettingsFuzzer
+cmake --build build-fuzz --parallel "$(nproc)" --target ReplyFuzzer SettingsFuzzer PlaylistFuzzer
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-for target in ReplyFuzzer SettingsFuzzer; do
+for target in ReplyFuzzer SettingsFuzzer PlaylistFuzzer; do
     corpus=fuzz/corpus/replies
     [[ $target == SettingsFuzzer ]] && corpus=fuzz/corpus/settings
+    [[ $target == PlaylistFuzzer ]] && corpus=fuzz/corpus/playlists
     mkdir -p "$work/$target"
     echo "== $target for ${seconds}s"
     build-fuzz/fuzz/$target -max_total_time="$seconds" -timeout=10 -rss_limit_mb=4096 \

@@ -36,6 +36,8 @@ struct ParserDeleter {
 class Reading {
 public:
     Reading() : m_parser(XML_ParserCreateNS(nullptr, Separator)) {
+        if (!m_parser)
+            return;
         XML_SetUserData(m_parser.get(), this);
         XML_SetElementHandler(m_parser.get(), &Reading::onStart, &Reading::onEnd);
         XML_SetCharacterDataHandler(m_parser.get(), &Reading::onText);
@@ -50,8 +52,11 @@ public:
             return m_problem;
         if (!parsed)
             return tr("It is not XML.");
-        if (m_playlist.server.isEmpty())
+        const QUrl server(m_playlist.server, QUrl::StrictMode);
+        if (!server.isValid() || server.host().isEmpty() ||
+            (server.scheme() != QLatin1String("http") && server.scheme() != QLatin1String("https")))
             return tr("It does not say which server its songs are on.");
+        m_playlist.server = PlaylistFile::serverName(m_playlist.server);
         return std::move(m_playlist);
     }
 

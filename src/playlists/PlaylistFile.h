@@ -27,7 +27,8 @@ public:
     static constexpr char RepeatRel[] = "urn:x-sonaric-client:repeat";
     static constexpr char ShuffleRel[] = "urn:x-sonaric-client:shuffle";
 
-    // The playlist, or why the file is none, in a sentence.
+    // The playlist, its server named as serverName() names it, or why the file is none, in a
+    // sentence.
     using Result = std::variant<SavedPlaylist, QString>;
 
     static Result read(const QString& path);

@@ -140,6 +140,9 @@ TEST_F(PlaylistFiles, HostileFilesAreRefusedAndChangeNothing) {
          head + named + "<trackList><track><title>x</title></track></trackList></playlist>",
          "entry 1 has no song id"},
         {"no server", head + "<trackList/></playlist>", "which server"},
+        {"a server that is no web address",
+         head + "<meta rel=\"urn:x-sonaric-client:server\">javascript:alert(1)</meta></playlist>",
+         "which server"},
     };
     addSong(1);
     const QByteArray settings = appData.settingsBytes();

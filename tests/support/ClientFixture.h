@@ -4,10 +4,6 @@
 #include "AppFixture.h"
 #include "MainWindow.h"
 #include "ScriptedDialogs.h"
-#ifdef SONARIC_DESKTOP_BUS
-#include "MprisClient.h"
-#include "PrivateBus.h"
-#endif
 
 #include <QApplication>
 #include <QLabel>
@@ -98,18 +94,4 @@ protected:
         EXPECT_NE(found, nullptr) << name;
         return found;
     }
-
-#ifdef SONARIC_DESKTOP_BUS
-    // A fresh window on a private bus, once its start-up has joined the bus, and the desktop's
-    // media controls for it.
-    std::unique_ptr<MprisClient> makeWindowOnBus(PrivateBus& bus) {
-        App::Options options;
-        options.bus = bus.connect("player");
-        makeWindow(std::move(options));
-        pointAt(server.url());
-        QCoreApplication::sendPostedEvents(app.get(), QEvent::MetaCall);
-        return std::make_unique<MprisClient>(bus.connect("desktop"),
-                                             app->findChild<MprisService*>()->serviceName());
-    }
-#endif
 };
