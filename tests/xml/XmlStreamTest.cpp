@@ -150,25 +150,25 @@ TEST(XmlStream, RefusesWhatNoEncodingAllowsAndNamesAnUnknownEncoding) {
         QByteArray bytes = QStringEncoder(QStringConverter::Utf32BE)(QString("<root>"));
         return bytes + unit + QStringEncoder(QStringConverter::Utf32BE)(QString("</root>"));
     };
-    for (const QByteArray& unit : {QByteArray("\x00\x11\x00\x00", 4),
-                                   QByteArray("\x00\x00\xD8\x00", 4),
-                                   QByteArray("\x00\x00\x00", 3)}) {
+    for (const QByteArray& unit :
+         {QByteArray("\x00\x11\x00\x00", 4), QByteArray("\x00\x00\xD8\x00", 4),
+          QByteArray("\x00\x00\x00", 3)}) {
         XmlStream reader;
         reader.feed(utf32(unit));
         EXPECT_FALSE(reader.finish());
         EXPECT_EQ(reader.refusalMessage(), "The reply is not XML.");
     }
     EXPECT_TRUE(stream(utf32(QByteArray("\x00\x01\xF3\xB5", 4)), 3).wellFormed);
-    for (const QByteArray& broken : {QByteArray("<root>\xED\xA0\x80</root>"),
-                                     QByteArray("<root>\xF4\x90\x80\x80</root>")})
+    for (const QByteArray& broken :
+         {QByteArray("<root>\xED\xA0\x80</root>"), QByteArray("<root>\xF4\x90\x80\x80</root>")})
         EXPECT_FALSE(stream(broken, 2).wellFormed);
 
     XmlStream reader;
     reader.feed("<?xml version='1.0' encoding='windows-1252'?><root>Caf\xe9</root>");
     EXPECT_FALSE(reader.finish());
     EXPECT_EQ(reader.refusalMessage(), "The reply's encoding windows-1252 is not supported.");
-    EXPECT_TRUE(stream("<?xml version='1.0' encoding='ISO-8859-1'?><root>\xe9</root>", 5)
-                    .wellFormed);
+    EXPECT_TRUE(
+        stream("<?xml version='1.0' encoding='ISO-8859-1'?><root>\xe9</root>", 5).wellFormed);
 }
 
 } // namespace

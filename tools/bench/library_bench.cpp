@@ -212,8 +212,9 @@ int main(int argc, char* argv[]) {
         refreshGap = *std::max_element(refreshGaps.begin() + warmUp, refreshGaps.end());
         refreshPeak = statusMb("VmHWM:");
 
-        // Typing into the library filter, each key to the tree painted anew (on the GUI thread): the first key's
-        // folding of every name included, and "1", which keeps most of the tree and opens it.
+        // Typing into the library filter, each key to the tree painted anew (on the GUI thread):
+        // the first key's folding of every name included, and "1", which keeps most of the tree and
+        // opens it.
         auto* filterBox = window.findChild<QLineEdit*>("txtLibraryFilter");
         auto* tree = window.findChild<QTreeView*>("tvMusic");
         const CatalogueModel& catalogue = *app.library().catalogue();
