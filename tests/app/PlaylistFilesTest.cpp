@@ -193,8 +193,9 @@ TEST_F(PlaylistFiles, AFailedSaveKeepsTheFileBeforeIt) {
 
 // Remembered across two runs of the application object: the playlist, its current entry, repeat
 // and shuffle come back after the first refresh, through the same requests as an open, without
-// playing; the settings file stays as it was. Off, the file goes.
+// playing, auto-play or not; the settings file stays as it was. Off, the file goes.
 TEST_F(PlaylistFiles, ARememberedPlaylistComesBackInTheNextRun) {
+    appData.writeSettings(settingsText("1", "demo", "1"));
     const QByteArray settings = appData.settingsBytes();
     EXPECT_FALSE(app->remembersPlaylist());
     for (std::int64_t id : {2, 1, 3})
@@ -219,6 +220,7 @@ TEST_F(PlaylistFiles, ARememberedPlaylistComesBackInTheNextRun) {
     EXPECT_EQ(player().currentIndex(), 2);
     EXPECT_EQ(player().repeat(), RepeatMode::All);
     EXPECT_TRUE(player().isShuffled());
+    letThePlayerCatchUp();
     EXPECT_EQ(player().playbackState(), PlaybackState::Stopped);
     EXPECT_EQ(server.requestsOf("song").size(), 3u);
     EXPECT_TRUE(reports.isEmpty()) << reports.join('\n').toStdString();
