@@ -132,7 +132,11 @@ std::optional<QString> PlaylistKeeper::add(const SavedPlaylist& playlist, const 
         connect(command.get(), &Command::cancelled, this, [this] { m_restoring = false; });
         m_restoring = true;
     }
-    m_commands.run(std::move(command));
+    // Another command may have started since the refresh ended: the playlist is then due again.
+    if (!m_commands.run(std::move(command)) && restoring) {
+        m_restoring = false;
+        m_restoreDue = true;
+    }
     return std::nullopt;
 }
 
@@ -145,7 +149,9 @@ void PlaylistKeeper::setRemembering(bool remembering) {
         writeRemembered();
     } else {
         m_writeSoon.stop();
-        QFile::remove(m_rememberedPath);
+        if (!QFile::remove(m_rememberedPath) && QFileInfo::exists(m_rememberedPath))
+            emit rememberFailed(tr("The remembered playlist %1 could not be deleted.")
+                                    .arg(shown(m_rememberedPath)));
     }
     emit rememberingChanged(remembering);
 }
